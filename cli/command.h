@@ -1,0 +1,36 @@
+// Subcommands of quorlin-cli register themselves here; main() dispatches.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorlin::cli {
+
+using Args = std::vector<std::string>;
+// A subcommand writes its result to out and returns the exit status. It
+// throws QuorlinError (or a std::exception) for bad input; main() prints the
+// message as one line on stderr and exits with 2.
+using Handler = std::function<int(const Args& args, std::ostream& out, std::ostream& err)>;
+
+struct Command {
+  std::string name;
+  std::string usage;
+  Handler run;
+};
+
+std::vector<Command>& Registry();
+
+struct Register {
+  Register(std::string name, std::string usage, Handler run) {
+    Registry().push_back({std::move(name), std::move(usage), std::move(run)});
+  }
+};
+
+// Helpers for argument parsing; they throw QuorlinError with a clear message.
+double NumberArg(const std::string& text, std::string_view what);
+int IntegerArg(const std::string& text, std::string_view what);
+
+}  // namespace quorlin::cli

@@ -1,0 +1,64 @@
+// quorlin-cli: the scriptable face of the model library.
+#include <exception>
+#include <iostream>
+
+#include "command.h"
+#include "core/errors.h"
+#include "core/numtext.h"
+
+namespace quorlin::cli {
+
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+double NumberArg(const std::string& text, std::string_view what) {
+  auto v = StrictDouble(text);
+  if (!v) throw QuorlinError(std::string(what) + ": \"" + text + "\" is not a number");
+  return *v;
+}
+
+int IntegerArg(const std::string& text, std::string_view what) {
+  auto v = StrictDouble(text);
+  if (!v || *v != RoundHalfEven(*v) || *v < -32768 || *v > 32767)
+    throw QuorlinError(std::string(what) + ": \"" + text + "\" is not an integer");
+  return static_cast<int>(*v);
+}
+
+}  // namespace quorlin::cli
+
+namespace {
+
+void Usage(std::ostream& os) {
+  os << "usage: quorlin-cli COMMAND [ARGS]\n\ncommands:\n";
+  for (const auto& c : quorlin::cli::Registry()) os << "  " << c.usage << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace quorlin::cli;
+  if (argc < 2) {
+    Usage(std::cerr);
+    return 2;
+  }
+  std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    Usage(std::cout);
+    return 0;
+  }
+  for (const auto& c : Registry()) {
+    if (c.name != name) continue;
+    Args args(argv + 2, argv + argc);
+    try {
+      return c.run(args, std::cout, std::cerr);
+    } catch (const std::exception& e) {
+      std::cout.flush();
+      std::cerr << "quorlin-cli " << name << ": " << e.what() << "\n";
+      return 2;
+    }
+  }
+  std::cerr << "quorlin-cli: unknown command \"" << name << "\" (try quorlin-cli --help)\n";
+  return 2;
+}

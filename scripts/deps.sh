@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever of Quorlin's build and test dependencies is
+# missing on a Debian 12 machine. Does nothing when everything is there.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-svg-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
