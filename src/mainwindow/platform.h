@@ -61,6 +61,41 @@ class IPlatform {
   virtual bool FileExists(const std::string& path);
 };
 
+// A figure of the plot gesture in the plot's user coordinates: the zoom box
+// (Point mode) or the horizontal drag segment (drag modes).
+struct RubberBandFigure {
+  enum class Kind { Box, Segment };
+  Kind kind = Kind::Box;
+  float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  friend bool operator==(const RubberBandFigure&, const RubberBandFigure&) = default;
+};
+
+// What the model asks of the window that shows it. Every call is a request to
+// refresh from the model's public state; the defaults do nothing, so a test or
+// a headless tool only overrides what it watches.
+class IMainView {
+ public:
+  virtual ~IMainView() = default;
+  // Refresh every control from the model (menus, mode buttons, dimension
+  // boxes, axis restriction, condition combos, scroll bars and cell texts,
+  // ReportText and the displacement box).
+  virtual void FormUpdate() {}
+  // Redraw the whole plot.
+  virtual void MakeXRDPlot() {}
+  // Rewrite the four plot-limit boxes from MainModel::PlotLimits.
+  virtual void PlotLimitUpdate() {}
+  // Enable the plot-history buttons and Unzoom from XRDPlot.ForwardOK/BackwardOK.
+  virtual void RefreshPlotHistoryButtons() {}
+  // MainModel::ReportText changed without a full FormUpdate.
+  virtual void ReportTextChanged() {}
+  // The window caption ("Quorlin: " and the data file).
+  virtual void SetCaption(const std::string& caption) { (void)caption; }
+  // The rubber band now on the plot: the figure to show, or none (remove the
+  // one shown). A window drawing in an inverting pen erases the previous
+  // figure by drawing it again.
+  virtual void RubberBandChanged(const std::optional<RubberBandFigure>& figure) { (void)figure; }
+};
+
 // The 64-character text form of the 16 custom colours kept in the project
 // (each colour as four bytes, lowest byte first) and back. A text of any other
 // length reads as 16 zero colours.
