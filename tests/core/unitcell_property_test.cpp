@@ -236,6 +236,25 @@ TEST(UnitCellPersistence, KeysDefaultsAndRefusedLimits) {
   EXPECT_EQ(bag.ReadString("EdgeMin", ""), "0.01");
   EXPECT_EQ(bag.ReadLong("CellShape", -1), 0);
 
+  // Keys in their write order, each under the caller's prefix
+  CUnitCell w;
+  w.SetBasis(1, 6);
+  ASSERT_TRUE(w.SetCell(1, {4, 6, 7, 80, 85, 95}));
+  ASSERT_TRUE(w.SetEdgeMin(1, "2"));
+  ASSERT_TRUE(w.SetEdgeMax(1, "20"));
+  ASSERT_TRUE(w.SetAngleMin("20"));
+  ASSERT_TRUE(w.SetAngleMax("160"));
+  w.SetVRef(100);
+  PropertyBag all;
+  w.WriteObjectState("X.", all);
+  names.clear();
+  for (const auto& e : all.Entries()) names.push_back(e.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"X.CellShape", "X.EdgeMin", "X.EdgeMax", "X.AngleMin", "X.AngleMax",
+                                             "X.UnitCell(0)", "X.UnitCell(1)", "X.UnitCell(2)", "X.UnitCell(3)",
+                                             "X.UnitCell(4)", "X.UnitCell(5)", "X.Basis", "X.Vref"}));
+  EXPECT_EQ(all.ReadString("X.UnitCell(4)", ""), "85");
+  EXPECT_EQ(all.ReadLong("X.Basis", 0), 6);
+
   // An empty bag gives the key defaults: limits 1..30, 10..170, CellShape 2
   CUnitCell d;
   d.ReadObjectState("", PropertyBag{});
