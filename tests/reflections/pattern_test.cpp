@@ -280,7 +280,9 @@ TEST(PatternWedge, EveryFamilyHasARepresentative) {
             inside += p.IsInWedge(static_cast<std::int16_t>(t[0]), static_cast<std::int16_t>(t[1]),
                                   static_cast<std::int16_t>(t[2]));
           EXPECT_GE(inside, 1) << c.laue << c.axes << " " << h << k << l;
-          if (c.exact) EXPECT_EQ(inside, 1) << c.laue << " " << h << k << l;
+          if (c.exact) {
+            EXPECT_EQ(inside, 1) << c.laue << " " << h << k << l;
+          }
         }
   }
   CPattern m3m;
