@@ -82,6 +82,26 @@ TEST(CellCommand, PrintsBothLatticesInOrder) {
   EXPECT_NEAR(std::stod(back["beta"]), 100.0, 1e-3);
 }
 
+TEST(CellCommand, ReadmeExamples) {
+  // quorlin-cli cell 5 6 7 80 95 100; V and a* from Giacovazzo eqs. 2.15-2.19
+  Outcome r = Cli("cell 5 6 7 80 95 100");
+  ASSERT_EQ(r.status, 0);
+  auto v = Values(r.output);
+  const double k = M_PI / 180.0;
+  const double ca = std::cos(80 * k), cb = std::cos(95 * k), cg = std::cos(100 * k);
+  const double vol = 5 * 6 * 7 * std::sqrt(1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+  EXPECT_NEAR(std::stod(v["volume"]), vol, 2e-5 * vol);
+  EXPECT_NEAR(std::stod(v["a*"]), 6 * 7 * std::sin(80 * k) / vol, 2e-6);
+  EXPECT_NEAR(std::stod(v["gamma*"]), std::acos((ca * cb - cg) / (std::sin(80 * k) * std::sin(95 * k))) / k, 1e-3);
+  EXPECT_NEAR(std::stod(v["vnorm"]), vol / 125.0, 2e-5);
+
+  r = Cli("cell 0.2 0.2 0.2 90 90 90 --reciprocal");
+  ASSERT_EQ(r.status, 0);
+  v = Values(r.output);
+  EXPECT_EQ(v["a"], "5");
+  EXPECT_EQ(v["c*"], "0.2");
+}
+
 TEST(CellCommand, RefusesImpossibleCellsAndBadArguments) {
   for (const char* args : {"cell 5 5 5 30 30 90",     // 90 >= 30 + 30 - 2
                            "cell 5 5 5 120 120 119",  // angle sum above 358
