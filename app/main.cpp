@@ -1,14 +1,15 @@
 // The Quorlin desktop program.
 #include <QApplication>
-#include <QMainWindow>
+#include <QLineEdit>
+
+#include "frm_main.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quorlin");
-  QMainWindow window;
-  window.setObjectName("frmMain");
-  window.setWindowTitle("Quorlin");
-  window.resize(1000, 760);
+  quorlin::frmMain window;
   window.show();
+  window.CellText[0]->setFocus();
+  window.CellText[0]->selectAll();
   return QApplication::exec();
 }

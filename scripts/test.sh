@@ -15,7 +15,7 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORLIN_SANITIZE=ON
 cmake --build build-asan -j "$jobs" --target quorlin_tests quorlin-cli
 (cd build-asan && ctest --output-on-failure -j "$jobs")
 
-if [ -d fuzz ]; then
+if [ -f fuzz/CMakeLists.txt ]; then
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DQUORLIN_FUZZ=ON -DQUORLIN_BUILD_GUI=OFF -DQUORLIN_BUILD_TESTS=OFF
   cmake --build build-fuzz -j "$jobs"

@@ -29,7 +29,8 @@ class CUnitCell : public IObjectState {
   // The checked setter for one parameter typed by the user. Returns ok: true
   // only when the cell changed. A refusal changes nothing.
   bool SetCellParameters(int index, int basis, std::string_view value);
-  // Numeric reads of the same values (0 for a bad index or basis).
+  // Numeric reads of the same values (0 for a bad index or basis). Edge takes
+  // 0..2; CellAngle takes 0..2 (alpha, beta, gamma) or the parameter index 3..5.
   float Edge(int basis, int i) const;
   CAngle CellAngle(int basis, int i) const;
 
@@ -109,6 +110,13 @@ class CUnitCell : public IObjectState {
   void Recompute(int master);
   void RebuildDependencies();
   void ApplyConstraints(int lattice);
+  void StoreAngles(int basis, float alpha, float beta, float gamma);
+  // Stores the six parameters of one lattice as given (angles exact, no
+  // dependency applied) when IsPossible admits them, then recomputes.
+  bool SetCellExact(int basis, const std::array<float, 3>& edges, const std::array<CAngle, 3>& angles);
+  static bool AnglesFeasible(float alpha, float beta, float gamma);
+  static void ParametersToMetric(const std::array<float, 3>& e, const std::array<CAngle, 3>& ang, CMatrix33& g);
+  static void MetricToParameters(const CMatrix33& g, std::array<float, 3>& e, std::array<CAngle, 3>& ang);
 
   Lattice direct_;
   Lattice reciprocal_;
@@ -126,6 +134,9 @@ class CUnitCell : public IObjectState {
   bool forwardOK_ = false;
   bool backwardOK_ = false;
   std::int32_t numberOfChanges_ = 0;
+  // The nine elements of CMatrix33::Inverse of the direct metric, refreshed by
+  // every recompute, so hklDSpacing returns what asking Inverse would.
+  std::array<float, 9> directInverse_{};
 };
 
 }  // namespace quorlin

@@ -1,0 +1,112 @@
+// frmMain: the main window. It lays out the plot and the cell editor, carries
+// every control under its own name, and forwards each event to the model;
+// after a change it refreshes the controls from the model (FormUpdate) and
+// redraws the plot.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QTextEdit;
+
+namespace quorlin {
+
+class PlotView;
+
+class frmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // 9375 by 11925 twips at 15 twips per pixel.
+  static constexpr QSize kDefaultSize{625, 795};
+
+  // The controls, named as their objectName.
+  std::array<QLineEdit*, 6> CellText{};
+  std::array<QScrollBar*, 6> hsbCellParameters{};
+  std::array<QPushButton*, 4> cmdUnitCellHistory{};
+  std::array<QRadioButton*, 3> optCellShape{};
+  std::array<QComboBox*, 12> cboExtinction{};
+  QPushButton* btnExtinctionClear = nullptr;
+  std::array<QCheckBox*, 7> chkDimension{};
+  QPushButton* cmdClearDiffraction = nullptr;
+  QPushButton* cmdHand = nullptr;
+  QPushButton* cmdPoint = nullptr;
+  QPushButton* cmdVolume = nullptr;
+  QPushButton* cmdDrag = nullptr;
+  QPushButton* cmdStrain = nullptr;
+  QCheckBox* chkSnap = nullptr;
+  std::array<QLineEdit*, 4> PlotLimits{};
+  QPushButton* cmdShiftLeft = nullptr;
+  QPushButton* cmdShiftRight = nullptr;
+  std::array<QPushButton*, 4> cmdPlotHistory{};
+  QTextEdit* ReportText = nullptr;
+  QLineEdit* txtSpecimenDisplacement = nullptr;
+  QPushButton* cmdUndo = nullptr;
+  QPushButton* Command1 = nullptr;
+  QPushButton* cmdDefaultSize = nullptr;
+  PlotView* picXRayPlot = nullptr;
+
+  // Menu items.
+  QMenu* mnuFile = nullptr;
+  QMenu* mnuOpen = nullptr;
+  QAction* mnuGSAS = nullptr;
+  QAction* mnuCPI = nullptr;
+  QAction* mnuCHI = nullptr;
+  QAction* mnuMCA = nullptr;
+  QAction* mnuXYImport = nullptr;
+  QMenu* mnuExportData = nullptr;
+  QAction* mnuXYFile = nullptr;
+  QAction* mnuProjectOpen = nullptr;
+  QAction* mnuProjectSave = nullptr;
+  QAction* mnuProjectSaveAsDefault = nullptr;
+  QAction* mnuRestoreDefaults = nullptr;
+  QAction* mnujcpds = nullptr;
+  QAction* mnuExit = nullptr;
+  QMenu* mnuLattice = nullptr;
+  QAction* mnuDirect = nullptr;
+  QAction* mnuReciprocal = nullptr;
+  QMenu* mnuExtinctions = nullptr;
+  QAction* mnuSysNone = nullptr;
+  QMenu* mnuOptions = nullptr;
+  QAction* mnuUnzoom = nullptr;
+  QAction* mnuPlotAbsentLines = nullptr;
+  QAction* mnuSpecimenDisplacement = nullptr;
+  QAction* mnuFreeRemoval = nullptr;
+  QAction* mnuShowReport = nullptr;
+  QMenu* mnuHelp = nullptr;
+  QAction* mnuAbout = nullptr;
+
+ public slots:
+  void RestoreDefaultSize();
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  QWidget* BuildCellEditor();
+  QWidget* BuildPlotControls();
+  QWidget* BuildConditions();
+  QWidget* BuildDimensions();
+  void ShowAbout();
+
+  QButtonGroup* mouseGroup_ = nullptr;
+};
+
+// The item texts of the reflection-condition combo box of zone i, and the
+// caption of its label.
+QStringList ZoneItems(int zone);
+QString ZoneLabel(int zone);
+
+}  // namespace quorlin

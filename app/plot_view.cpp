@@ -1,0 +1,95 @@
+#include "plot_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace quorlin {
+
+PlotView::PlotView(QWidget* parent) : QWidget(parent) {
+  setObjectName("picXRayPlot");
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  setMinimumSize(120, 100);
+}
+
+void PlotView::SetPicture(const QImage& picture) {
+  picture_ = picture;
+  update();
+}
+
+void PlotView::SetUserScale(double left, double top, double width, double height) {
+  if (width == 0 || height == 0) return;  // a degenerate scale would divide by zero
+  left_ = left;
+  top_ = top;
+  width_ = width;
+  height_ = height;
+}
+
+QPointF PlotView::ToUser(QPointF pixel) const {
+  double w = std::max(1, this->width());
+  double h = std::max(1, this->height());
+  return {left_ + pixel.x() / w * width_, top_ + pixel.y() / h * height_};
+}
+
+QPointF PlotView::ToPixel(QPointF user) const {
+  return {(user.x() - left_) / width_ * std::max(1, this->width()),
+          (user.y() - top_) / height_ * std::max(1, this->height())};
+}
+
+void PlotView::ShowBox(QPointF corner1, QPointF corner2) {
+  band_ = Band::Box;
+  bandStart_ = corner1;
+  bandEnd_ = corner2;
+  update();
+}
+
+void PlotView::ShowSegment(QPointF from, QPointF to) {
+  band_ = Band::Segment;
+  bandStart_ = from;
+  bandEnd_ = to;
+  update();
+}
+
+void PlotView::ClearBand() {
+  if (band_ == Band::None) return;
+  band_ = Band::None;
+  update();
+}
+
+void PlotView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  if (!picture_.isNull()) painter.drawImage(rect(), picture_);
+  if (band_ == Band::None) return;
+  // Inverting pen: the band shows on any background colour.
+  painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+  painter.setPen(QPen(Qt::black, 1));
+  QPointF a = ToPixel(bandStart_), b = ToPixel(bandEnd_);
+  if (band_ == Band::Box)
+    painter.drawRect(QRectF(a, b).normalized());
+  else
+    painter.drawLine(a, b);
+}
+
+void PlotView::mousePressEvent(QMouseEvent* event) {
+  QPointF u = ToUser(event->position());
+  emit Pressed(event->button(), u.x(), u.y());
+}
+
+void PlotView::mouseMoveEvent(QMouseEvent* event) {
+  QPointF u = ToUser(event->position());
+  emit Moved(event->buttons(), u.x(), u.y());
+}
+
+void PlotView::mouseReleaseEvent(QMouseEvent* event) {
+  QPointF u = ToUser(event->position());
+  emit Released(event->button(), u.x(), u.y());
+}
+
+void PlotView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  emit Resized();
+}
+
+}  // namespace quorlin

@@ -1,0 +1,60 @@
+// picXRayPlot: shows the plot's picture, maps the mouse into the plot's user
+// coordinates (x the horizontal value, y the intensity) and draws the rubber
+// bands of a gesture as an overlay, so a mouse move never redraws the plot.
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+#include <QWidget>
+
+namespace quorlin {
+
+class PlotView : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum class Band { None, Box, Segment };
+
+  explicit PlotView(QWidget* parent = nullptr);
+
+  void SetPicture(const QImage& picture);
+  const QImage& Picture() const { return picture_; }
+
+  // The user coordinate system of the picture: the left edge is `left`, the
+  // top edge `top`; width and height may be negative (y grows upwards).
+  void SetUserScale(double left, double top, double width, double height);
+  QPointF ToUser(QPointF pixel) const;
+  QPointF ToPixel(QPointF user) const;
+
+  // The overlay, in user coordinates. Setting a band replaces the previous one.
+  void ShowBox(QPointF corner1, QPointF corner2);
+  void ShowSegment(QPointF from, QPointF to);
+  void ClearBand();
+  Band CurrentBand() const { return band_; }
+  QPointF BandStart() const { return bandStart_; }
+  QPointF BandEnd() const { return bandEnd_; }
+
+  QSize sizeHint() const override { return {380, 330}; }
+
+ signals:
+  // Button and position in user coordinates.
+  void Pressed(Qt::MouseButton button, double x, double y);
+  void Moved(Qt::MouseButtons buttons, double x, double y);
+  void Released(Qt::MouseButton button, double x, double y);
+  void Resized();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QImage picture_;
+  double left_ = 0, top_ = 1, width_ = 1, height_ = -1;
+  Band band_ = Band::None;
+  QPointF bandStart_, bandEnd_;
+};
+
+}  // namespace quorlin

@@ -1,0 +1,143 @@
+// The main window's controls and menus: every one exists under its own name
+// with its caption, and the window keeps the plot growing on resize.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextEdit>
+
+#include "frm_main.h"
+#include "gui_support.h"
+#include "plot_view.h"
+
+namespace quorlin {
+namespace {
+
+using testing::App;
+using testing::TempHome;
+
+template <class T>
+T* Find(QWidget& w, const QString& name) {
+  T* child = w.findChild<T*>(name);
+  EXPECT_NE(child, nullptr) << name.toStdString();
+  return child;
+}
+
+QString Caption(QWidget& w, const QString& name) {
+  auto* b = w.findChild<QAbstractButton*>(name);
+  return b ? b->text() : QString("<missing %1>").arg(name);
+}
+
+TEST(FrmMainLayout, ControlsCarryTheirNamesCaptionsAndTooltips) {
+  TempHome home;
+  frmMain w;
+  EXPECT_EQ(w.objectName(), "frmMain");
+  EXPECT_TRUE(w.windowTitle().startsWith("Quorlin"));
+
+  auto* a = Find<QLineEdit>(w, "CellText(0)");
+  auto* gamma = Find<QLineEdit>(w, "CellText(5)");
+  ASSERT_TRUE(a && gamma);
+  EXPECT_EQ(a->toolTip(), "Unit cell parameter \"a\" in Angstroms");
+  EXPECT_EQ(gamma->toolTip(), "Unit cell angle \"gamma\" in degrees");
+  for (int i = 0; i < 6; ++i) {
+    Find<QScrollBar>(w, QString("hsbCellParameters(%1)").arg(i));
+  }
+  const char* history[4] = {"<<", "<", ">", ">>"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(Caption(w, QString("cmdUnitCellHistory(%1)").arg(i)), history[i]);
+    EXPECT_EQ(Caption(w, QString("cmdPlotHistory(%1)").arg(i)), history[i]);
+    Find<QLineEdit>(w, QString("PlotLimits(%1)").arg(i));
+  }
+  EXPECT_EQ(Caption(w, "optCellShape(2)"), "a = b = c; alpha = beta = gamma");
+  EXPECT_EQ(Caption(w, "chkDimension(6)"), "a-b-c");
+  EXPECT_EQ(Caption(w, "chkDimension(4)"), "a-c");
+  EXPECT_EQ(Caption(w, "cmdHand"), "Ha&nd");
+  EXPECT_EQ(Caption(w, "cmdStrain"), "Full &Strain");
+  EXPECT_EQ(Caption(w, "chkSnap"), "Snap to peak");
+  EXPECT_EQ(Caption(w, "cmdShiftLeft"), "Shift L&eft");
+  EXPECT_EQ(Caption(w, "Command1"), "Save plot to a bitmap file");
+  EXPECT_EQ(Caption(w, "cmdDefaultSize"), "Default Size");
+  EXPECT_EQ(Caption(w, "cmdUndo"), "Undo");
+  EXPECT_EQ(Caption(w, "btnExtinctionClear"), "Clear");
+  EXPECT_EQ(Caption(w, "cmdClearDiffraction"), "Clear");
+  Find<QTextEdit>(w, "ReportText");
+  Find<QLineEdit>(w, "txtSpecimenDisplacement");
+  Find<PlotView>(w, "picXRayPlot");
+}
+
+TEST(FrmMainLayout, ConditionCombosListTheirZonesItems) {
+  TempHome home;
+  frmMain w;
+  // Item counts of the twelve zones, last item "(none)" or "(No)".
+  const int counts[12] = {8, 6, 6, 6, 3, 3, 5, 2, 5, 7, 2, 5};
+  for (int i = 0; i < 12; ++i) {
+    auto* c = Find<QComboBox>(w, QString("cboExtinction(%1)").arg(i));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->count(), counts[i]) << i;
+    EXPECT_EQ(c->itemText(c->count() - 1), i == 11 ? "(No)" : "(none)") << i;
+  }
+  EXPECT_EQ(w.cboExtinction[3]->itemText(3), "h+l=4n;h,k");
+  EXPECT_EQ(w.cboExtinction[5]->itemText(1), "k = 4n");
+  EXPECT_EQ(w.cboExtinction[11]->itemText(1), "h,k,l cyclic (SG. 205; rhombohedral)");
+}
+
+TEST(FrmMainLayout, MenusCarryTheirNamesAndCaptions) {
+  TempHome home;
+  frmMain w;
+  auto caption = [&](const char* name) {
+    auto* a = w.findChild<QAction*>(name);
+    return a ? a->text() : QString("<missing %1>").arg(name);
+  };
+  EXPECT_EQ(caption("mnuGSAS"), "GSAS file");
+  EXPECT_EQ(caption("mnuCPI"), "Sietronics CPI file");
+  EXPECT_EQ(caption("mnuCHI"), "CHI file");
+  EXPECT_EQ(caption("mnuMCA"), "MCA file");
+  EXPECT_EQ(caption("mnuXYFile"), "xy file (*.xy)");
+  EXPECT_EQ(caption("mnuProjectOpen"), "&Open a Previous Project");
+  EXPECT_EQ(caption("mnuProjectSave"), "&Save Project in a (.prb) File");
+  EXPECT_EQ(caption("mnuProjectSaveAsDefault"), "Save Current Project as &Default");
+  EXPECT_EQ(caption("mnuRestoreDefaults"), "&Restore the Factory Default");
+  EXPECT_EQ(caption("mnujcpds"), "Open a &jcpds file");
+  EXPECT_EQ(caption("mnuExit"), "E&xit");
+  EXPECT_EQ(caption("mnuDirect"), "&Direct");
+  EXPECT_EQ(caption("mnuReciprocal"), "&Reciprocal");
+  EXPECT_EQ(caption("mnuSysNone"), "&None");
+  EXPECT_EQ(caption("mnuUnzoom"), "&Unzoom");
+  EXPECT_EQ(caption("mnuPlotAbsentLines"), "&Plot absent lines");
+  EXPECT_EQ(caption("mnuSpecimenDisplacement"), "&Specimen Displacement");
+  EXPECT_EQ(caption("mnuFreeRemoval"), "&Allow free removal of planes and lines");
+  EXPECT_EQ(caption("mnuShowReport"), "Show &Report");
+  EXPECT_EQ(caption("mnuAbout"), "&About Quorlin");
+  auto* options = w.findChild<QMenu*>("mnuOptions");
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(options->title(), "Pl&ot");
+}
+
+TEST(FrmMainLayout, ResizeGrowsThePlotAndDefaultSizeRestores) {
+  TempHome home;
+  frmMain w;
+  w.show();
+  App().processEvents();
+  EXPECT_EQ(w.size(), frmMain::kDefaultSize);
+  QSize plotBefore = w.picXRayPlot->size();
+  int editorLeft = w.CellText[0]->mapTo(&w, QPoint(0, 0)).x();
+  w.resize(frmMain::kDefaultSize + QSize(200, 150));
+  App().processEvents();
+  // The extra room goes to the plot; the cell editor moves right with it.
+  EXPECT_EQ(w.picXRayPlot->width(), plotBefore.width() + 200);
+  EXPECT_EQ(w.picXRayPlot->height(), plotBefore.height() + 150);
+  EXPECT_EQ(w.CellText[0]->mapTo(&w, QPoint(0, 0)).x(), editorLeft + 200);
+  w.cmdDefaultSize->click();
+  App().processEvents();
+  EXPECT_EQ(w.size(), frmMain::kDefaultSize);
+  EXPECT_EQ(w.picXRayPlot->size(), plotBefore);
+}
+
+}  // namespace
+}  // namespace quorlin
