@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "data/text_input.h"
+#include "reflections/catalogue.h"
 
 namespace quorlin {
 namespace {
@@ -224,9 +225,12 @@ void ReadOldCard(TextLines& lines, const std::string& file, JcpdsCard& card, std
   }
   const long codeLine = lines.Number();
   std::vector<double> v = LeadingNumbers(f);
-  if (v.size() < 2 || SymmetryFromCode(v[0]) == 0)
+  // These cards give a and ratios only: 0 and 1 cubic, 2 hexagonal, 3 with
+  // c/a and b/a orthorhombic, 4 with c/a tetragonal (stishovite's card).
+  static const std::int16_t systems[] = {1, 1, 2, 5, 4};
+  if (v.size() < 2 || v[0] != std::floor(v[0]) || v[0] < 0 || v[0] > 4)
     Fail(file, codeLine, "expected \"symmetry-code a K0 K0' c/a\" (or a VERSION: line), found " + Quote(line));
-  card.crystalSystem = SymmetryFromCode(v[0]);
+  card.crystalSystem = systems[static_cast<int>(v[0])];
   const double a = v[1];
   if (v.size() > 2) card.K0 = static_cast<float>(v[2]);
   if (v.size() > 3) card.K0p = static_cast<float>(v[3]);
@@ -234,8 +238,6 @@ void ReadOldCard(TextLines& lines, const std::string& file, JcpdsCard& card, std
   given[0] = static_cast<float>(a);
   if (v.size() > 4) given[2] = static_cast<float>(a * v[4]);
   given[1] = static_cast<float>(v.size() > 5 && v[5] > 0 ? a * v[5] : a);
-  if (card.crystalSystem >= 6)
-    Fail(file, codeLine, std::string("a ") + SystemName(card.crystalSystem) + " cell cannot be given as a and ratios");
   card.cell = CompleteCell(card.crystalSystem, given, file, codeLine);
   ReadRows(lines, file, card);
 }
@@ -269,10 +271,14 @@ JcpdsCard ReadJcpdsCard(std::istream& in, const std::string& fileName) {
   return card;
 }
 
-std::int32_t JcpdsBasis(std::int16_t crystalSystem) {
-  // Crystal system 1..7 to CUnitCell::Basis; trigonal on hexagonal axes.
-  static const std::int32_t basis[] = {7, 0, 2, 2, 1, 4, 5, 6};
-  return crystalSystem >= 1 && crystalSystem <= 7 ? basis[crystalSystem] : 7;
+std::int32_t JcpdsBasis(std::int16_t crystalSystem) { return DerivedBasis(crystalSystem, -1); }
+
+SetCrystalSystemFn CrystalSystemSetter(CPattern& pattern, CUnitCell& cell) {
+  return [&pattern, &cell](std::int16_t crystalSystem) {
+    pattern.SetExtinctionNumber(-1, &cell);
+    pattern.CrystalSystem = crystalSystem;
+    cell.SetBasis(1, DerivedBasis(crystalSystem, pattern.ExtinctionNumber()));
+  };
 }
 
 namespace {

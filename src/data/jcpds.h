@@ -26,6 +26,7 @@
 #include "core/unitcell.h"
 #include "data/readers.h"
 #include "energy/peak_list.h"
+#include "reflections/pattern.h"
 
 namespace quorlin {
 
@@ -65,6 +66,9 @@ std::int32_t JcpdsBasis(std::int16_t crystalSystem);
 // reflection set's ExtinctionNumber becomes -1, then the crystal system,
 // which also sets the pattern's crystal system and the cell's Basis.
 using SetCrystalSystemFn = std::function<void(std::int16_t crystalSystem)>;
+// That setter on a reflection set and a cell of one's own (the command line;
+// the main window plugs in its own).
+SetCrystalSystemFn CrystalSystemSetter(CPattern& pattern, CUnitCell& cell);
 
 // Makes the cell the card's cell (after setting the crystal system) and the
 // peak list the card's rows: Intens from the card, Agrees when the card's d
