@@ -54,8 +54,8 @@ const std::vector<Option>& Options() {
   static const std::vector<Option> options = {
       {"--cell", 6,
        [](Request& r, const std::vector<std::string>& a) {
-         static const char* names[6] = {"--cell a", "--cell b", "--cell c", "--cell alpha", "--cell beta",
-                                        "--cell gamma"};
+         static const char* names[6] = {"--cell a",     "--cell b",    "--cell c",
+                                        "--cell alpha", "--cell beta", "--cell gamma"};
          for (int i = 0; i < 6; ++i) r.cell[i] = SingleArg(a[i], names[i]);
          r.haveCell = true;
        }},
@@ -84,8 +84,7 @@ Request Parse(const Args& args) {
       if (o.name == args[i]) option = &o;
     if (!option) throw QuorlinError("unknown option \"" + args[i] + "\"");
     const auto count = static_cast<std::size_t>(option->arguments);
-    if (i + count >= args.size())
-      throw QuorlinError(option->name + " needs " + std::to_string(count) + " values");
+    if (i + count >= args.size()) throw QuorlinError(option->name + " needs " + std::to_string(count) + " values");
     std::vector<std::string> values(args.begin() + static_cast<std::ptrdiff_t>(i + 1),
                                     args.begin() + static_cast<std::ptrdiff_t>(i + 1 + count));
     option->read(r, values);
