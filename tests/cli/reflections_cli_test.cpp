@@ -95,16 +95,16 @@ TEST(ReflectionsCli, OptionsSystemCodesLimitsAndAbsences) {
 
 TEST(ReflectionsCli, BadInputIsRefusedWithAMessage) {
   const char* cases[] = {
-      "",                                                   // no cell
-      "--cell 4 4 4 90 90",                                 // too few values
-      "--cell 4 4 x 90 90 90",                              // not a number
-      "--cell 4 4 4 90 90 90 --system cubicle",             // unknown system
-      "--cell 4 4 4 90 90 90 --system 9",                   // code out of range
-      "--cell 4 4 4 90 90 90 --system cubic --symbol 17",   // no such entry
-      "--cell 4 4 4 90 90 90 --symbol 1.5",                 // not an integer
-      "--cell 4 4 4 90 90 90 --limits 0 1 0 1 0",           // too few limits
-      "--cell 4 4 4 90 90 90 --wedge",                      // unknown option
-      "--cell -4 4 4 90 90 90 --system cubic",              // impossible cell
+      "",                                                  // no cell
+      "--cell 4 4 4 90 90",                                // too few values
+      "--cell 4 4 x 90 90 90",                             // not a number
+      "--cell 4 4 4 90 90 90 --system cubicle",            // unknown system
+      "--cell 4 4 4 90 90 90 --system 9",                  // code out of range
+      "--cell 4 4 4 90 90 90 --system cubic --symbol 17",  // no such entry
+      "--cell 4 4 4 90 90 90 --symbol 1.5",                // not an integer
+      "--cell 4 4 4 90 90 90 --limits 0 1 0 1 0",          // too few limits
+      "--cell 4 4 4 90 90 90 --wedge",                     // unknown option
+      "--cell -4 4 4 90 90 90 --system cubic",             // impossible cell
   };
   for (const char* args : cases) {
     auto r = Reflections(args, true);

@@ -41,8 +41,9 @@ TEST(ReflectionList, RockSaltFamiliesInOrderOfFallingSpacing) {
   EXPECT_NEAR(rows[4].d, 5.64 / 2.0, 1e-5);  // then {200}
   for (std::size_t i = 1; i < rows.size(); ++i) {
     EXPECT_GE(rows[i - 1].d, rows[i].d);
-    if (rows[i - 1].d == rows[i].d)
+    if (rows[i - 1].d == rows[i].d) {
       EXPECT_LT(std::tie(rows[i - 1].h, rows[i - 1].k, rows[i - 1].l), std::tie(rows[i].h, rows[i].k, rows[i].l));
+    }
   }
   // F: h, k, l all odd or all even.
   for (const auto& r : rows) EXPECT_TRUE((r.h + r.k) % 2 == 0 && (r.k + r.l) % 2 == 0) << r.h << r.k << r.l;
@@ -77,8 +78,7 @@ TEST(ReflectionList, AbsentAndAllowedSplitTheWantedTriples) {
   std::size_t wanted = 0;
   for (int h = -3; h <= 3; ++h)
     for (int k = -3; k <= 3; ++k)
-      for (int l = -3; l <= 3; ++l)
-        wanted += (h || k || l) && !(l == 0 && h != 0 && k != 0);
+      for (int l = -3; l <= 3; ++l) wanted += (h || k || l) && !(l == 0 && h != 0 && k != 0);
   EXPECT_EQ(seen.size(), wanted);
   EXPECT_TRUE(seen.count({0, 1, 2}));  // listed, as absent
   for (const auto& r : out) EXPECT_FALSE(p.IsAllowed(r.h, r.k, r.l));
