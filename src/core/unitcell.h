@@ -29,7 +29,8 @@ class CUnitCell : public IObjectState {
   // The checked setter for one parameter typed by the user. Returns ok: true
   // only when the cell changed. A refusal changes nothing.
   bool SetCellParameters(int index, int basis, std::string_view value);
-  // Numeric reads of the same values (0 for a bad index or basis).
+  // Numeric reads of the same values (0 for a bad index or basis). Edge takes
+  // 0..2; CellAngle takes 0..2 (alpha, beta, gamma) or the parameter index 3..5.
   float Edge(int basis, int i) const;
   CAngle CellAngle(int basis, int i) const;
 

@@ -1,6 +1,7 @@
 #include "data/data.h"
 
 #include <cmath>
+#include <stdexcept>
 
 #include "core/numtext.h"
 
@@ -10,8 +11,6 @@ namespace {
 // Copper K-alpha1, K-alpha2, K-beta1, then molybdenum, in Angstrom.
 constexpr float kTubeLines[6] = {1.540562f, 1.54439f, 1.392218f, 0.7093f, 0.71359f, 0.632288f};
 constexpr float kTubeIntensities[6] = {1.0f, 0.5f, 0.05f, 1.0f, 0.5f, 0.05f};
-// A stored channel count beyond this is not a pattern anyone measured.
-constexpr std::int32_t kMaxStoredChannels = 10'000'000;
 
 }  // namespace
 
@@ -23,6 +22,12 @@ void CData::SetNChan(std::int32_t n) {
   if (n < 0) n = 0;
   x_.assign(static_cast<std::size_t>(n), 0.0f);
   intensity_.assign(static_cast<std::size_t>(n), 0.0);
+}
+
+void CData::SetPattern(std::vector<float> x, std::vector<double> intensity) {
+  if (x.size() != intensity.size()) throw std::invalid_argument("CData::SetPattern: arrays of unequal size");
+  x_ = std::move(x);
+  intensity_ = std::move(intensity);
 }
 
 int CData::PrimaryLineIndex() const {
@@ -91,7 +96,7 @@ void CData::WriteObjectState(std::string_view prefix, PropertyBag& bag) const {
 void CData::ReadObjectState(std::string_view prefix, const PropertyBag& bag) {
   std::string p(prefix);
   std::int32_t n = bag.ReadLong(p + "NChan", 1);
-  if (n < 0 || n > kMaxStoredChannels) n = 1;
+  if (n < 0 || n > kMaxChannels) n = 1;
   SetNChan(n);
   Lower = bag.ReadSingle(p + "Lower", 5.0f);
   Upper = bag.ReadSingle(p + "Upper", 90.0f);

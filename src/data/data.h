@@ -18,6 +18,8 @@ class CData : public IObjectState {
   static constexpr int kLineCount = 21;                 // line tables take indices 0..20
   static constexpr float kMinWavelength = 0.01f;        // a wavelength must exceed this
   static constexpr float kCustomWavelength = 1.540562f; // given to a new custom line
+  // A declared channel count beyond this is not a pattern anyone measured.
+  static constexpr std::int32_t kMaxChannels = 10'000'000;
 
   CData();
 
@@ -31,6 +33,9 @@ class CData : public IObjectState {
   void SetIntensity(std::int32_t i, double v) { intensity_.at(static_cast<std::size_t>(i)) = v; }
   float TwoTheta(std::int32_t i) const { return x_.at(static_cast<std::size_t>(i)); }
   void SetTwoTheta(std::int32_t i, float v) { x_.at(static_cast<std::size_t>(i)) = v; }
+  // Replaces both arrays at once; the readers build a pattern aside and
+  // commit it in one step. Throws std::invalid_argument on unequal sizes.
+  void SetPattern(std::vector<float> x, std::vector<double> intensity);
   const std::vector<float>& XValues() const { return x_; }
   const std::vector<double>& Intensities() const { return intensity_; }
 

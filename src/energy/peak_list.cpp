@@ -1,11 +1,14 @@
 #include "energy/peak_list.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "core/numtext.h"
 
 namespace quorlin {
 
 void clsPeakList::SetNumberOfPeaks(std::int16_t n) {
-  count_ = n;
+  count_ = n > 0 ? n : 0;
   std::size_t size = n > 0 ? static_cast<std::size_t>(n) : 0;
   h_.assign(size, 0);
   k_.assign(size, 0);
@@ -18,9 +21,15 @@ void clsPeakList::SetNumberOfPeaks(std::int16_t n) {
   halfwidth_.assign(size, 0.0f);
 }
 
+std::size_t clsPeakList::Checked(int i) const {
+  if (i < 0 || i >= count_ || static_cast<std::size_t>(i) >= h_.size())
+    throw std::out_of_range("peak index " + std::to_string(i) + " outside 0.." + std::to_string(count_ - 1));
+  return static_cast<std::size_t>(i);
+}
+
 bool clsPeakList::SetIntens(int i, float v) {
+  std::int16_t& slot = intens_[Checked(i)];
   auto rounded = ToInteger(v);
-  std::int16_t& slot = At(intens_, i);
   if (!rounded) return false;
   slot = *rounded;
   return true;

@@ -15,36 +15,35 @@ class clsPeakList : public IObjectState {
   // Re-allocates every array to n entries, all 0/false (n < 1 empties them).
   void SetNumberOfPeaks(std::int16_t n);
 
-  std::int16_t h(int i) const { return At(h_, i); }
-  void Seth(int i, std::int16_t v) { At(h_, i) = v; }
-  std::int16_t k(int i) const { return At(k_, i); }
-  void Setk(int i, std::int16_t v) { At(k_, i) = v; }
-  std::int16_t l(int i) const { return At(l_, i); }
-  void Setl(int i, std::int16_t v) { At(l_, i) = v; }
+  std::int16_t h(int i) const { return h_[Checked(i)]; }
+  void Seth(int i, std::int16_t v) { h_[Checked(i)] = v; }
+  std::int16_t k(int i) const { return k_[Checked(i)]; }
+  void Setk(int i, std::int16_t v) { k_[Checked(i)] = v; }
+  std::int16_t l(int i) const { return l_[Checked(i)]; }
+  void Setl(int i, std::int16_t v) { l_[Checked(i)] = v; }
   // Stored rounded half to even as a 16-bit integer; returns false and
   // changes nothing when the value does not fit.
-  float Intens(int i) const { return At(intens_, i); }
+  float Intens(int i) const { return intens_[Checked(i)]; }
   bool SetIntens(int i, float v);
-  bool Agrees(int i) const { return At(agrees_, i) != 0; }
-  void SetAgrees(int i, bool v) { At(agrees_, i) = v; }
-  bool Included(int i) const { return At(included_, i) != 0; }
-  void SetIncluded(int i, bool v) { At(included_, i) = v; }
-  float Bkd(int i) const { return At(bkd_, i); }
-  void SetBkd(int i, float v) { At(bkd_, i) = v; }
-  float Pkhght(int i) const { return At(pkhght_, i); }
-  void SetPkhght(int i, float v) { At(pkhght_, i) = v; }
-  float Halfwidth(int i) const { return At(halfwidth_, i); }
-  void SetHalfwidth(int i, float v) { At(halfwidth_, i) = v; }
+  bool Agrees(int i) const { return agrees_[Checked(i)] != 0; }
+  void SetAgrees(int i, bool v) { agrees_[Checked(i)] = v; }
+  bool Included(int i) const { return included_[Checked(i)] != 0; }
+  void SetIncluded(int i, bool v) { included_[Checked(i)] = v; }
+  float Bkd(int i) const { return bkd_[Checked(i)]; }
+  void SetBkd(int i, float v) { bkd_[Checked(i)] = v; }
+  float Pkhght(int i) const { return pkhght_[Checked(i)]; }
+  void SetPkhght(int i, float v) { pkhght_[Checked(i)] = v; }
+  float Halfwidth(int i) const { return halfwidth_[Checked(i)]; }
+  void SetHalfwidth(int i, float v) { halfwidth_[Checked(i)] = v; }
 
   void ReadObjectState(std::string_view prefix, const PropertyBag& bag) override;
   void WriteObjectState(std::string_view prefix, PropertyBag& bag) const override;
 
  private:
-  // Index errors throw std::out_of_range and change nothing.
-  template <class T>
-  static T& At(std::vector<T>& v, int i) { return v.at(static_cast<std::size_t>(i)); }
-  template <class T>
-  static const T& At(const std::vector<T>& v, int i) { return v.at(static_cast<std::size_t>(i)); }
+  // An index outside 0..NumberOfPeaks-1 throws std::out_of_range and changes
+  // nothing. The count, not the array size, decides: a project read with no
+  // peaks leaves the arrays but makes them unreachable.
+  std::size_t Checked(int i) const;
 
   std::int16_t count_ = 0;
   std::vector<std::int16_t> h_, k_, l_, intens_;

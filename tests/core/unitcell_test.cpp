@@ -103,6 +103,17 @@ TEST(UnitCell, ConstraintTypesTieParameters) {
   EXPECT_EQ(rh.CellAngle(1, 1), rh.CellAngle(1, 0));
   EXPECT_EQ(rh.CellAngle(1, 2), rh.CellAngle(1, 0));
 
+  CUnitCell ortho;
+  ortho.SetBasis(1, 6);
+  ASSERT_TRUE(ortho.SetCell(1, {3, 4, 5, 80, 85, 100}));
+  ortho.SetBasis(1, 4);
+  EXPECT_EQ(ortho.CellShape(), 0);
+  for (int i = 3; i < 6; ++i) EXPECT_EQ(ortho.CellParameters(i, 1), "90");
+  EXPECT_EQ(ortho.CellParameters(1, 1), "4");
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(ortho.IsIndependent(i));
+  // orthorhombic d: 1/d^2 = h^2/a^2 + k^2/b^2 + l^2/c^2
+  EXPECT_NEAR(ortho.hklDSpacing(1, 1, 1), 1.0 / std::sqrt(1 / 9.0 + 1 / 16.0 + 1 / 25.0), 1e-5);
+
   CUnitCell mono;
   mono.SetBasis(1, 5);
   EXPECT_TRUE(mono.IsIndependent(4));
@@ -209,6 +220,22 @@ TEST(UnitCell, EdgeAndAngleLimits) {
   // Direct edges below the derived minimum 3.33 are now refused.
   EXPECT_FALSE(r.SetCellParameters(0, 1, "3"));
 
+  // Reciprocal minimum sets the direct maximum.
+  EXPECT_TRUE(r.SetEdgeMin(-1, "0.1"));
+  EXPECT_EQ(r.EdgeMax(1), "10");
+  EXPECT_FALSE(r.SetCellParameters(1, 1, "10.5"));
+
+  // Dual edges get 0.001 of slack: with a* at most 0.2 (a at least 5), a
+  // monoclinic cell a = 5, beta = 95 has a* = 1/(5 sin 95) = 0.20076, inside
+  // the slack; beta = 100 gives 0.20309, outside.
+  CUnitCell m;
+  m.SetBasis(1, 5);
+  ASSERT_TRUE(m.SetEdgeMax(-1, "0.2"));
+  EXPECT_EQ(m.EdgeMin(1), "5");
+  EXPECT_TRUE(m.SetCellParameters(4, 1, "95"));
+  EXPECT_FALSE(m.SetCellParameters(4, 1, "100"));
+  EXPECT_EQ(m.CellParameters(4, 1), "95");
+
   CUnitCell a;
   EXPECT_FALSE(a.SetAngleMax("175"));
   EXPECT_TRUE(a.SetAngleMax("174.9"));
@@ -221,6 +248,7 @@ TEST(UnitCell, EdgeAndAngleLimits) {
   EXPECT_TRUE(a.SetAngleMax("100"));
   EXPECT_EQ(a.AngleMin(), "90");
   EXPECT_EQ(a.AngleMax(), "100");
+  EXPECT_TRUE(a.SetCellParameters(0, 1, "6"));  // angles equal to AngleMin lie inside
   a.SetBasis(1, 6);
   EXPECT_FALSE(a.SetCellParameters(3, 1, "89"));
   // alpha 95 lies inside, but its reciprocal alpha* = 85 breaks AngleMin
@@ -262,6 +290,10 @@ TEST(UnitCell, VectorGeometry) {
   CUnitCell c;
   c.SetBasis(1, 6);
   ASSERT_TRUE(c.SetCell(1, {4, 5, 6, 80, 95, 110}));
+  // G(0,1) = a b cos(gamma), G(1,2) = b c cos(alpha)
+  EXPECT_NEAR(c.Metric(1, 0, 1), 20.0 * std::cos(110.0 * M_PI / 180.0), 1e-5);
+  EXPECT_NEAR(c.Metric(1, 2, 1), 30.0 * std::cos(80.0 * M_PI / 180.0), 1e-5);
+  EXPECT_FLOAT_EQ(c.Metric(1, 2, 2), 36.0f);
   // |a| = a, and the angle between b and c is alpha
   EXPECT_NEAR(c.Distance(1, 1, 0, 0), 4.0f, 1e-5f);
   EXPECT_NEAR(c.Angle(1, 0, 1, 0, 0, 0, 1), 80.0 * M_PI / 180.0, 1e-5);

@@ -1,0 +1,169 @@
+#include "qt_surface.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cmath>
+
+#include "core/errors.h"
+
+namespace quorlin {
+namespace {
+
+QColor ToQColor(Colour c) {
+  Colour rgb = SurfaceRgb(c);
+  return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
+}
+
+// Coordinates far outside the picture are pulled in so that the rasteriser
+// never sees huge or non-finite values (a line at an impossible angle).
+double Tame(double px) {
+  if (std::isnan(px)) return -1e6;
+  return std::clamp(px, -1e6, 1e6);
+}
+
+bool EndsWithNoCase(const std::string& s, const char* ext) {
+  std::string e(ext);
+  if (s.size() < e.size()) return false;
+  for (std::size_t i = 0; i < e.size(); ++i) {
+    char a = s[s.size() - e.size() + i];
+    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+    if (a != e[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+QtSurface::QtSurface(int widthPixels, int heightPixels) {
+  scale_.widthPixels = std::max(1, widthPixels);
+  scale_.heightPixels = std::max(1, heightPixels);
+  image_ = QImage(scale_.widthPixels, scale_.heightPixels, QImage::Format_RGB32);
+  image_.fill(ToQColor(back_));
+}
+
+void QtSurface::Resize(int widthPixels, int heightPixels) {
+  scale_.widthPixels = std::max(1, widthPixels);
+  scale_.heightPixels = std::max(1, heightPixels);
+  image_ = QImage(scale_.widthPixels, scale_.heightPixels, QImage::Format_RGB32);
+  Repaint();
+}
+
+void QtSurface::Scale(double left, double top, double right, double bottom) {
+  if (left == right || top == bottom) return;
+  scale_.left = left;
+  scale_.top = top;
+  scale_.right = right;
+  scale_.bottom = bottom;
+}
+
+void QtSurface::Clear(Colour background) {
+  back_ = background;
+  items_.clear();
+  penX_ = penY_ = 0;
+  image_.fill(ToQColor(back_));
+}
+
+void QtSurface::Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled) {
+  const double w = scale_.widthPixels, h = scale_.heightPixels;
+  items_.push_back({kind, Tame(scale_.PixelX(x1)) / w, Tame(scale_.PixelY(y1)) / h, Tame(scale_.PixelX(x2)) / w,
+                    Tame(scale_.PixelY(y2)) / h, colour, width_, mode_, filled});
+  QPainter p(&image_);
+  Paint(p, image_.width(), image_.height(), items_.back(), false);
+}
+
+void QtSurface::Paint(QPainter& p, int width, int height, const Item& item, bool vectorOutput) const {
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  QColor colour = ToQColor(item.colour);
+  if (item.mode == DrawMode::Invert && !vectorOutput) {
+    p.setCompositionMode(QPainter::RasterOp_NotDestination);
+    colour = Qt::white;
+  }
+  QPen pen(colour);
+  pen.setWidth(item.width);
+  pen.setCapStyle(Qt::FlatCap);
+  p.setPen(pen);
+  QPointF a(item.x1 * width, item.y1 * height);
+  QPointF b(item.x2 * width, item.y2 * height);
+  switch (item.kind) {
+    case Kind::Point:
+      pen.setCapStyle(Qt::SquareCap);
+      p.setPen(pen);
+      p.drawPoint(a);
+      break;
+    case Kind::Line:
+      if (a == b) {
+        pen.setCapStyle(Qt::SquareCap);
+        p.setPen(pen);
+        p.drawPoint(a);
+      } else {
+        p.drawLine(a, b);
+      }
+      break;
+    case Kind::Box: {
+      QRectF r = QRectF(a, b).normalized();
+      if (item.filled) p.fillRect(r, item.mode == DrawMode::Invert && !vectorOutput ? QColor(Qt::white) : colour);
+      else p.drawRect(r);
+      break;
+    }
+  }
+}
+
+void QtSurface::Repaint() {
+  image_.fill(ToQColor(back_));
+  QPainter p(&image_);
+  for (const Item& item : items_) Paint(p, image_.width(), image_.height(), item, false);
+}
+
+void QtSurface::PSet(double x, double y, Colour colour) {
+  Add(Kind::Point, x, y, x, y, colour, false);
+  penX_ = x;
+  penY_ = y;
+}
+
+void QtSurface::Line(double x1, double y1, double x2, double y2, Colour colour) {
+  Add(Kind::Line, x1, y1, x2, y2, colour, false);
+  penX_ = x2;
+  penY_ = y2;
+}
+
+void QtSurface::Box(double x1, double y1, double x2, double y2, Colour colour, bool filled) {
+  Add(Kind::Box, x1, y1, x2, y2, colour, filled);
+  penX_ = x2;
+  penY_ = y2;
+}
+
+void QtSurface::MoveTo(double x, double y) {
+  penX_ = x;
+  penY_ = y;
+}
+
+void QtSurface::LineTo(double x, double y, Colour colour) { Line(penX_, penY_, x, y, colour); }
+
+void QtSurface::SavePicture(const std::string& path) const {
+  const QString name = QString::fromStdString(path);
+  if (EndsWithNoCase(path, ".svg")) {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw QuorlinError(path + ": cannot be written");
+    {
+      QSvgGenerator svg;
+      svg.setOutputDevice(&file);
+      svg.setSize(image_.size());
+      svg.setViewBox(QRect(QPoint(0, 0), image_.size()));
+      svg.setTitle("Quorlin plot");
+      QPainter p(&svg);
+      p.fillRect(QRect(QPoint(0, 0), image_.size()), ToQColor(back_));
+      // Inverted figures only make sense against pixels; leave them out.
+      for (const Item& item : items_)
+        if (item.mode == DrawMode::Copy) Paint(p, image_.width(), image_.height(), item, true);
+    }
+    if (file.error() != QFileDevice::NoError) throw QuorlinError(path + ": cannot be written");
+    return;
+  }
+  const char* format = EndsWithNoCase(path, ".png") ? "PNG" : "BMP";
+  if (!image_.save(name, format)) throw QuorlinError(path + ": cannot be written");
+}
+
+}  // namespace quorlin

@@ -1,0 +1,59 @@
+// quorlin-cli convert: reads a measured pattern and writes it as x-y text.
+#include <fstream>
+#include <ostream>
+
+#include "command.h"
+#include "core/errors.h"
+#include "core/messages.h"
+#include "data/formats.h"
+#include "data/readers.h"
+
+namespace quorlin::cli {
+namespace {
+
+class StreamMessages : public IMessages {
+ public:
+  explicit StreamMessages(std::ostream& os) : os_(os) {}
+  void Show(const std::string& text) override { os_ << "message: " << text << "\n"; }
+
+ private:
+  std::ostream& os_;
+};
+
+int Convert(const Args& args, std::ostream& out, std::ostream& err) {
+  std::string file, type, output;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if ((a == "--type" || a == "-o") && i + 1 >= args.size()) throw QuorlinError(a + " needs a value");
+    if (a == "--type") {
+      type = args[++i];
+      if (!FindDataFormat(type)) throw QuorlinError("--type: unknown format \"" + type + "\" (gsa, cpi, chi, mca, xy)");
+    } else if (a == "-o") {
+      output = args[++i];
+    } else if (file.empty()) {
+      file = a;
+    } else {
+      throw QuorlinError("unexpected argument \"" + a + "\"");
+    }
+  }
+  if (file.empty()) throw QuorlinError("usage: convert FILE [--type gsa|cpi|chi|mca|xy] [-o OUT]");
+
+  CData data;
+  StreamMessages messages(err);
+  for (const auto& note : ReadDataFile(file, type, data, &messages)) err << "note: " << note << "\n";
+  if (output.empty()) {
+    WriteXY(out, data);
+    return 0;
+  }
+  std::ofstream os(output, std::ios::binary | std::ios::trunc);
+  if (!os) throw QuorlinError(output + ": cannot be written");
+  WriteXY(os, data);
+  os.close();
+  if (!os) throw QuorlinError(output + ": cannot be written");
+  return 0;
+}
+
+Register reg("convert", "convert FILE [--type gsa|cpi|chi|mca|xy] [-o OUT]   pattern file to x-y text", Convert);
+
+}  // namespace
+}  // namespace quorlin::cli

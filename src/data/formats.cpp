@@ -1,0 +1,156 @@
+#include "data/formats.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/errors.h"
+#include "core/numtext.h"
+#include "data/text_input.h"
+
+namespace quorlin {
+namespace {
+
+bool CheckGSAS(std::string_view head) {
+  TextLines lines{std::string(head)};
+  std::string_view line;
+  for (int i = 0; i < 64 && lines.Next(line); ++i) {
+    if (line.substr(0, 4) != "BANK") continue;
+    auto f = Fields(line);
+    return f.size() >= 5 && IsNumeric(f[2]);
+  }
+  return false;
+}
+
+bool CheckCPI(std::string_view head) {
+  TextLines lines{std::string(head)};
+  std::string_view line;
+  for (int i = 0; i < 10; ++i)
+    if (!lines.Next(line)) return false;
+  auto f = Fields(line);
+  return f.size() == 1 && f[0] == "SCANDATA";
+}
+
+bool CheckMCA(std::string_view head) {
+  TextLines lines{std::string(head)};
+  std::string_view line;
+  bool channels = false;
+  for (int i = 0; i < 400 && lines.Next(line); ++i) {
+    auto f = Fields(line);
+    if (f.empty()) continue;
+    if (f[0] == "CHANNELS:") channels = true;
+    if (f[0] == "DATA:") return channels;
+  }
+  return false;
+}
+
+std::vector<std::string> CommaFields(std::string_view line) {
+  std::string s(line);
+  for (char& c : s)
+    if (c == ',') c = ' ';
+  return Fields(s);
+}
+
+bool CheckCHI(std::string_view head) {
+  TextLines lines{std::string(head)};
+  std::string_view line, next;
+  for (int i = 0; i < 10 && lines.Next(line); ++i) {
+    auto f = CommaFields(line);
+    if (f.size() != 1 || !IsNumeric(f[0]) || !lines.Peek(next)) continue;
+    auto row = CommaFields(next);
+    if (row.size() >= 2 && IsNumeric(row[0]) && IsNumeric(row[1])) return true;
+  }
+  return false;
+}
+
+bool CheckXY(std::string_view head) {
+  // The last line of a head may be cut short: leave it out.
+  if (head.size() == kHeadSize) {
+    auto cut = head.find_last_of("\r\n");
+    if (cut != std::string_view::npos) head = head.substr(0, cut);
+  }
+  TextLines lines{std::string(head)};
+  std::string_view line;
+  int rows = 0;
+  while (rows < 50 && lines.Next(line)) {
+    auto f = Fields(line);
+    if (f.empty() || f[0][0] == '#' || f[0][0] == '\'') continue;
+    if (rows == 0 && !IsNumeric(f[0])) continue;
+    if (f.size() < 2 || !IsNumeric(f[0]) || !IsNumeric(f[1])) return false;
+    ++rows;
+  }
+  return rows > 0;
+}
+
+std::string Extension(const std::string& fileName) {
+  std::string ext = std::filesystem::path(fileName).extension().string();
+  if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+  return AsciiLower(ext);
+}
+
+}  // namespace
+
+const std::vector<DataFormat>& DataFormats() {
+  static const std::vector<DataFormat> formats = {
+      {"gsa", "GSAS", {"gsa", "gsas", "gss", "gda", "fxye", "fxy", "xra", "cwn"}, "GSAS Data Files (*.gsa)", "*.gsa",
+       CheckGSAS, OpenGSAS},
+      {"cpi", "Sietronics CPI", {"cpi"}, "Sietronics CPI Files (*.cpi)", "*.cpi", CheckCPI, OpenCDI},
+      {"mca", "MCA spectrum", {"mca", "med", "xrf"}, "", "", CheckMCA, OpenOstrelMCA},
+      {"chi", "CHI", {"chi"}, "CHI Files (*.chi)", "*.chi", CheckCHI, OpenCHI},
+      {"xy", "x-y text", {"xy", "xye", "dat"}, "xy Files (*.xy *.xye *.dat)", "*.xy;*.xye;*.dat", CheckXY, OpenXY},
+  };
+  return formats;
+}
+
+const DataFormat* FindDataFormat(std::string_view name) {
+  for (const auto& f : DataFormats())
+    if (f.name == name) return &f;
+  return nullptr;
+}
+
+const DataFormat* GuessDataFormat(const std::string& fileName, std::string_view head) {
+  const std::string ext = Extension(fileName);
+  const DataFormat* byExtension = nullptr;
+  for (const auto& f : DataFormats()) {
+    bool matches = false;
+    for (const auto& e : f.extensions) matches = matches || e == ext;
+    if (!matches) continue;
+    if (f.check(head)) return &f;
+    if (!byExtension) byExtension = &f;
+  }
+  if (byExtension) return byExtension;
+  for (const auto& f : DataFormats())
+    if (f.check(head)) return &f;
+  return nullptr;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(std::filesystem::path(path), ec))
+    throw FormatError(path, 0, "is a folder, not a file");
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  if (!in) throw FormatError(path, 0, std::string("cannot be opened: ") + std::strerror(errno));
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  if (in.bad()) throw FormatError(path, 0, "cannot be read");
+  return std::move(buffer).str();
+}
+
+ReadNotes ReadDataFile(const std::string& path, std::string_view format, CData& data, IMessages* messages) {
+  const DataFormat* f = nullptr;
+  if (!format.empty()) {
+    f = FindDataFormat(format);
+    if (!f) throw FormatError(path, 0, "unknown format \"" + std::string(format) + "\"");
+  }
+  std::string text = ReadWholeFile(path);
+  if (!f) {
+    f = GuessDataFormat(path, std::string_view(text).substr(0, kHeadSize));
+    if (!f) throw FormatError(path, 0, "not a pattern file of any known format (GSAS, CPI, MCA, CHI, xy)");
+  }
+  std::istringstream in(std::move(text));
+  return f->read(in, path, data, messages);
+}
+
+}  // namespace quorlin

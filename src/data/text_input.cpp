@@ -1,0 +1,101 @@
+#include "data/text_input.h"
+
+#include <cstdio>
+#include <iterator>
+#include <sstream>
+
+namespace quorlin {
+
+TextLines::TextLines(std::istream& in) {
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  text_ = std::move(buffer).str();
+}
+
+TextLines::TextLines(std::string text) : text_(std::move(text)) {}
+
+// The line starting at pos, and where the one after it starts.
+std::string_view TextLines::LineAt(std::size_t pos, std::size_t& next) const {
+  std::size_t end = text_.find_first_of("\r\n", pos);
+  if (end == std::string::npos) end = text_.size();
+  next = end;
+  if (next < text_.size()) {
+    if (text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n') ++next;
+    ++next;
+  }
+  return std::string_view(text_).substr(pos, end - pos);
+}
+
+bool TextLines::Next(std::string_view& line) {
+  if (pos_ >= text_.size()) return false;
+  line = LineAt(pos_, pos_);
+  ++number_;
+  return true;
+}
+
+bool TextLines::Peek(std::string_view& line) const {
+  if (pos_ >= text_.size()) return false;
+  std::size_t next = 0;
+  line = LineAt(pos_, next);
+  return true;
+}
+
+bool TextLines::OnlyBlankLinesLeft() const {
+  return IsBlankLine(std::string_view(text_).substr(pos_));
+}
+
+std::string SpaceReduce(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (char c : line) {
+    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+    out += c;
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+std::vector<std::string> Fields(std::string_view line) {
+  std::string folded(line);
+  for (char& c : folded)
+    if (c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f') c = ' ';
+  std::string reduced = SpaceReduce(folded);
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  while (start < reduced.size()) {
+    std::size_t end = reduced.find(' ', start);
+    if (end == std::string::npos) end = reduced.size();
+    fields.emplace_back(reduced.substr(start, end - start));
+    start = end + 1;
+  }
+  return fields;
+}
+
+bool IsBlankLine(std::string_view line) {
+  for (char c : line)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\v' && c != '\f') return false;
+  return true;
+}
+
+std::string Quote(std::string_view text) {
+  constexpr std::size_t kMax = 60;
+  std::string out = "\"";
+  std::size_t n = 0;
+  for (char c : text) {
+    if (n++ == kMax) {
+      out += "...";
+      break;
+    }
+    auto u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace quorlin

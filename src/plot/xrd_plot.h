@@ -1,0 +1,126 @@
+// The diffraction plot: how the horizontal axis (2-theta in degrees for
+// "Angle" data, a detector channel for "Energy" data) relates to d-spacings,
+// the plot window with its validated limits and a 101-entry history, and the
+// drawing of reflection lines, stored phases and the measured pattern.
+//
+// The conversions read the measured data set the plot is bound to (source
+// wavelengths, primary line, energy calibration, channel count).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/wrapped_single.h"
+#include "persistence/object_state.h"
+#include "plot/surface.h"
+
+namespace quorlin {
+
+class CData;
+class CPattern;
+class CUnitCell;
+class CStoredPhases;
+class clsPeakList;
+
+class CXRDPlot : public IObjectState {
+ public:
+  static constexpr int kHistorySize = 101;
+  static constexpr int kHistoryCurrent = 50;
+  // Yellow (&HFFFF), the colour of stored fluorescence lines.
+  static constexpr Colour kFluorescenceColour = Rgb(255, 255, 0);
+
+  // Bound to a default data set (Cu K-alpha1 primary line, no calibration).
+  CXRDPlot();
+  // Bound to data, which must outlive the plot.
+  explicit CXRDPlot(const CData& data);
+  void BindData(const CData& data) { data_ = &data; }
+  const CData& BoundData() const { return *data_; }
+
+  // --- conversions -------------------------------------------------------
+  float DFromTT(float TT) const;
+  float DFromTTWithoutDisplacement(float TT) const;
+  // In "Energy" mode Lambda is ignored and the result is a channel (-1 when
+  // the energy lies outside the calibrated channels).
+  float TTFromD(float Lambda, float D) const;
+  float TTFromDWithoutDisplacement(float Lambda, float D) const;
+  static float DFromEnergy(float E, float TwoTheta);
+  static float EnergyFromD(float D, float TwoTheta);
+  float EnergyFromChannel(float Channel) const;
+  float ChannelFromEnergy(float E) const;
+  static float Asin(float X);
+
+  // --- axis kind and window ------------------------------------------------
+  const std::string& DataType() const { return dataType_; }
+  // Sets the axis kind and resets the window to the absolute bounds, the
+  // intensity window to 0..10000 and the displacement to 0.
+  void SetDataType(std::string_view text);
+
+  std::string TTMin() const;
+  std::string TTMax() const;
+  bool SetTTMin(std::string_view text);
+  bool SetTTMax(std::string_view text);
+  std::string imin() const { return imin_; }
+  std::string IMax() const { return imax_; }
+  bool Setimin(std::string_view text);
+  bool SetIMax(std::string_view text);
+
+  // Numeric reads of the window.
+  float SngTTMin() const { return range_.SngMin(); }
+  float SngTTMax() const { return range_.SngMax(); }
+  double IMinValue() const;
+  double IMaxValue() const;
+
+  float DMin() const { return dMin_; }
+  float DMax() const { return dMax_; }
+
+  // --- window history --------------------------------------------------------
+  void StartHistory();
+  // -1 record, 0 oldest, 1 back, 2 forward, 3 newest.
+  void LimitHistory(int action);
+  bool ForwardOK = false;
+  bool BackwardOK = false;
+
+  // --- plain settings -------------------------------------------------------
+  float TTAbsMin = 0.001f;
+  float TTAbsMax = 179.99f;
+  std::int16_t IRoundOff = 100;
+  float SpecimenDisplacement = 0.0f;  // fraction of the goniometer radius
+  bool ShowSpecimenDisplacement = false;
+  bool ShowReport = true;
+  Colour XRDBackColor = kSystemScrollBarColour;
+  Colour XRDDataColor = 0;
+  std::int16_t XRDDataWidth = 1;
+
+  void ReadObjectState(std::string_view prefix, const PropertyBag& bag) override;
+  void WriteObjectState(std::string_view prefix, PropertyBag& bag) const override;
+
+ private:
+  struct Window {
+    float ttMin = 0, ttMax = 0;
+    std::int32_t iMin = 0, iMax = 0;
+  };
+  static bool IsCompleteNumber(std::string_view text);
+  bool AcceptsLimit(std::string_view text, float& value) const;
+  void RecomputeD();
+  void ApplyHistoryEntry();
+  Window CurrentWindow() const;
+
+  const CData* data_;
+  std::string dataType_;
+  float absMin_ = 0.001f;
+  float absMax_ = 179.99f;
+  CWrappedSingle range_;
+  float dMin_ = 0.0f;
+  float dMax_ = 0.0f;
+  std::string imin_ = "0";
+  std::string imax_ = "10000";
+  std::array<Window, kHistorySize> history_{};
+  int newest_ = kHistoryCurrent;
+  int oldest_ = kHistoryCurrent;
+};
+
+}  // namespace quorlin

@@ -1,0 +1,67 @@
+#include "data/formats.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/errors.h"
+
+using namespace quorlin;
+namespace fs = std::filesystem;
+
+TEST(DataFormats, RegistryOrderFiltersAndSniffing) {
+  const auto& formats = DataFormats();
+  ASSERT_EQ(formats.size(), 5u);
+  EXPECT_EQ(formats.back().name, "xy");  // plain text is the last resort
+  EXPECT_EQ(FindDataFormat("gsa")->filter, "GSAS Data Files (*.gsa)");
+  EXPECT_EQ(FindDataFormat("cpi")->filter, "Sietronics CPI Files (*.cpi)");
+  EXPECT_EQ(FindDataFormat("chi")->filter, "CHI Files (*.chi)");
+  EXPECT_EQ(FindDataFormat("mca")->filter, "");  // only "All Files (*.*)"
+  EXPECT_EQ(FindDataFormat("xy")->filter, "xy Files (*.xy *.xye *.dat)");
+  EXPECT_EQ(FindDataFormat("jcpds"), nullptr);
+
+  const std::string gsas = "title\nBANK 1 12 2 CONST 1000 5 0 0\n";
+  const std::string cpi = "SIETRONICS\n10\n20\n0.02\nCu\n1.54\nd\nt\ns\nSCANDATA\n1\n";
+  const std::string mca = "VERSION: 3.1\nCHANNELS: 2\nDATA:\n1\n2\n";
+  const std::string chi = "title\nx\n\n 2\n1 2\n3 4\n";
+  const std::string xy = "# x y\n1 2\n3 4\n";
+  // By content when the extension says nothing.
+  EXPECT_EQ(GuessDataFormat("a.raw", gsas)->name, "gsa");
+  EXPECT_EQ(GuessDataFormat("a", cpi)->name, "cpi");
+  EXPECT_EQ(GuessDataFormat("a.txt", mca)->name, "mca");
+  EXPECT_EQ(GuessDataFormat("a.txt", chi)->name, "chi");
+  EXPECT_EQ(GuessDataFormat("a.txt", xy)->name, "xy");
+  EXPECT_EQ(GuessDataFormat("a.txt", "nothing at all\n"), nullptr);
+  // An extension binds the file to its format, case aside, even when the
+  // content does not fit (the reader then says why).
+  EXPECT_EQ(GuessDataFormat("A.GSA", gsas)->name, "gsa");
+  EXPECT_EQ(GuessDataFormat("a.chi", xy)->name, "chi");
+  EXPECT_EQ(GuessDataFormat("a.mca", std::string("\0\1\2", 3))->name, "mca");
+}
+
+TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {
+  const fs::path dir = fs::temp_directory_path() / "quorlin-formats-test";
+  fs::create_directories(dir);
+  const fs::path file = dir / "données_é.xy";
+  {
+    std::ofstream os(file, std::ios::binary);
+    os << "10 1\r\n10.5 2\r\n11 3";
+  }
+  CData d;
+  ReadDataFile(file.string(), "", d);
+  EXPECT_EQ(d.NChan(), 3);
+  EXPECT_EQ(d.Intensity(2), 3);
+
+  const std::string missing = (dir / "nope.gsa").string();
+  try {
+    ReadDataFile(missing, "", d);
+    ADD_FAILURE() << "missing file read";
+  } catch (const FormatError& e) {
+    EXPECT_EQ(e.file(), missing);
+  }
+  EXPECT_THROW(ReadDataFile(dir.string(), "xy", d), FormatError);  // a folder
+  EXPECT_THROW(ReadDataFile(file.string(), "nonsense", d), FormatError);
+  EXPECT_EQ(d.NChan(), 3);
+  fs::remove_all(dir);
+}
