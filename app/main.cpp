@@ -6,9 +6,10 @@
 
 #include "frm_main.h"
 #include "plot_export.h"
+#include "quorlin_application.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  quorlin::QuorlinApplication app(argc, argv);
   QApplication::setApplicationName("Quorlin");
 
   QStringList args = QApplication::arguments();

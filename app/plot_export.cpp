@@ -50,7 +50,13 @@ bool SavePictureSafely(const QtSurface& surface, const QString& path, std::strin
   QString suffix = target.suffix().isEmpty() ? QString("bmp") : target.suffix();
   QString partial = target.absolutePath() + "/." + target.completeBaseName() + ".partial." + suffix;
   QFile::remove(partial);
-  surface.SavePicture(partial.toStdString());
+  try {
+    surface.SavePicture(partial.toStdString());
+  } catch (const std::exception&) {
+    QFile::remove(partial);
+    error = path.toStdString() + ": the picture could not be written";
+    return false;
+  }
   if (!QFileInfo(partial).isFile() || QFileInfo(partial).size() == 0 ||
       (QFile::exists(path) && !QFile::remove(path)) || !QFile::rename(partial, path)) {
     QFile::remove(partial);

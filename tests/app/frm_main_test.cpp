@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -303,6 +304,111 @@ TEST(FrmMain, FewerThanTwentySixChangesCloseWithoutAQuestion) {
   f.window.close();
   EXPECT_TRUE(f.platform.questions.empty());
   EXPECT_FALSE(f.window.isVisible());
+}
+
+TEST(FrmMain, MenuTogglesAndTheLatticeChoiceFollowTheModel) {
+  Fixture f;
+  f.FreeCell(5.0f);
+  MainModel& m = f.m();
+  bool report = m.XRDPlot.ShowReport;
+  f.window.mnuShowReport->trigger();
+  EXPECT_EQ(m.XRDPlot.ShowReport, !report);
+  EXPECT_EQ(f.window.mnuShowReport->isChecked(), !report);
+  EXPECT_EQ(f.window.ReportText->isVisible(), !report);
+
+  ASSERT_FALSE(m.XRDPlot.ShowSpecimenDisplacement);
+  EXPECT_FALSE(f.window.txtSpecimenDisplacement->isVisible());
+  f.window.mnuSpecimenDisplacement->trigger();
+  EXPECT_TRUE(f.window.mnuSpecimenDisplacement->isChecked());
+  ASSERT_TRUE(f.window.txtSpecimenDisplacement->isVisible());
+  int before = f.window.RedrawCount();
+  f.window.txtSpecimenDisplacement->setFocus();
+  QTest::keyClicks(f.window.txtSpecimenDisplacement, "0.002");
+  EXPECT_FLOAT_EQ(m.XRDPlot.SpecimenDisplacement, 0.002f);
+  EXPECT_GT(f.window.RedrawCount(), before);
+  // A lone minus sign is no number: the displacement in force stays.
+  f.window.txtSpecimenDisplacement->clear();
+  QTest::keyClicks(f.window.txtSpecimenDisplacement, "-");
+  EXPECT_FLOAT_EQ(m.XRDPlot.SpecimenDisplacement, 0.002f);
+
+  bool absences = m.pattern.PlotAbsences;
+  f.window.mnuPlotAbsentLines->trigger();
+  EXPECT_EQ(f.window.mnuPlotAbsentLines->isChecked(), !absences);
+  EXPECT_EQ(m.pattern.PlotAbsences, !absences);
+
+  // The editor shows the reciprocal cell: a* = 1/5 for a 5 A cube.
+  f.window.mnuReciprocal->trigger();
+  EXPECT_EQ(m.UserCellType, -1);
+  EXPECT_TRUE(f.window.mnuReciprocal->isChecked());
+  EXPECT_FALSE(f.window.mnuDirect->isChecked());
+  EXPECT_FLOAT_EQ(f.window.CellText[0]->text().toFloat(), 0.2f);
+  f.window.mnuDirect->trigger();
+  EXPECT_EQ(f.window.CellText[0]->text(), "5");
+}
+
+TEST(FrmMain, PlotLimitBoxesApplyCompleteNumbersAndRewriteOnLeaving) {
+  Fixture f;
+  f.FreeCell();
+  MainModel& m = f.m();
+  QLineEdit* max = f.window.PlotLimits[1];
+  max->setFocus();
+  App().processEvents();
+  ASSERT_TRUE(max->hasSelectedText());
+  int before = f.window.RedrawCount();
+  QTest::keyClicks(max, "35");
+  EXPECT_NEAR(m.XRDPlot.SngTTMax(), 35.0, 1e-5);
+  EXPECT_GT(f.window.RedrawCount(), before);
+  QTest::keyClicks(max, ".");  // "35." is incomplete and not applied
+  EXPECT_NEAR(m.XRDPlot.SngTTMax(), 35.0, 1e-5);
+  f.window.PlotLimits[0]->setFocus();
+  App().processEvents();
+  EXPECT_EQ(max->text(), "35");
+  EXPECT_TRUE(f.window.cmdPlotHistory[1]->isEnabled());  // leaving recorded the window
+}
+
+TEST(FrmMain, SavingThePlotWritesThePictureOrSaysWhyNot) {
+  Fixture f;
+  f.FreeCell();
+  QString path = f.home.File("plot.bmp");
+  f.platform.chosenPaths.push_back(path.toStdString());
+  f.window.Command1->click();
+  ASSERT_EQ(f.platform.dialogs.size(), 1u);
+  EXPECT_EQ(f.platform.dialogs[0].title, "Save Picture");
+  EXPECT_EQ(f.platform.dialogs[0].defaultExtension, "bmp");
+  ASSERT_GE(f.platform.dialogs[0].filters.size(), 2u);
+  EXPECT_EQ(f.platform.dialogs[0].filters[0].description, "Bitmap Files (*.bmp)");
+  QImage saved(path);
+  ASSERT_FALSE(saved.isNull());
+  EXPECT_EQ(saved.size(), f.window.picXRayPlot->size());
+  EXPECT_EQ(f.m().BitmapDirectory, f.home.Path().toStdString());
+
+  // A folder that does not exist: a message naming the file, nothing else.
+  std::string bad = f.home.File("no/such/folder/plot.bmp").toStdString();
+  f.platform.chosenPaths.push_back(bad);
+  f.window.Command1->click();
+  ASSERT_EQ(f.platform.messages.size(), 1u);
+  EXPECT_NE(f.platform.messages[0].find(bad), std::string::npos);
+  // Cancelling the dialog does nothing at all.
+  f.window.Command1->click();
+  EXPECT_EQ(f.platform.messages.size(), 1u);
+}
+
+TEST(FrmMain, AForeignProjectIsRefusedAndTheWindowKeepsItsState) {
+  Fixture f;
+  f.FreeCell(6.5f);
+  QString path = f.home.File("foreign.prb");
+  QFile junk(path);
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("PK\x03\x04 certainly not a project");
+  junk.close();
+  QStringList texts;
+  for (QLineEdit* box : f.window.CellText) texts << box->text();
+  f.platform.chosenPaths.push_back(path.toStdString());
+  f.window.mnuProjectOpen->trigger();
+  ASSERT_EQ(f.platform.messages.size(), 1u);
+  EXPECT_NE(f.platform.messages[0].find("foreign.prb"), std::string::npos) << f.platform.messages[0];
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.window.CellText[i]->text(), texts[i]) << i;
+  EXPECT_FLOAT_EQ(f.Direct(0), 6.5f);
 }
 
 }  // namespace
