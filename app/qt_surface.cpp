@@ -43,7 +43,13 @@ QtSurface::QtSurface(int widthPixels, int heightPixels) {
   image_.fill(ToQColor(back_));
 }
 
+QPainter& QtSurface::ImagePainter() {
+  if (!painter_) painter_ = std::make_unique<QPainter>(&image_);
+  return *painter_;
+}
+
 void QtSurface::Resize(int widthPixels, int heightPixels) {
+  EndPainting();
   scale_.widthPixels = std::max(1, widthPixels);
   scale_.heightPixels = std::max(1, heightPixels);
   image_ = QImage(scale_.widthPixels, scale_.heightPixels, QImage::Format_RGB32);
@@ -62,6 +68,7 @@ void QtSurface::Clear(Colour background) {
   back_ = background;
   items_.clear();
   penX_ = penY_ = 0;
+  EndPainting();
   image_.fill(ToQColor(back_));
 }
 
@@ -69,43 +76,42 @@ void QtSurface::Add(Kind kind, double x1, double y1, double x2, double y2, Colou
   const double w = scale_.widthPixels, h = scale_.heightPixels;
   items_.push_back({kind, Tame(scale_.PixelX(x1)) / w, Tame(scale_.PixelY(y1)) / h, Tame(scale_.PixelX(x2)) / w,
                     Tame(scale_.PixelY(y2)) / h, colour, width_, mode_, filled});
-  QPainter p(&image_);
-  Paint(p, image_.width(), image_.height(), items_.back(), false);
+  Paint(ImagePainter(), image_.width(), image_.height(), items_.back(), false);
 }
 
 void QtSurface::Paint(QPainter& p, int width, int height, const Item& item, bool vectorOutput) const {
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  QColor colour = ToQColor(item.colour);
-  if (item.mode == DrawMode::Invert && !vectorOutput) {
-    p.setCompositionMode(QPainter::RasterOp_NotDestination);
-    colour = Qt::white;
+  const bool invert = item.mode == DrawMode::Invert && !vectorOutput;
+  const QPainter::CompositionMode mode =
+      invert ? QPainter::RasterOp_NotDestination : QPainter::CompositionMode_SourceOver;
+  if (p.compositionMode() != mode) p.setCompositionMode(mode);
+  if (p.testRenderHint(QPainter::Antialiasing)) p.setRenderHint(QPainter::Antialiasing, false);
+  const QColor colour = invert ? QColor(Qt::white) : ToQColor(item.colour);
+  // A point (or a line of no length) is one square dot of the pen's width.
+  const QPointF a(item.x1 * width, item.y1 * height);
+  const QPointF b(item.x2 * width, item.y2 * height);
+  const bool dot = item.kind == Kind::Point || (item.kind == Kind::Line && a == b);
+  const Qt::PenCapStyle cap = dot ? Qt::SquareCap : Qt::FlatCap;
+  const QPen& current = p.pen();
+  if (current.color() != colour || current.width() != item.width || current.capStyle() != cap) {
+    QPen pen(colour);
+    pen.setWidth(item.width);
+    pen.setCapStyle(cap);
+    p.setPen(pen);
   }
-  QPen pen(colour);
-  pen.setWidth(item.width);
-  pen.setCapStyle(Qt::FlatCap);
-  p.setPen(pen);
-  QPointF a(item.x1 * width, item.y1 * height);
-  QPointF b(item.x2 * width, item.y2 * height);
   switch (item.kind) {
     case Kind::Point:
-      pen.setCapStyle(Qt::SquareCap);
-      p.setPen(pen);
-      p.drawPoint(a);
-      break;
     case Kind::Line:
-      if (a == b) {
-        pen.setCapStyle(Qt::SquareCap);
-        p.setPen(pen);
+      if (dot)
         p.drawPoint(a);
-      } else {
+      else
         p.drawLine(a, b);
-      }
       break;
     case Kind::Box: {
       QRectF r = QRectF(a, b).normalized();
-      if (item.filled) p.fillRect(r, item.mode == DrawMode::Invert && !vectorOutput ? QColor(Qt::white) : colour);
-      else p.drawRect(r);
+      if (item.filled)
+        p.fillRect(r, colour);
+      else
+        p.drawRect(r);
       break;
     }
   }
@@ -113,7 +119,7 @@ void QtSurface::Paint(QPainter& p, int width, int height, const Item& item, bool
 
 void QtSurface::Repaint() {
   image_.fill(ToQColor(back_));
-  QPainter p(&image_);
+  QPainter& p = ImagePainter();
   for (const Item& item : items_) Paint(p, image_.width(), image_.height(), item, false);
 }
 
@@ -143,6 +149,7 @@ void QtSurface::MoveTo(double x, double y) {
 void QtSurface::LineTo(double x, double y, Colour colour) { Line(penX_, penY_, x, y, colour); }
 
 void QtSurface::SavePicture(const std::string& path) const {
+  EndPainting();
   const QString name = QString::fromStdString(path);
   if (EndsWithNoCase(path, ".svg")) {
     QFile file(name);

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <memory>
 #include <vector>
 
 #include "plot/surface.h"
@@ -16,7 +17,11 @@ class QtSurface : public IDrawingSurface {
  public:
   explicit QtSurface(int widthPixels = 625, int heightPixels = 400);
 
-  const QImage& Image() const { return image_; }
+  // The picture as drawn so far (ends the painting in progress).
+  const QImage& Image() const {
+    EndPainting();
+    return image_;
+  }
   // New pixel size (at least 1 x 1); the picture is redrawn at that size.
   void Resize(int widthPixels, int heightPixels);
 
@@ -54,6 +59,10 @@ class QtSurface : public IDrawingSurface {
   void Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled);
   void Paint(QPainter& p, int width, int height, const Item& item, bool vectorOutput) const;
   void Repaint();
+  // One painter stays open on the image across primitives: opening one per
+  // line costs more than drawing it.
+  QPainter& ImagePainter();
+  void EndPainting() const { painter_.reset(); }
 
   QImage image_;
   PlotScale scale_;
@@ -62,6 +71,7 @@ class QtSurface : public IDrawingSurface {
   DrawMode mode_ = DrawMode::Copy;
   double penX_ = 0, penY_ = 0;
   std::vector<Item> items_;
+  mutable std::unique_ptr<QPainter> painter_;
 };
 
 }  // namespace quorlin

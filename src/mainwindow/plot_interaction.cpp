@@ -26,7 +26,13 @@ double InverseDSquared(const CUnitCell& cell, std::int32_t h, std::int32_t k, st
 bool CellEdgeTrial(const CUnitCell& base, std::int32_t h, std::int32_t k, std::int32_t l, double s,
                    CUnitCell& trial) {
   std::array<float, 6> p = ReciprocalParameters(base);
-  const std::int32_t idx[3] = {h, k, l};
+  std::int32_t idx[3] = {h, k, l};
+  // An edge tied to another (a = b, a = b = c) follows its master, so a
+  // reflection that indexes only the tied edge moves the master instead.
+  for (int i = 0; i < 3; ++i) {
+    int master = base.Dependency(i);
+    if (master >= 0 && master < 3 && master != i && idx[master] == 0) idx[master] = idx[i];
+  }
   for (int i = 0; i < 3; ++i) p[i] = static_cast<float>(p[i] * (1.0 + idx[i] * s));
   for (int i = 0; i < 3; ++i)
     if (!(p[i] > 0.0f) || !std::isfinite(p[i])) return false;

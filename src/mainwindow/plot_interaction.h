@@ -17,6 +17,8 @@ namespace quorlin {
 // Cell Edge: scales the reciprocal edges with a non-zero index, each in
 // proportion to its index (a*(1 + h s), b*(1 + k s), c*(1 + l s)), iterating s
 // until 1/d^2 of hkl settles (change below 1e-5 per step). The angles stay.
+// An edge tied to another by the axis restriction moves with its master: a
+// reflection indexing only the tied edge scales the master by its index.
 constexpr int kCellEdgeIterationCap = 200;
 bool CellEdgeDrag(CUnitCell& cell, std::int32_t h, std::int32_t k, std::int32_t l, float d0, float dt,
                   int maxIterations = kCellEdgeIterationCap);

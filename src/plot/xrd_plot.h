@@ -26,6 +26,12 @@ class CUnitCell;
 class CStoredPhases;
 class clsPeakList;
 
+// One reflection's indices, as NearestLine returns them.
+struct MillerIndices {
+  std::int16_t h = 0, k = 0, l = 0;
+  friend bool operator==(const MillerIndices&, const MillerIndices&) = default;
+};
+
 class CXRDPlot : public IObjectState {
  public:
   static constexpr int kHistorySize = 101;
@@ -95,10 +101,44 @@ class CXRDPlot : public IObjectState {
   Colour XRDDataColor = 0;
   std::int16_t XRDDataWidth = 1;
 
+  // --- drawing -----------------------------------------------------------------
+  // Redraws the whole plot: background and scale, the plotted stored phases,
+  // the reflections of the current phase (unless PlotFromOutside), the
+  // lattice-projection hook, then the measured pattern.
+  void MakeXRDPlot(const CStoredPhases& storedphases, IDrawingSurface& pic, bool PlotFromOutside,
+                   const CPattern& pattern, const CUnitCell& UnitCell, const CData& data,
+                   std::string_view PatternType, const clsPeakList& PeakList) const;
+  // One reflection of spacing d at every source line that is on: a vertical
+  // segment from base to top (fractions of the intensity window), the top
+  // scaled by the line's relative intensity. Nothing outside DMin..DMax.
+  void PlotLine(float d, Colour colour, float base, float top, int width, IDrawingSurface& pic,
+                const CData& data) const;
+  void StoredPhasesPlot(int index, const CStoredPhases& storedphases, IDrawingSurface& pic,
+                        const CData& data) const;
+  // The measured pattern as a polyline clipped to the window, not clearing.
+  void PlotXRDDataOnly(const CData& data, IDrawingSurface& pic) const;
+  static Colour ZoneColor(std::int16_t h, std::int16_t k, std::int16_t l, const CPattern& pattern);
+
+  // The reflection(s) nearest to d among those drawn: every equivalent within
+  // 0.0001 Angstrom of the nearest, in scan order, at most maxNumber.
+  std::vector<MillerIndices> NearestLine(float d, int maxNumber, const CUnitCell& UnitCell, const CPattern& pattern,
+                               bool includeAbsences) const;
+  // The same over a card's peak list; returns peak indexes.
+  std::vector<std::int16_t> jcpdsNearestLine(float d, int maxNumber, const CUnitCell& UnitCell,
+                                             const clsPeakList& PeakList) const;
+
+  // Called at the end of every MakeXRDPlot (before the measured data) while
+  // set: the lattice-projection window sets it while it is open and wants to
+  // be redrawn with the plot.
+  std::function<void()> PlotTheLatticeImage;
+
   void ReadObjectState(std::string_view prefix, const PropertyBag& bag) override;
   void WriteObjectState(std::string_view prefix, PropertyBag& bag) const override;
 
  private:
+  void PlotReflections(const CStoredPhases& storedphases, IDrawingSurface& pic, const CPattern& pattern,
+                       const CUnitCell& UnitCell, const CData& data, std::string_view PatternType,
+                       const clsPeakList& PeakList) const;
   struct Window {
     float ttMin = 0, ttMax = 0;
     std::int32_t iMin = 0, iMax = 0;

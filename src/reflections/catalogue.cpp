@@ -14,6 +14,7 @@ namespace quorlin {
 
 namespace {
 
+// clang-format off
 constexpr std::string_view kItemsHkl[] = {"h+k+l", "h+k", "k+l", "h+l", "-h+k+l=3n", "h-k+l=3n", "h+k,h+l,k+l", "(none)"};
 constexpr std::string_view kItems0kl[] = {"k+l", "k", "l", "k+l=4n;k,l", "k,l", "(none)"};
 constexpr std::string_view kItemsh0l[] = {"h+l", "h", "l", "h+l=4n;h,l", "h,l", "(none)"};
@@ -28,6 +29,7 @@ constexpr std::string_view kItemshhl[] = {"l", "l=3n", "h+l", "2h+l=4n,h,l", "2h
 constexpr std::string_view kItemshhh[] = {"h", "(none)"};
 constexpr std::string_view kItemsPermutation[] = {"h,k permutable", "h,k,l cyclic (SG. 205; rhombohedral)",
                                                   "h,k,l permutable (cubic)", "h,k,i cyclic (hexagonal basis)", "(No)"};
+// clang-format on
 
 }  // namespace
 
@@ -73,16 +75,9 @@ std::int32_t CrystalSystemFromName(std::string_view name) {
 }
 
 std::int32_t DerivedBasis(std::int32_t system, std::int16_t extinctionNumber) {
-  switch (system) {
-    case Cubic: return 0;
-    case Hexagonal: return 2;
-    case Trigonal: return extinctionNumber < 8 ? 2 : 3;
-    case Tetragonal: return 1;
-    case Orthorhombic: return 4;
-    case Monoclinic: return 5;
-    case Triclinic: return 6;
-    default: return 7;
-  }
+  if (system == Trigonal) return extinctionNumber < 8 ? 2 : 3;  // hexagonal or rhombohedral axes
+  static constexpr std::int32_t kBasis[8] = {0, 2, 2, 1, 4, 5, 6, 7};
+  return system >= 1 && system <= 8 ? kBasis[system - 1] : 7;
 }
 
 // --- the table ---------------------------------------------------------------------
@@ -123,9 +118,12 @@ struct SystemRow {
   std::vector<EntryRow> entries;
 };
 
-constexpr std::int16_t kAll0 = std::numeric_limits<std::int16_t>::min() + 1;
+// A range that covers every number.
+constexpr std::int16_t kAll0 = std::numeric_limits<std::int16_t>::min();
 constexpr std::int16_t kAll1 = std::numeric_limits<std::int16_t>::max();
 
+// One row per crystal system; conditions as the zone lists print them.
+// clang-format off
 const std::vector<SystemRow>& Table() {
   static const std::vector<SystemRow> table = {
       {Cubic, 11, PermuteCubic,
@@ -332,11 +330,13 @@ const std::vector<SystemRow>& Table() {
   };
   return table;
 }
+// clang-format on
 
 std::int16_t Item(const Cond& c) {
   auto pos = ZoneSelectors()[c.zone].Find(c.item);
-  if (!pos) throw std::logic_error("catalogue: \"" + std::string(c.item) + "\" is not an item of zone " +
-                                   std::string(ZoneSelectors()[c.zone].label));
+  if (!pos)
+    throw std::logic_error("catalogue: \"" + std::string(c.item) + "\" is not an item of zone " +
+                           std::string(ZoneSelectors()[c.zone].label));
   return *pos;
 }
 

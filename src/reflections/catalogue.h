@@ -39,14 +39,22 @@ inline constexpr int kZoneCount = 12;
 
 // Permutation modes (values of ExtCond(11)).
 enum Permutation : std::int16_t {
-  PermuteHK = 0,        // h,k permutable (tetragonal)
-  PermuteCyclic = 1,    // h,k,l cyclic (Pa-3; rhombohedral axes)
-  PermuteCubic = 2,     // h,k,l permutable (cubic)
-  PermuteHexagonal = 3, // h,k,i cyclic (hexagonal axes)
+  PermuteHK = 0,         // h,k permutable (tetragonal)
+  PermuteCyclic = 1,     // h,k,l cyclic (Pa-3; rhombohedral axes)
+  PermuteCubic = 2,      // h,k,l permutable (cubic)
+  PermuteHexagonal = 3,  // h,k,i cyclic (hexagonal axes)
 };
 
 // Lattice-centring codes of CUnitCell::CenteringType.
-enum Centring : std::int32_t { CentringP = 0, CentringF = 1, CentringI = 2, CentringR = 3, CentringA = 4, CentringB = 5, CentringC = 6 };
+enum Centring : std::int32_t {
+  CentringP = 0,
+  CentringF = 1,
+  CentringI = 2,
+  CentringR = 3,
+  CentringA = 4,
+  CentringB = 5,
+  CentringC = 6
+};
 
 // One zone's selector: the caption of its label and its item texts. The last
 // item ("(none)", "(No)") imposes nothing, like -1.

@@ -17,6 +17,97 @@ int CheckedIndex(int i, int count, const char* what) {
 
 bool NotMultiple(std::int32_t v, std::int32_t n) { return v % n != 0; }
 
+// Whether selector value v of a zone rejects the triple. The three plane
+// zones share one rule list: 0kl on (k, l), h0l on (h, l), hk0 on (h, k).
+bool PlaneRuleFails(std::int16_t v, std::int32_t a, std::int32_t b) {
+  switch (v) {
+    case 0:
+      return IsOdd(a + b);
+    case 1:
+      return IsOdd(a);
+    case 2:
+      return IsOdd(b);
+    case 3:
+      return IsOdd(a) || IsOdd(b) || NotMultiple(a + b, 4);
+    case 4:
+      return IsOdd(a) || IsOdd(b);
+    default:
+      return false;
+  }
+}
+
+bool AxisRuleFails(std::int16_t v, std::int32_t n) { return (v == 0 && IsOdd(n)) || (v == 1 && NotMultiple(n, 4)); }
+
+bool LRuleFails(std::int16_t v, std::int32_t l) {
+  switch (v) {
+    case 0:
+      return IsOdd(l);
+    case 1:
+      return NotMultiple(l, 3);
+    case 2:
+      return NotMultiple(l, 4);
+    case 3:
+      return NotMultiple(l, 6);
+    default:
+      return false;
+  }
+}
+
+bool HhlRuleFails(std::int16_t v, std::int32_t h, std::int32_t l) {
+  switch (v) {
+    case 0:
+      return IsOdd(l);
+    case 1:
+      return NotMultiple(l, 3);
+    case 2:
+      return IsOdd(h + l);
+    case 3:
+      return IsOdd(h) || IsOdd(l) || NotMultiple(2 * h + l, 4);
+    case 4:
+      return IsOdd(l) || NotMultiple(2 * h + l, 4);
+    case 5:
+      return IsOdd(h) || IsOdd(l);
+    default:
+      return false;
+  }
+}
+
+bool HMinusHlRuleFails(std::int16_t v, std::int32_t h, std::int32_t l) {
+  switch (v) {
+    case 0:
+      return IsOdd(l);
+    case 1:
+      return NotMultiple(h + l, 3);
+    case 2:
+      return NotMultiple(l - h, 3);
+    case 3:
+      return IsOdd(l) || NotMultiple(h + l, 3);
+    default:
+      return false;
+  }
+}
+
+bool CentringRuleFails(std::int16_t v, std::int32_t h, std::int32_t k, std::int32_t l) {
+  switch (v) {
+    case 0:
+      return IsOdd(h + k + l);  // I
+    case 1:
+      return IsOdd(h + k);  // C
+    case 2:
+      return IsOdd(k + l);  // A
+    case 3:
+      return IsOdd(h + l);  // B
+    case 4:
+      return NotMultiple(-h + k + l, 3);  // R obverse
+    case 5:
+      return NotMultiple(h - k + l, 3);  // R reverse
+    case 6:
+      return IsOdd(h + k) || IsOdd(h + l) || IsOdd(k + l);  // F
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 // --- conditions ---------------------------------------------------------------
@@ -99,93 +190,20 @@ bool CPattern::IsWanted(std::int16_t h, std::int16_t k, std::int16_t l) const {
 
 // One pass of the zone tests on a triple (32-bit arithmetic throughout).
 bool CPattern::ZoneTestsPass(std::int32_t h, std::int32_t k, std::int32_t l) const {
-  if (h == 0 && k == 0 && l == 0) return false;
   const auto& c = extCond_;
-
-  if (k == 0 && l == 0) {  // h00
-    if (c[Zoneh00] == 0 && IsOdd(h)) return false;
-    if (c[Zoneh00] == 1 && NotMultiple(h, 4)) return false;
-  }
-  if (h == 0 && l == 0) {  // 0k0
-    if (c[Zone0k0] == 0 && IsOdd(k)) return false;
-    if (c[Zone0k0] == 1 && NotMultiple(k, 4)) return false;
-  }
-  if (h == 0 && k == 0) {  // 00l
-    switch (c[Zone00l]) {
-      case 0: if (IsOdd(l)) return false; break;
-      case 1: if (NotMultiple(l, 3)) return false; break;
-      case 2: if (NotMultiple(l, 4)) return false; break;
-      case 3: if (NotMultiple(l, 6)) return false; break;
-      default: break;
-    }
-  }
-  if (h == 0) {  // 0kl
-    switch (c[Zone0kl]) {
-      case 0: if (IsOdd(k + l)) return false; break;
-      case 1: if (IsOdd(k)) return false; break;
-      case 2: if (IsOdd(l)) return false; break;
-      case 3: if (IsOdd(k) || IsOdd(l) || NotMultiple(k + l, 4)) return false; break;
-      case 4: if (IsOdd(k) || IsOdd(l)) return false; break;
-      default: break;
-    }
-  }
-  if (k == 0) {  // h0l
-    switch (c[Zoneh0l]) {
-      case 0: if (IsOdd(h + l)) return false; break;
-      case 1: if (IsOdd(h)) return false; break;
-      case 2: if (IsOdd(l)) return false; break;
-      case 3: if (IsOdd(h) || IsOdd(l) || NotMultiple(h + l, 4)) return false; break;
-      case 4: if (IsOdd(h) || IsOdd(l)) return false; break;
-      default: break;
-    }
-  }
-  if (l == 0 && h == k) {  // hh0
-    if (c[Zonehh0] == 0 && IsOdd(h)) return false;
-  }
-  if (l == 0) {  // hk0 (the fourth item's text says h+l but the rule is h+k)
-    switch (c[Zonehk0]) {
-      case 0: if (IsOdd(h + k)) return false; break;
-      case 1: if (IsOdd(h)) return false; break;
-      case 2: if (IsOdd(k)) return false; break;
-      case 3: if (IsOdd(h) || IsOdd(k) || NotMultiple(h + k, 4)) return false; break;
-      case 4: if (IsOdd(h) || IsOdd(k)) return false; break;
-      default: break;
-    }
-  }
-  if (h == k && k == l) {  // hhh
-    if (c[Zonehhh] == 0 && IsOdd(h)) return false;
-  }
-  if (h == k) {  // hhl
-    switch (c[Zonehhl]) {
-      case 0: if (IsOdd(l)) return false; break;
-      case 1: if (NotMultiple(l, 3)) return false; break;
-      case 2: if (IsOdd(h + l)) return false; break;
-      case 3: if (IsOdd(h) || IsOdd(l) || NotMultiple(2 * h + l, 4)) return false; break;
-      case 4: if (IsOdd(l) || NotMultiple(2 * h + l, 4)) return false; break;
-      case 5: if (IsOdd(h) || IsOdd(l)) return false; break;
-      default: break;
-    }
-  }
-  if (h == -k) {  // h-hl
-    switch (c[ZonehMinushl]) {
-      case 0: if (IsOdd(l)) return false; break;
-      case 1: if (NotMultiple(h + l, 3)) return false; break;
-      case 2: if (NotMultiple(l - h, 3)) return false; break;
-      case 3: if (IsOdd(l) || NotMultiple(h + l, 3)) return false; break;
-      default: break;
-    }
-  }
-  switch (c[ZoneHkl]) {  // lattice centring
-    case 0: if (IsOdd(h + k + l)) return false; break;                            // I
-    case 1: if (IsOdd(h + k)) return false; break;                                // C
-    case 2: if (IsOdd(k + l)) return false; break;                                // A
-    case 3: if (IsOdd(h + l)) return false; break;                                // B
-    case 4: if (NotMultiple(-h + k + l, 3)) return false; break;                  // R obverse
-    case 5: if (NotMultiple(h - k + l, 3)) return false; break;                   // R reverse
-    case 6: if (IsOdd(h + k) || IsOdd(h + l) || IsOdd(k + l)) return false; break;  // F
-    default: break;
-  }
-  return true;
+  if (h == 0 && k == 0 && l == 0) return false;
+  if (k == 0 && l == 0 && AxisRuleFails(c[Zoneh00], h)) return false;
+  if (h == 0 && l == 0 && AxisRuleFails(c[Zone0k0], k)) return false;
+  if (h == 0 && k == 0 && LRuleFails(c[Zone00l], l)) return false;
+  if (h == 0 && PlaneRuleFails(c[Zone0kl], k, l)) return false;
+  if (k == 0 && PlaneRuleFails(c[Zoneh0l], h, l)) return false;
+  if (l == 0 && h == k && c[Zonehh0] == 0 && IsOdd(h)) return false;
+  // hk0: the fourth item's text says h+l but the rule is h+k.
+  if (l == 0 && PlaneRuleFails(c[Zonehk0], h, k)) return false;
+  if (h == k && k == l && c[Zonehhh] == 0 && IsOdd(h)) return false;
+  if (h == k && HhlRuleFails(c[Zonehhl], h, l)) return false;
+  if (h == -k && HMinusHlRuleFails(c[ZonehMinushl], h, l)) return false;
+  return !CentringRuleFails(c[ZoneHkl], h, k, l);
 }
 
 bool CPattern::IsAllowed(std::int16_t h16, std::int16_t k16, std::int16_t l16) const {
@@ -205,8 +223,8 @@ bool CPattern::IsAllowed(std::int16_t h16, std::int16_t k16, std::int16_t l16) c
     case PermuteCyclic:
       return ZoneTestsPass(h, k, l) && ZoneTestsPass(k, l, h) && ZoneTestsPass(l, h, k);
     case PermuteCubic:
-      return ZoneTestsPass(h, k, l) && ZoneTestsPass(k, l, h) && ZoneTestsPass(l, h, k) &&
-             ZoneTestsPass(l, k, h) && ZoneTestsPass(k, h, l) && ZoneTestsPass(h, l, k);
+      return ZoneTestsPass(h, k, l) && ZoneTestsPass(k, l, h) && ZoneTestsPass(l, h, k) && ZoneTestsPass(l, k, h) &&
+             ZoneTestsPass(k, h, l) && ZoneTestsPass(h, l, k);
     case PermuteHexagonal: {
       // (h, k, i) -> (k, i, h) with i = -(h+k); l stays.
       const std::int32_t i = -(h + k);

@@ -63,6 +63,29 @@ TEST(CellEdgeDrag, EdgesMoveInProportionToTheirIndices) {
   EXPECT_NEAR(1.0 / std::sqrt(a * a + b * b), dt, 1e-4);
 }
 
+TEST(CellEdgeDrag, TiedEdgesFollowTheirMaster) {
+  // a = b = c (and equal angles): 001 indexes only the tied c*, so the common
+  // edge scales and every edge ends at 1/dt.
+  CUnitCell cell;
+  cell.SetCellShape(2);
+  ASSERT_TRUE(cell.SetCell(1, {5.0f, 5.0f, 5.0f, 80.0f, 80.0f, 80.0f}));
+  const float d0 = cell.hklDSpacing(0, 0, 1);
+  const float dt = d0 * 0.96f;
+  ASSERT_TRUE(CellEdgeDrag(cell, 0, 0, 1, d0, dt));
+  EXPECT_NEAR(cell.hklDSpacing(0, 0, 1), dt, 1e-4);
+  EXPECT_FLOAT_EQ(cell.Edge(-1, 0), cell.Edge(-1, 2));
+  EXPECT_FLOAT_EQ(cell.Edge(-1, 1), cell.Edge(-1, 2));
+  // With a = b only, 001 is free and moves c* alone.
+  CUnitCell ab;
+  ab.SetCellShape(1);
+  ASSERT_TRUE(ab.SetCell(1, {5.0f, 5.0f, 7.0f, 90.0f, 90.0f, 90.0f}));
+  const float aStar = ab.Edge(-1, 0);
+  const float d001 = ab.hklDSpacing(0, 0, 1);
+  ASSERT_TRUE(CellEdgeDrag(ab, 0, 0, 1, d001, d001 * 1.05f));
+  EXPECT_FLOAT_EQ(ab.Edge(-1, 0), aStar);
+  EXPECT_NEAR(ab.Edge(1, 2), 7.0f * 1.05f, 1e-3);
+}
+
 TEST(CellEdgeDrag, UnreachableRefusedOrUnsettledTargetsLeaveTheCellAlone) {
   CUnitCell cell = Cell({5.0f, 5.0f, 5.0f, 90.0f, 90.0f, 90.0f});
   ASSERT_TRUE(cell.SetEdgeMin(1, "4"));  // direct edges may not go below 4 A

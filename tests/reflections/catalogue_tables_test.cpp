@@ -294,8 +294,8 @@ TEST(CatalogueTables, AbsencesAgreeWithInternationalTables) {
             const Triple image = testing::Apply(op, {h, k, l});
             for (const auto& c : conditions) absent = absent || Violates(c, image);
           }
-          const bool allowed = p.IsAllowed(static_cast<std::int16_t>(h), static_cast<std::int16_t>(k),
-                                           static_cast<std::int16_t>(l));
+          const bool allowed =
+              p.IsAllowed(static_cast<std::int16_t>(h), static_cast<std::int16_t>(k), static_cast<std::int16_t>(l));
           if (allowed == absent && ++mismatches <= 3)
             ADD_FAILURE() << g.name << " (" << g.system << "/" << g.number << "): " << h << " " << k << " " << l
                           << (absent ? " is absent but allowed" : " is present but refused");
@@ -307,8 +307,8 @@ TEST(CatalogueTables, AbsencesAgreeWithInternationalTables) {
 TEST(CatalogueTables, LaueGroupsHaveTheirOrders) {
   // Orders of the Laue groups (International Tables Vol. A, Table 10.1.2.2).
   const std::pair<const char*, std::size_t> orders[] = {
-      {"-1", 2},    {"2/m", 4},  {"mmm", 8},   {"4/m", 8},     {"4/mmm", 16}, {"-3", 6},   {"-3m1", 12},
-      {"-31m", 12}, {"6/m", 12}, {"6/mmm", 24}, {"m-3", 24},    {"m-3m", 48},  {"-3R", 6},  {"-3mR", 12}};
+      {"-1", 2},    {"2/m", 4},  {"mmm", 8},    {"4/m", 8},  {"4/mmm", 16}, {"-3", 6},  {"-3m1", 12},
+      {"-31m", 12}, {"6/m", 12}, {"6/mmm", 24}, {"m-3", 24}, {"m-3m", 48},  {"-3R", 6}, {"-3mR", 12}};
   for (const auto& [symbol, order] : orders) EXPECT_EQ(testing::LaueGroup(symbol).size(), order) << symbol;
   // The parser reads what the tables print.
   const auto c = Parse("hkl: -h+k+l=3n; hhl: 2h+l=4n; 0kl: k,l=2n");

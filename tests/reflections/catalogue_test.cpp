@@ -126,17 +126,28 @@ TEST(CatalogueApply, SystemWideValuesByNumberRange) {
     std::int16_t permutation;
   };
   const Case cases[] = {
-      {Cubic, 6, CentringP, 11, PermuteCubic},        {Cubic, 7, CentringI, 11, PermuteCubic},
-      {Cubic, 4, CentringP, 10, PermuteCyclic},       {Cubic, 10, CentringI, 10, PermuteCubic},
-      {Cubic, 16, CentringF, 11, PermuteCubic},       {Hexagonal, 6, CentringP, 9, PermuteHexagonal},
-      {Trigonal, 3, CentringP, 5, PermuteHexagonal},  {Trigonal, 8, CentringR, 5, PermuteCyclic},
-      {Tetragonal, 22, CentringP, 4, PermuteHK},      {Tetragonal, 23, CentringI, 4, PermuteHK},
-      {Tetragonal, 15, CentringP, 3, PermuteHK},      {Tetragonal, 28, CentringI, 3, PermuteHK},
-      {Orthorhombic, 24, CentringP, 2, -1},           {Orthorhombic, 25, CentringC, 2, -1},
-      {Orthorhombic, 32, CentringA, 2, -1},           {Orthorhombic, 36, CentringI, 2, -1},
-      {Orthorhombic, 41, CentringF, 2, -1},           {Monoclinic, 7, CentringP, 1, -1},
-      {Monoclinic, 8, CentringC, 1, -1},              {Monoclinic, 10, CentringA, 1, -1},
-      {Monoclinic, 13, CentringI, 1, -1},             {Triclinic, 0, CentringP, 0, -1},
+      {Cubic, 6, CentringP, 11, PermuteCubic},
+      {Cubic, 7, CentringI, 11, PermuteCubic},
+      {Cubic, 4, CentringP, 10, PermuteCyclic},
+      {Cubic, 10, CentringI, 10, PermuteCubic},
+      {Cubic, 16, CentringF, 11, PermuteCubic},
+      {Hexagonal, 6, CentringP, 9, PermuteHexagonal},
+      {Trigonal, 3, CentringP, 5, PermuteHexagonal},
+      {Trigonal, 8, CentringR, 5, PermuteCyclic},
+      {Tetragonal, 22, CentringP, 4, PermuteHK},
+      {Tetragonal, 23, CentringI, 4, PermuteHK},
+      {Tetragonal, 15, CentringP, 3, PermuteHK},
+      {Tetragonal, 28, CentringI, 3, PermuteHK},
+      {Orthorhombic, 24, CentringP, 2, -1},
+      {Orthorhombic, 25, CentringC, 2, -1},
+      {Orthorhombic, 32, CentringA, 2, -1},
+      {Orthorhombic, 36, CentringI, 2, -1},
+      {Orthorhombic, 41, CentringF, 2, -1},
+      {Monoclinic, 7, CentringP, 1, -1},
+      {Monoclinic, 8, CentringC, 1, -1},
+      {Monoclinic, 10, CentringA, 1, -1},
+      {Monoclinic, 13, CentringI, 1, -1},
+      {Triclinic, 0, CentringP, 0, -1},
   };
   for (const auto& c : cases) {
     CUnitCell cell;
@@ -148,10 +159,10 @@ TEST(CatalogueApply, SystemWideValuesByNumberRange) {
   }
   // The range conditions come first and the entry adds its own: Cmc21.
   CPattern cmc = Entry(Orthorhombic, 28);
-  EXPECT_EQ(cmc.ExtCond(ZoneHkl), 1);   // h+k
-  EXPECT_EQ(cmc.ExtCond(Zoneh00), 0);   // h
-  EXPECT_EQ(cmc.ExtCond(Zoneh0l), 4);   // h,l
-  EXPECT_EQ(cmc.ExtCond(Zone00l), 0);   // l
+  EXPECT_EQ(cmc.ExtCond(ZoneHkl), 1);  // h+k
+  EXPECT_EQ(cmc.ExtCond(Zoneh00), 0);  // h
+  EXPECT_EQ(cmc.ExtCond(Zoneh0l), 4);  // h,l
+  EXPECT_EQ(cmc.ExtCond(Zone00l), 0);  // l
   EXPECT_EQ(cmc.ExtCond(Zonehhl), -1);
 }
 

@@ -31,9 +31,9 @@ TEST(PatternState, AnEmptyBagReadsAsTheFactoryState) {
   EXPECT_EQ(p.PatternName, "");
   EXPECT_EQ(p.linewidth, 1);
   EXPECT_EQ(p.ColorScheme, "UserColor");
-  EXPECT_EQ(p.LineColor, 255 << 16);        // blue 255, green 0, red 0
+  EXPECT_EQ(p.LineColor, 255 << 16);  // blue 255, green 0, red 0
   EXPECT_EQ(p.StoredColor, 0xFFFFFF);
-  EXPECT_EQ(p.AbsenceColor, 255);           // pure red
+  EXPECT_EQ(p.AbsenceColor, 255);  // pure red
   EXPECT_FALSE(p.FreeRemoval());
   EXPECT_FALSE(p.PlotAbsences);
   EXPECT_FALSE(p.Exists);
@@ -142,14 +142,39 @@ TEST(PatternState, KeysAreWrittenInTheirFixedOrder) {
   p.WriteObjectState("", bag);
   std::vector<std::string> names;
   for (const auto& e : bag.Entries()) names.push_back(e.name);
-  const std::vector<std::string> expected = {
-      "PatternName",         "CrystalSystem",       "ExtinctionNumber",    "DimensionFlags(0)",   "DimensionEnabled(0)",
-      "DimensionFlags(1)",   "DimensionEnabled(1)", "DimensionFlags(2)",   "DimensionEnabled(2)", "DimensionFlags(3)",
-      "DimensionEnabled(3)", "DimensionFlags(4)",   "DimensionEnabled(4)", "DimensionFlags(5)",   "DimensionEnabled(5)",
-      "DimensionFlags(6)",   "DimensionEnabled(6)", "ExtCond(6)",          "PlotAbsences",        "AbsenceColor",
-      "hmin",                "hmax",                "kmin",                "kmax",                "lmin",
-      "lmax",                "linewidth",           "ColorScheme",         "LineColor",           "StoredColor",
-      "FreeRemoval",         "Exists",              "Plotted"};
+  const std::vector<std::string> expected = {"PatternName",
+                                             "CrystalSystem",
+                                             "ExtinctionNumber",
+                                             "DimensionFlags(0)",
+                                             "DimensionEnabled(0)",
+                                             "DimensionFlags(1)",
+                                             "DimensionEnabled(1)",
+                                             "DimensionFlags(2)",
+                                             "DimensionEnabled(2)",
+                                             "DimensionFlags(3)",
+                                             "DimensionEnabled(3)",
+                                             "DimensionFlags(4)",
+                                             "DimensionEnabled(4)",
+                                             "DimensionFlags(5)",
+                                             "DimensionEnabled(5)",
+                                             "DimensionFlags(6)",
+                                             "DimensionEnabled(6)",
+                                             "ExtCond(6)",
+                                             "PlotAbsences",
+                                             "AbsenceColor",
+                                             "hmin",
+                                             "hmax",
+                                             "kmin",
+                                             "kmax",
+                                             "lmin",
+                                             "lmax",
+                                             "linewidth",
+                                             "ColorScheme",
+                                             "LineColor",
+                                             "StoredColor",
+                                             "FreeRemoval",
+                                             "Exists",
+                                             "Plotted"};
   EXPECT_EQ(names, expected);
 }
 

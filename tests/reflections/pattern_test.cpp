@@ -4,8 +4,8 @@
 
 #include <stdexcept>
 
-#include "reflections/catalogue.h"
 #include "laue_groups.h"
+#include "reflections/catalogue.h"
 
 namespace quorlin {
 namespace {
@@ -172,9 +172,9 @@ TEST(PatternDimensions, WantedFollowsTheFlagOfTheNonZeroIndices) {
     for (int j = 0; j < 7; ++j) p.PreviousState(j, j == i, true);
     for (int j = 0; j < 7; ++j) {
       const auto& t = expected[j];
-      EXPECT_EQ(p.IsWanted(static_cast<std::int16_t>(t[0]), static_cast<std::int16_t>(t[1]),
-                           static_cast<std::int16_t>(t[2])),
-                i == j)
+      EXPECT_EQ(
+          p.IsWanted(static_cast<std::int16_t>(t[0]), static_cast<std::int16_t>(t[1]), static_cast<std::int16_t>(t[2])),
+          i == j)
           << "flag " << i << " triple " << j;
     }
   }
@@ -258,10 +258,9 @@ TEST(PatternWedge, EveryFamilyHasARepresentative) {
     bool exact;
   };
   const Case cases[] = {
-      {0, "", "-1", true},         {-1, "", "-1", true},       {1, "", "2/m", true},
-      {2, "", "mmm", true},        {3, "", "4/m", false},      {4, "", "4/mmm", true},
-      {5, "Hexagonal", "-3", false}, {5, "Rhombohedral", "-3R", false}, {9, "", "6/mmm", true},
-      {10, "", "m-3", true},       {11, "", "m-3m", true},
+      {0, "", "-1", true},    {-1, "", "-1", true},   {1, "", "2/m", true},          {2, "", "mmm", true},
+      {3, "", "4/m", false},  {4, "", "4/mmm", true}, {5, "Hexagonal", "-3", false}, {5, "Rhombohedral", "-3R", false},
+      {9, "", "6/mmm", true}, {10, "", "m-3", true},  {11, "", "m-3m", true},
   };
   for (const auto& c : cases) {
     CPattern p;

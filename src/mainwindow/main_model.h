@@ -1,0 +1,247 @@
+// The working model behind the main window: it owns the cell, the reflection
+// set, the measured data, the plot, the peak list and the stored phases, and
+// carries every operation the window's controls, menus and mouse gestures
+// run. It has no display of its own: platform services come through
+// IPlatform, and refresh requests go to an IMainView (which may be absent).
+//
+// Every operation that changes the model follows the same cycle: write the
+// undo record, change the model, ask the view for FormUpdate, then redraw.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/cell_scroll_wrapper.h"
+#include "core/constants.h"
+#include "core/unitcell.h"
+#include "data/data.h"
+#include "energy/peak_list.h"
+#include "mainwindow/platform.h"
+#include "persistence/property_bag.h"
+#include "persistence/stored_phases.h"
+#include "plot/xrd_plot.h"
+#include "reflections/pattern.h"
+
+namespace quorlin {
+
+// Mouse modes of the plot.
+enum MouseModes : std::int16_t { kPoint = 1, kCellEdge = 2, kHand = 3, kFullStrain = 4, kVolume = 5 };
+enum class MouseButton { Left, Right, Middle };
+
+// Range and position of one cell-editor scroll bar, in scroll units.
+struct ScrollSetting {
+  std::int16_t Min = 0;
+  std::int16_t Max = 0;
+  std::int16_t Value = 0;
+};
+
+class MainModel {
+ public:
+  explicit MainModel(IPlatform& platform, IMainView* view = nullptr);
+  // The plot is bound to `data`; the model stays where it was made.
+  MainModel(const MainModel&) = delete;
+  MainModel& operator=(const MainModel&) = delete;
+
+  void SetView(IMainView* view) { view_ = view; }
+  IPlatform& Platform() { return platform_; }
+
+  // Start-up: the program's folder becomes ProjectDirectory, the default
+  // project pb.prb there is read if present, then the window defaults (mouse
+  // mode Point, no snap, fresh undo and redo records, no data opened).
+  void StartUp();
+
+  // --- owned model (other windows read and write these directly) --------
+  CData data;
+  CXRDPlot XRDPlot;
+  CPattern pattern;
+  CUnitCell UnitCell;
+  clsPeakList PeakList;
+  CStoredPhases storedphases;
+  CConstants Constants;
+  CCellScrollWrapper CellScrollWrapper;
+
+  std::int32_t UserCellType = 1;  // 1 direct, -1 reciprocal cell in the editor
+  std::string PatternType;        // "jcpds" when the lines come from a card
+  bool PlotFromOutside = false;
+  std::string UnitCellFileName;
+  std::string LineCustomColors = std::string(64, '\0');
+  std::string BackCustomColors = std::string(64, '\0');
+  bool benaCellScroll = true;
+  bool benaExtinctionCombo = true;
+
+  std::string ProjectDirectory;
+  std::string GSASDirectory, CPIDirectory, CHIDirectory, MCADirectory, BitmapDirectory, DataDirectory,
+      JCPDSDirectory;
+  std::string PatternDataFile = "default.gsa";
+  std::string PatternDataFileType = "gsa";
+
+  // Texts the window shows: the report box, the four plot-limit boxes
+  // (TTMin, TTMax, imin, IMax) and the caption.
+  std::string ReportText;
+  std::array<std::string, 4> PlotLimits;
+  std::string Caption = "Quorlin";
+
+  // --- crystal system and reflection conditions -------------------------
+  std::int16_t CrystalSystem() const { return crystalSystem_; }
+  // Stores the code, sets pattern.CrystalSystem and the cell's Basis(1).
+  void SetCrystalSystem(std::int16_t code);
+  // Crystal-system code (1 cubic .. 8 none) to the cell's Basis code.
+  std::int32_t DerivedBasis(std::int16_t code) const;
+  void SymmetryChanged();
+  void EliminateSymmetry();
+  void ExtinctionClear_Invoke();
+
+  // --- stored phases ----------------------------------------------------
+  static constexpr int kStoredLines = 400;
+  void MakeStoredVectors(int slot);
+  void GetStoredPhase(int slot);
+
+  // --- state, undo, files -----------------------------------------------
+  // Replaces `bag` by a new bag holding the full state.
+  void WriteStateToPb(PropertyBag& bag) const;
+  void ReadStateFromPb(const PropertyBag& bag);
+  // Writes the undo record (called before every change).
+  void WriteUndoRecord();
+  // Undo/redo toggle: pressing it twice returns to where the user was.
+  void Undo();
+  const PropertyBag& UndoRecord() const { return undo_; }
+
+  // Re-imports a measured pattern (or a jcpds card) and copies its range to
+  // the plot. A missing file changes nothing. A file the reader refuses
+  // changes nothing, the reader's message is shown, and the result is false.
+  bool OpenDataFile(const std::string& path, const std::string& type);
+  // Exports the data as an xy file; a failed write shows a message.
+  bool WriteDataFile(const std::string& path, const std::string& type = "xy");
+  // Writes / reads the whole state to / from a project file. A failure shows
+  // a message naming the file and changes nothing in memory.
+  bool WriteState(const std::string& path);
+  bool ReadState(const std::string& path);
+
+  // --- commands of the window's menus (dialog answers come from the platform)
+  // Import of type "gsa", "cpi", "chi", "mca" or "jcpds" through the open dialog.
+  bool ImportData(const std::string& type);
+  // The import after the dialog, with the chosen path.
+  bool ImportDataFile(const std::string& type, const std::string& path);
+  bool ExportXY();
+  bool ProjectOpen();                          // dialog
+  bool ProjectOpenFile(const std::string& path);
+  bool ProjectSave();                          // dialog
+  bool ProjectSaveFile(const std::string& path);
+  bool ProjectSaveAsDefault();
+  bool RestoreDefaults();
+  std::string DefaultProjectPath() const { return programFolder_ + "/pb.prb"; }
+  const std::string& ProgramFolderPath() const { return programFolder_; }
+
+  // Menu toggles and choices.
+  void SetLatticeType(std::int32_t cellType);  // mnuDirect (1) / mnuReciprocal (-1)
+  void SysNone();
+  void TogglePlotAbsences();
+  void ToggleSpecimenDisplacement();
+  void ToggleFreeRemoval();
+  void ToggleShowReport();
+
+  // --- cell editor --------------------------------------------------------
+  void CellTextGotFocus(int index);
+  // A keystroke in CellText(index): applied when the cell accepts it; the
+  // result says whether the model changed.
+  bool CellTextChanged(int index, std::string_view text);
+  // Returns the text the box is rewritten with.
+  std::string CellTextLostFocus(int index);
+  int EditedCellBox() const { return editedBox_; }
+  // Arms the one-shot flag that skips the next text-change event (set while
+  // the window rewrites a box itself).
+  void SuppressNextCellTextChange() { suppressTextChange_ = true; }
+  // Scroll bar i moved to `value` (scroll units).
+  bool CellScrollChanged(int index, std::int32_t value);
+  ScrollSetting CellScrollSetting(int index) const;
+  void CellShapeClicked(std::int32_t shape);
+  void CellHistoryButton(int action);
+  // Combo i chose list entry `listIndex` of a list of `listCount` items.
+  void ExtinctionComboClicked(int index, int listIndex, int listCount);
+  void DimensionClicked(int index, bool ticked);
+  void ClearDiffraction();
+  // Text of the specimen-displacement box; a non-number keeps the old value.
+  bool SpecimenDisplacementChanged(std::string_view text);
+
+  // --- plot window --------------------------------------------------------
+  void PlotLimitUpdate();
+  void PlotLimitGotFocus(int index);
+  bool PlotLimitChanged(int index, std::string_view text);
+  std::string PlotLimitLostFocus(int index);
+  void ShiftLeft();
+  void ShiftRight();
+  void PlotHistory(int action);
+  void Unzoom();
+
+  // --- mouse on the plot --------------------------------------------------
+  std::int16_t MouseMode() const { return mouseMode_; }
+  void SetMouseMode(std::int16_t mode);  // a mode button
+  bool Snap() const { return snap_; }
+  void SetSnap(bool on) { snap_ = on; }
+  bool ButtonDown() const { return buttonDown_; }
+  // Returns true when the right button asks for the Plot pop-up menu.
+  bool PlotMouseDown(MouseButton button, float x, float y);
+  void PlotMouseMove(MouseButton button, float x, float y);
+  void PlotMouseUp(MouseButton button, float x, float y);
+  // The reflection picked at the last press (empty when none).
+  const std::vector<std::array<std::int16_t, 3>>& DraggedReflections() const { return dragged_; }
+
+  float GrowPeak(std::int32_t peakHalfWidth, std::int32_t halfRange, float initialDSpacing) const;
+  double IFromDSPacing(float d) const;
+  double PkSum() const;
+
+  // --- exit ---------------------------------------------------------------
+  bool DataOpened() const { return dataOpened_; }
+  // The exit question is asked when the cell changed at least 26 times and a
+  // data file was opened since start-up.
+  bool ExitQuestionNeeded() const;
+  // Runs the exit rule; false when the user cancelled (keep the window open).
+  bool QueryExit();
+
+  static bool IsValid(int code) { return code >= 32 && code <= 126; }
+  static std::string ExtractFileName(std::string_view text);
+
+ private:
+  void FormUpdate();
+  void MakeXRDPlot() { if (view_) view_->MakeXRDPlot(); }
+  void RefreshHistoryButtons() { if (view_) view_->RefreshPlotHistoryButtons(); }
+  void ReportChanged() { if (view_) view_->ReportTextChanged(); }
+  void ShowRubberBand(const std::optional<RubberBandFigure>& f) { if (view_) view_->RubberBandChanged(f); }
+  std::string LimitText(int index) const;
+  bool SetLimit(int index, std::string_view text);
+  void SetWindow(float ttMin, float ttMax);
+  void CursorReadout(float x, float y);
+  void Pan(float x, float y);
+  float PrimaryLambda() const;
+  void ApplyDataRangeToPlot();
+  std::string* TypeFolder(const std::string& type);
+  // The reflections nearest to spacing d (the card's peaks for "jcpds").
+  std::vector<std::array<std::int16_t, 3>> Nearest(float d, int maxNumber) const;
+
+  IPlatform& platform_;
+  IMainView* view_ = nullptr;
+  std::string programFolder_;
+
+  std::int16_t crystalSystem_ = 8;
+  std::int16_t mouseMode_ = kPoint;
+  bool snap_ = false;
+  PropertyBag undo_;
+  PropertyBag redo_;
+  bool dataOpened_ = false;
+  int editedBox_ = -1;
+  bool suppressTextChange_ = false;
+
+  // Gesture state.
+  bool buttonDown_ = false;
+  float anchorX_ = 0, anchorY_ = 0, lastX_ = 0, lastY_ = 0;
+  bool boxDrawn_ = false;
+  bool segmentDrawn_ = false;
+  std::vector<std::array<std::int16_t, 3>> dragged_;
+  float d0_ = 0;
+};
+
+}  // namespace quorlin

@@ -1,0 +1,102 @@
+// Runs quorlin-cli convert and jcpds on small files and checks the output
+// and the exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+};
+
+Outcome RunCli(const std::string& args, const std::string& redirect = " 2>/dev/null") {
+  Outcome r;
+  std::string cmd = std::string("'") + QUORLIN_CLI_PATH + "' " + args + redirect;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, p)) r.out += buf;
+  int s = pclose(p);
+  r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+  return r;
+}
+
+class DataCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("quorlin-data-cli-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Write(const std::string& name, const std::string& text) {
+    fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary) << text;
+    return "'" + p.string() + "'";
+  }
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(DataCli, ConvertWritesXyAndRefusesWithStatus2) {
+  std::string chi = Write("p.chi", "title\n2-theta\n\n 3\n12.5 340\n12.6 2.5\n12.7 -1\n");
+  Outcome r = RunCli("convert " + chi);
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "12.5    340     \r\n12.6    2.5     \r\n12.7    -1      \r\n");
+  // --type overrides the extension; -o writes a file.
+  std::string xy = Write("p.dat", "# x y\n1 2\n");
+  std::string out = (dir_ / "out.xy").string();
+  EXPECT_EQ(RunCli("convert " + xy + " --type xy -o '" + out + "'").status, 0);
+  std::ifstream written(out, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(written)), {});
+  EXPECT_EQ(text, "1       2       \r\n");
+
+  // Energy data: x through the calibration 0.1 + 0.05 c.
+  std::string mca = Write("s.mca", "CHANNELS: 2\nCAL_OFFSET: 0.1\nCAL_SLOPE: 0.05\nCAL_QUAD: 0\nDATA:\n7\n8\n");
+  r = RunCli("convert " + mca);
+  EXPECT_EQ(r.out, "0.1     7       \r\n0.15    8       \r\n");
+
+  // Notes and messages go to stderr.
+  std::string gsa = Write("g.gsa", "t\nBANK 1 2 5 CONST 1000 5 0 0 STD\n 1     1 1     2\n");
+  r = RunCli("convert " + gsa, " 2>&1 >/dev/null");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("NRec not equal to m_NChan/10 rounded up"), std::string::npos);
+
+  // Refusals: exit 2, one line naming the file and the line, nothing on stdout.
+  std::string bad = Write("bad.chi", "title\nx\ny\n3\n1 2\n2 abc\n");
+  r = RunCli("convert " + bad);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(r.out.empty());
+  r = RunCli("convert " + bad, " 2>&1 >/dev/null");
+  EXPECT_NE(r.out.find("bad.chi:6:"), std::string::npos) << r.out;
+  EXPECT_EQ(RunCli("convert '" + (dir_ / "missing.gsa").string() + "'").status, 2);
+  EXPECT_EQ(RunCli("convert " + chi + " --type nope").status, 2);
+  EXPECT_EQ(RunCli("convert").status, 2);
+  EXPECT_EQ(RunCli("convert " + Write("x.bin", std::string("\0\1\2\3", 4))).status, 2);
+}
+
+TEST_F(DataCli, JcpdsPrintsCellAndPeakRows) {
+  std::string card = Write("nacl.jcpds",
+                           "VERSION: 4\nCOMMENT: NaCl\nK0: 23.88\nK0P: 5.2\nSYMMETRY: CUBIC\nA: 5.6402\n"
+                           "DIHKL: 3.2580 13. 1.00 1.00 1.00\nDIHKL: 2.8210 100. 2.00 0.00 0.00\n"
+                           "DIHKL: 2.2 1. 0.5 0.5 0.5\n");
+  Outcome r = RunCli("jcpds " + card);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("crystal system: 1 cubic\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("cell: 5.6402 5.6402 5.6402 90 90 90\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("h k l d_card intensity d_calc agrees\n"), std::string::npos);
+  // d(200) = a/2 = 2.8201 (worked by hand).
+  EXPECT_NE(r.out.find("2 0 0 2.821 100 2.8201 true\n"), std::string::npos) << r.out;
+  r = RunCli("jcpds " + card, " 2>&1 >/dev/null");
+  EXPECT_NE(r.out.find("1 row with fractional hkl left out"), std::string::npos);
+  EXPECT_EQ(RunCli("jcpds " + Write("bad.jcpds", "VERSION: 4\nSYMMETRY: CUBIC\n")).status, 2);
+}
