@@ -1,18 +1,23 @@
-// quorlin-cli reflections: the reflections of one phase with their spacings.
+// quorlin-cli reflections: the reflections of one phase with their spacings,
+// and, given a source, where the plot draws each of them.
 //
 // The options live in one table; each row reads its arguments into the
-// Request. Further options (the diffraction axis, say) add rows there and
-// columns in Print without touching the rest.
+// Request. The diffraction axis (--wavelength, --tube, --energy) switches the
+// listing to one row per drawn line, converted by the plot's own geometry.
 #include <array>
+#include <cmath>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <optional>
 #include <vector>
 
 #include "command.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "core/unitcell.h"
+#include "data/data.h"
+#include "plot/xrd_plot.h"
 #include "reflections/catalogue.h"
 #include "reflections/pattern.h"
 #include "reflections/reflection_list.h"
@@ -27,6 +32,13 @@ struct Request {
   std::int16_t symbol = 0;
   std::array<std::int16_t, 6> limits{-4, 4, -4, 4, 0, 4};
   ReflectionQuery query;
+  // The diffraction axis: a wavelength or a tube (2-theta in degrees), or a
+  // detector angle (energy in keV). Without any, only d is listed.
+  std::optional<float> wavelength;
+  std::string tube;
+  std::optional<float> energyTwoTheta;
+  std::optional<float> displacement;
+  std::optional<std::array<float, 2>> range;
 };
 
 struct Option {
@@ -72,6 +84,32 @@ const std::vector<Option>& Options() {
        }},
       {"--unique", 0, [](Request& r, const std::vector<std::string>&) { r.query.uniqueOnly = true; }},
       {"--absent", 0, [](Request& r, const std::vector<std::string>&) { r.query.absent = true; }},
+      {"--wavelength", 1,
+       [](Request& r, const std::vector<std::string>& a) {
+         float v = SingleArg(a[0], "--wavelength");
+         if (!(v > CData::kMinWavelength)) throw QuorlinError("--wavelength: \"" + a[0] + "\" must exceed 0.01 Angstrom");
+         r.wavelength = v;
+       }},
+      {"--tube", 1,
+       [](Request& r, const std::vector<std::string>& a) {
+         if (a[0] != "Cu" && a[0] != "Mo") throw QuorlinError("--tube: \"" + a[0] + "\" is not a tube (Cu or Mo)");
+         r.tube = a[0];
+       }},
+      {"--energy", 1,
+       [](Request& r, const std::vector<std::string>& a) {
+         float v = SingleArg(a[0], "--energy");
+         if (!(v > 0.0f && v < 180.0f))
+           throw QuorlinError("--energy: \"" + a[0] + "\" is not a detector angle between 0 and 180 degrees");
+         r.energyTwoTheta = v;
+       }},
+      {"--displacement", 1,
+       [](Request& r, const std::vector<std::string>& a) { r.displacement = SingleArg(a[0], "--displacement"); }},
+      {"--range", 2,
+       [](Request& r, const std::vector<std::string>& a) {
+         std::array<float, 2> w{SingleArg(a[0], "--range MIN"), SingleArg(a[1], "--range MAX")};
+         if (!(w[0] < w[1])) throw QuorlinError("--range: MIN must be below MAX");
+         r.range = w;
+       }},
   };
   return options;
 }
@@ -91,6 +129,11 @@ Request Parse(const Args& args) {
     i += 1 + count;
   }
   if (!r.haveCell) throw QuorlinError("--cell A B C ALPHA BETA GAMMA is required");
+  const int axes = (r.wavelength ? 1 : 0) + (r.tube.empty() ? 0 : 1) + (r.energyTwoTheta ? 1 : 0);
+  if (axes > 1) throw QuorlinError("--wavelength, --tube and --energy exclude each other");
+  if (axes == 0 && (r.range || r.displacement))
+    throw QuorlinError("--range and --displacement need --wavelength, --tube or --energy");
+  if (r.energyTwoTheta && r.displacement) throw QuorlinError("--displacement applies to 2-theta, not to --energy");
   return r;
 }
 
@@ -98,6 +141,54 @@ void Print(std::ostream& out, const CPattern& pattern, const std::vector<Reflect
   const std::string groups = pattern.SpaceGroupList.empty() ? "(none)" : pattern.SpaceGroupList;
   out << "# h k l d   space groups: " << groups << "\n";
   for (const auto& row : rows) out << row.h << ' ' << row.k << ' ' << row.l << ' ' << SingleText(row.d) << "\n";
+}
+
+// The source lines of the request in a data set: one line at full height for
+// --wavelength, the tube's three lines with their default intensities.
+void SetUpSource(const Request& r, CData& data) {
+  data.ReadObjectState("", PropertyBag{});  // the factory table: Cu line 0 on
+  data.SetLineExists(0, false);
+  if (r.wavelength) {
+    data.SetLambda(0, *r.wavelength);
+    data.SetSourceIntensity(0, 1.0f);
+    data.SetLineExists(0, true);
+    data.PrimaryLine = 0;
+  } else {
+    const int first = r.tube == "Mo" ? 3 : 0;
+    for (int i = first; i < first + 3; ++i) data.SetLineExists(i, true);
+    data.PrimaryLine = static_cast<float>(first);
+    data.TubeType = r.tube;
+  }
+}
+
+// One row per line the plot would draw: per reflection and per source line
+// that is on, at x = 2-theta (degrees) or energy (keV), strictly inside the
+// range when one is given; a reflection a line cannot reach is left out.
+void PrintAxis(std::ostream& out, const Request& r, const CPattern& pattern, const std::vector<ReflectionRow>& rows) {
+  CData data;
+  CXRDPlot plot(data);
+  const bool energy = r.energyTwoTheta.has_value();
+  if (!energy) {
+    SetUpSource(r, data);
+    plot.SpecimenDisplacement = r.displacement.value_or(0.0f);
+  }
+  const std::string groups = pattern.SpaceGroupList.empty() ? "(none)" : pattern.SpaceGroupList;
+  out << "# h k l d x source intensity   x: " << (energy ? "energy (keV)" : "2-theta (degrees)")
+      << "   space groups: " << groups << "\n";
+  auto emit = [&](const ReflectionRow& row, float x, int source, float intensity) {
+    if (!std::isfinite(x)) return;
+    if (r.range && !((*r.range)[0] < x && x < (*r.range)[1])) return;
+    out << row.h << ' ' << row.k << ' ' << row.l << ' ' << SingleText(row.d) << ' ' << SingleText(x) << ' ' << source
+        << ' ' << SingleText(intensity) << "\n";
+  };
+  for (const auto& row : rows) {
+    if (energy) {
+      emit(row, CXRDPlot::EnergyFromD(row.d, *r.energyTwoTheta), 0, 1.0f);
+      continue;
+    }
+    for (int i = 0; i <= data.NumberOfSourceLines(); ++i)
+      if (data.LineExists(i)) emit(row, plot.TTFromD(data.Lambda(i), row.d), i, data.SourceIntensity(i));
+  }
 }
 
 int Run(const Args& args, std::ostream& out, std::ostream&) {
@@ -112,13 +203,18 @@ int Run(const Args& args, std::ostream& out, std::ostream&) {
   pattern.lmin = r.limits[4];
   pattern.lmax = r.limits[5];
   for (int i = 0; i < 7; ++i) pattern.PreviousState(i, true, true);
-  Print(out, pattern, EnumerateReflections(pattern, cell, r.query));
+  const auto rows = EnumerateReflections(pattern, cell, r.query);
+  if (r.wavelength || !r.tube.empty() || r.energyTwoTheta)
+    PrintAxis(out, r, pattern, rows);
+  else
+    Print(out, pattern, rows);
   return 0;
 }
 
 const Register reg("reflections",
                    "reflections --cell A B C ALPHA BETA GAMMA [--system NAME|1..8] [--symbol N] "
-                   "[--limits HMIN HMAX KMIN KMAX LMIN LMAX] [--unique] [--absent]",
+                   "[--limits HMIN HMAX KMIN KMAX LMIN LMAX] [--unique] [--absent] "
+                   "[--wavelength L | --tube Cu|Mo | --energy TWO_THETA] [--displacement S] [--range MIN MAX]",
                    Run);
 
 }  // namespace
