@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -199,6 +200,69 @@ TEST(FrmMain, AZoomBoxSetsThePlotLimits) {
   EXPECT_EQ(f.window.PlotLimits[1]->text(), "40");
 }
 
+TEST(FrmMain, AClickReadsOutAHandDragPansAndTheRightButtonOffersThePlotMenu) {
+  Fixture f;
+  f.FreeCell();
+  MainModel& m = f.m();
+  PlotView* plot = f.window.picXRayPlot;
+  // A click without a box in Point mode: the read-out, no redraw, no zoom.
+  int before = f.window.RedrawCount();
+  QPoint at(plot->width() / 2, plot->height() / 2);
+  QTest::mouseClick(plot, Qt::LeftButton, {}, at);
+  EXPECT_EQ(f.window.RedrawCount(), before);
+  EXPECT_NE(f.window.ReportText->toPlainText().indexOf("Cursor:"), -1);
+  EXPECT_NE(f.window.ReportText->toPlainText().indexOf("2 theta = "), -1);
+  EXPECT_NEAR(m.XRDPlot.SngTTMin(), 10.0, 1e-5);
+
+  // Hand: dragging the picture right by a quarter of its width moves the
+  // window left by a quarter of its span (30 degrees / 4).
+  f.window.cmdHand->click();
+  ASSERT_EQ(m.MouseMode(), kHand);
+  EXPECT_EQ(plot->cursor().shape(), Qt::SizeAllCursor);
+  QPoint from(plot->width() / 2, plot->height() / 2), to(from.x() + plot->width() / 4, from.y());
+  double dx = plot->ToUser(QPointF(to)).x() - plot->ToUser(QPointF(from)).x();
+  QTest::mousePress(plot, Qt::LeftButton, {}, from);
+  QTest::mouseMove(plot, to);
+  QTest::mouseRelease(plot, Qt::LeftButton, {}, to);
+  EXPECT_NEAR(m.XRDPlot.SngTTMin(), 10.0 - dx, 1e-3);
+  EXPECT_NEAR(m.XRDPlot.SngTTMax(), 40.0 - dx, 1e-3);
+  EXPECT_NEAR(f.window.PlotLimits[0]->text().toDouble(), 10.0 - dx, 0.006);
+
+  QTest::mousePress(plot, Qt::RightButton, {}, from);
+  EXPECT_TRUE(f.window.mnuOptions->isVisible());
+  f.window.mnuOptions->close();
+  QTest::mouseRelease(plot, Qt::RightButton, {}, from);
+}
+
+TEST(FrmMain, UndoAfterAZoomOnImportedDataReturnsToTheWindowBefore) {
+  Fixture f;
+  MainModel& m = f.m();
+  f.platform.chosenPaths.push_back(WriteCpi(f.home).toStdString());
+  f.window.mnuCPI->trigger();
+  ASSERT_TRUE(m.DataOpened());
+  QLineEdit* lo = f.window.PlotLimits[0];
+  lo->setFocus();
+  App().processEvents();
+  QTest::keyClicks(lo, "12");
+  f.window.PlotLimits[3]->setFocus();
+  App().processEvents();
+  ASSERT_NEAR(m.XRDPlot.SngTTMin(), 12.0, 1e-5);
+
+  PlotView* plot = f.window.picXRayPlot;
+  QPoint a(plot->width() / 4, plot->height() / 4), b(plot->width() / 2, plot->height() / 2);
+  QTest::mousePress(plot, Qt::LeftButton, {}, a);
+  QTest::mouseMove(plot, b);
+  QTest::mouseRelease(plot, Qt::LeftButton, {}, b);
+  ASSERT_GT(m.XRDPlot.SngTTMin(), 12.0f);
+
+  // Undo re-reads the state, which re-imports the data file; the window of
+  // the state must survive that.
+  QTest::mouseClick(f.window.cmdUndo, Qt::LeftButton);
+  EXPECT_NEAR(m.XRDPlot.SngTTMin(), 12.0, 1e-5);
+  EXPECT_NEAR(m.XRDPlot.SngTTMax(), 20.0, 1e-5);
+  EXPECT_EQ(lo->text(), "12");
+}
+
 TEST(FrmMain, UndoTwiceReturnsToWhereTheUserWas) {
   Fixture f;
   f.FreeCell();
@@ -249,6 +313,15 @@ TEST(FrmMain, ASavedProjectReopensToTheSameState) {
   EXPECT_EQ(n.XRDPlot.ShowReport, m.XRDPlot.ShowReport);
   EXPECT_EQ(n.XRDPlot.TTMin(), m.XRDPlot.TTMin());
   EXPECT_EQ(n.XRDPlot.TTMax(), m.XRDPlot.TTMax());
+  EXPECT_EQ(second.PlotLimits[0]->text(), "12.25");
+
+  // Saved as the default project, the state is what the next start shows.
+  f.window.mnuProjectSaveAsDefault->trigger();
+  ASSERT_TRUE(QFile::exists(f.home.File("pb.prb")));
+  ScriptedPlatform platform3;
+  frmMain restarted(&platform3);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(restarted.CellText[i]->text(), f.window.CellText[i]->text()) << i;
+  EXPECT_EQ(restarted.PlotLimits[1]->text(), "55.5");
 }
 
 TEST(FrmMain, TheExitQuestionNeedsTwentySixChangesAndOpenedData) {
