@@ -207,13 +207,7 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
     data.MinMaxIntensity(dataLo, dataHi);
     auto iLo = StrictDouble(iMin), iHi = StrictDouble(iMax);
     if (iLo && iHi && *iLo < *iHi && *iLo < dataHi && *iHi > dataLo) {
-      if (*iLo < XRDPlot.IMaxValue()) {
-        XRDPlot.Setimin(iMin);
-        XRDPlot.SetIMax(iMax);
-      } else {
-        XRDPlot.SetIMax(iMax);
-        XRDPlot.Setimin(iMin);
-      }
+      SetIntensityWindow(iMin, iMax);
     }
     XRDPlot.SpecimenDisplacement = displacement;
     XRDPlot.StartHistory();
@@ -696,6 +690,17 @@ void MainModel::SetWindow(float ttMin, float ttMax) {
   }
 }
 
+void MainModel::SetIntensityWindow(const std::string& lo, const std::string& hi) {
+  // As for the horizontal window: set first the limit that keeps lo < hi.
+  if (LenientDouble(lo) < XRDPlot.IMaxValue()) {
+    XRDPlot.Setimin(lo);
+    XRDPlot.SetIMax(hi);
+  } else {
+    XRDPlot.SetIMax(hi);
+    XRDPlot.Setimin(lo);
+  }
+}
+
 void MainModel::ShiftLeft() {
   WriteUndoRecord();
   float lo = XRDPlot.SngTTMin(), hi = XRDPlot.SngTTMax();
@@ -776,6 +781,7 @@ bool MainModel::PlotMouseDown(MouseButton button, float x, float y) {
       dragged_ = Nearest(XRDPlot.DFromTT(x), 1);
       d0_ = 0;
       anchorX_ = x;
+      ReportText.clear();
       if (!dragged_.empty()) {
         const auto& r = dragged_.front();
         ReportText = "Dragging " + std::to_string(r[0]) + std::to_string(r[1]) + std::to_string(r[2]);
@@ -834,8 +840,7 @@ void MainModel::PlotMouseUp(MouseButton button, float x, float y) {
         boxDrawn_ = false;
         if (button == MouseButton::Left) {
           SetWindow(std::min(anchorX_, x), std::max(anchorX_, x));
-          XRDPlot.Setimin(SingleText(std::min(anchorY_, y)));
-          XRDPlot.SetIMax(SingleText(std::max(anchorY_, y)));
+          SetIntensityWindow(SingleText(std::min(anchorY_, y)), SingleText(std::max(anchorY_, y)));
           PlotLimitUpdate();
           XRDPlot.LimitHistory(-1);
           RefreshHistoryButtons();
@@ -890,13 +895,7 @@ void MainModel::Pan(float x, float y) {
   }
   SetWindow(newLo, newHi);
   const double iLo = XRDPlot.IMinValue() - dy, iHi = XRDPlot.IMaxValue() - dy;
-  if (dy > 0) {
-    XRDPlot.Setimin(DoubleText(iLo));
-    XRDPlot.SetIMax(DoubleText(iHi));
-  } else {
-    XRDPlot.SetIMax(DoubleText(iHi));
-    XRDPlot.Setimin(DoubleText(iLo));
-  }
+  SetIntensityWindow(DoubleText(iLo), DoubleText(iHi));
   PlotLimitUpdate();
   XRDPlot.LimitHistory(-1);
   RefreshHistoryButtons();

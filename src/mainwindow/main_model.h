@@ -215,6 +215,7 @@ class MainModel {
   std::string LimitText(int index) const;
   bool SetLimit(int index, std::string_view text);
   void SetWindow(float ttMin, float ttMax);
+  void SetIntensityWindow(const std::string& lo, const std::string& hi);
   void CursorReadout(float x, float y);
   void Pan(float x, float y);
   float PrimaryLambda() const;

@@ -691,5 +691,39 @@ TEST_F(MainModelTest, JcpdsCardGivesTheCellAndPeaksAndAReopenedProjectKeepsTheFi
   EXPECT_EQ(m.UnitCell.CellParameters(0, 1), fitted);
 }
 
+
+TEST_F(MainModelTest, FullStrainFreesTheCellAtThePressAndKeepsThePerpendicularLines) {
+  MainModel m(platform, &view);
+  m.StartUp();
+  m.SetCrystalSystem(1);
+  m.pattern.SetExtinctionNumber(0, &m.UnitCell);
+  m.SetMouseMode(kFullStrain);  // not offered while a crystal system is set
+  EXPECT_EQ(m.MouseMode(), kPoint);
+  m.SysNone();
+  m.SetMouseMode(kFullStrain);
+  ASSERT_EQ(m.MouseMode(), kFullStrain);
+  m.SetCrystalSystem(1);  // a system chosen again: the window falls back to Point
+  m.CellHistoryButton(3);
+  EXPECT_EQ(m.MouseMode(), kPoint);
+
+  m.SysNone();
+  m.UnitCell.SetCellShape(2);
+  m.SetMouseMode(kFullStrain);
+  const float lambda = m.data.Lambda(m.data.PrimaryLineIndex());
+  const float d111 = m.UnitCell.hklDSpacing(1, 1, 1);
+  const float d1m10 = m.UnitCell.hklDSpacing(1, -1, 0);
+  m.PlotMouseDown(MouseButton::Left, m.XRDPlot.TTFromD(lambda, d111), 10.0f);
+  EXPECT_EQ(m.UnitCell.CellShape(), 0);  // all six parameters free
+  ASSERT_EQ(m.DraggedReflections().size(), 1u);
+  const auto r = m.DraggedReflections().front();
+  ASSERT_EQ(std::abs(r[0]) + std::abs(r[1]) + std::abs(r[2]), 3) << "a 111-type line";
+  const float target = m.XRDPlot.TTFromD(lambda, d111 * 0.98f);
+  m.PlotMouseUp(MouseButton::Left, target, 10.0f);
+  EXPECT_NEAR(m.UnitCell.hklDSpacing(r[0], r[1], r[2]), d111 * 0.98f, 1e-4);
+  // A line perpendicular to the dragged one (in reciprocal space) stays.
+  const std::array<int, 3> perpendicular = {r[1], -r[0], 0};
+  EXPECT_NEAR(m.UnitCell.hklDSpacing(perpendicular[0], perpendicular[1], perpendicular[2]), d1m10, 1e-4);
+}
+
 }  // namespace
 }  // namespace quorlin
