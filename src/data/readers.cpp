@@ -16,6 +16,7 @@ namespace {
 }
 
 std::string CountText(double v) {
+  if (std::isnan(v)) return "(not a number)";
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.15g", v);
   return buf;
@@ -350,7 +351,7 @@ ReadNotes OpenCHI(std::istream& in, const std::string& fileName, CData& data, IM
     std::string_view next;
     if (f.size() == 1 && IsNumeric(f[0]) && lines.Peek(next) && IsChiRow(next)) {
       countLine = lines.Number();
-      count = DeclaredCount(*StrictDouble(f[0]), fileName, countLine, "the number of points");
+      count = DeclaredCount(StrictDouble(f[0]).value_or(std::nan("")), fileName, countLine, "the number of points");
       break;
     }
   }

@@ -19,6 +19,7 @@
 #include "core/constants.h"
 #include "core/unitcell.h"
 #include "data/data.h"
+#include "data/readers.h"
 #include "energy/peak_list.h"
 #include "mainwindow/platform.h"
 #include "persistence/property_bag.h"
@@ -214,9 +215,11 @@ class MainModel {
   std::string LimitText(int index) const;
   bool SetLimit(int index, std::string_view text);
   void SetWindow(float ttMin, float ttMax);
+  void SetIntensityWindow(const std::string& lo, const std::string& hi);
   void CursorReadout(float x, float y);
   void Pan(float x, float y);
   float PrimaryLambda() const;
+  bool OpenDataFile(const std::string& path, const std::string& type, ReadNotes* notes);
   void ApplyDataRangeToPlot();
   std::string* TypeFolder(const std::string& type);
   // The reflections nearest to spacing d (the card's peaks for "jcpds").

@@ -375,7 +375,11 @@ std::span<const CatalogueEntryView> CatalogueEntries(std::int32_t system) {
   return views[system];
 }
 
-void ApplyExtinctionNumber(CPattern& pattern, CUnitCell* cell) {
+namespace {
+
+// Applies entry pattern.ExtinctionNumber(); with selectors false only the
+// values that are not saved with the pattern (list text, Laue class, axes).
+void Apply(CPattern& pattern, CUnitCell* cell, bool selectors) {
   const std::int16_t number = pattern.ExtinctionNumber();
   if (number == -1) {
     pattern.SpaceGroupList = "None";
@@ -384,34 +388,43 @@ void ApplyExtinctionNumber(CPattern& pattern, CUnitCell* cell) {
   // Resolve everything before touching the pattern, so a faulty row cannot
   // leave it half rewritten.
   const SystemRow* s = FindSystem(pattern.CrystalSystem);
-  std::array<std::int16_t, kZoneCount> selectors;
-  selectors.fill(-1);
+  std::array<std::int16_t, kZoneCount> values;
+  values.fill(-1);
   if (!s) {
-    for (int i = 0; i < kZoneCount; ++i) pattern.SetExtCond(i, -1);
+    if (selectors)
+      for (int i = 0; i < kZoneCount; ++i) pattern.SetExtCond(i, -1);
     return;
   }
   const RangeRow* range = FindRange(*s, number);
   const EntryRow* entry = FindEntry(*s, number);
   std::int16_t permutation = s->permutation;
   if (range) {
-    Put(selectors, range->conds);
+    Put(values, range->conds);
     if (range->permutation != kUnset) permutation = range->permutation;
   }
   std::int32_t laue = s->laue;
   if (entry) {
-    Put(selectors, entry->conds);
+    Put(values, entry->conds);
     if (entry->permutation != kUnset) permutation = entry->permutation;
     if (entry->laue != kNoLaue) laue = entry->laue;
   }
-  selectors[ZonePermutation] = permutation;
+  values[ZonePermutation] = permutation;
 
-  for (int i = 0; i < kZoneCount; ++i) pattern.SetExtCond(i, selectors[i]);
+  if (selectors) {
+    for (int i = 0; i < kZoneCount; ++i) pattern.SetExtCond(i, values[i]);
+    if (range && cell) cell->CenteringType = range->centring;
+  }
   pattern.LaueClass = laue;
-  if (range && cell) cell->CenteringType = range->centring;
   if (entry) {
     pattern.SpaceGroupList = std::string(entry->groups);
     if (!entry->trigAxes.empty()) pattern.TrigAxesType = std::string(entry->trigAxes);
   }
 }
+
+}  // namespace
+
+void ApplyExtinctionNumber(CPattern& pattern, CUnitCell* cell) { Apply(pattern, cell, true); }
+
+void DescribeExtinctionNumber(CPattern& pattern) { Apply(pattern, nullptr, false); }
 
 }  // namespace quorlin

@@ -102,4 +102,9 @@ std::span<const CatalogueEntryView> CatalogueEntries(std::int32_t system);
 // "None"; system 8 (or an unknown code) only clears the selectors.
 void ApplyExtinctionNumber(CPattern& pattern, CUnitCell* cell);
 
+// Only the values of the entry that are not saved with a pattern: the list
+// text, the Laue class and the trigonal axes. Used after reading a saved
+// pattern, whose selectors must stay exactly as saved.
+void DescribeExtinctionNumber(CPattern& pattern);
+
 }  // namespace quorlin

@@ -375,6 +375,9 @@ void CPattern::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
   freeRemoval_ = bag.ReadBoolean(p + "FreeRemoval", false);
   Exists = bag.ReadBoolean(p + "Exists", false);
   Plotted = bag.ReadBoolean(p + "Plotted", false);
+  // The list text, Laue class and axes are not saved; without this they would
+  // be those of whatever phase the object held before (after an undo, say).
+  DescribeExtinctionNumber(*this);
 }
 
 }  // namespace quorlin

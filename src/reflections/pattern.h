@@ -95,7 +95,8 @@ class CPattern : public IObjectState {
   bool Plotted = false;
 
   // Reading stores the number, selectors, flags and enabled states as saved,
-  // without applying the catalogue or bubbling.
+  // without applying the catalogue or bubbling; the unsaved SpaceGroupList,
+  // LaueClass and TrigAxesType are filled in from the catalogue entry.
   void ReadObjectState(std::string_view prefix, const PropertyBag& bag) override;
   void WriteObjectState(std::string_view prefix, PropertyBag& bag) const override;
 

@@ -335,6 +335,7 @@ TEST(ChiReader, CountLineRowsAndRefusals) {
   ExpectRefused(OpenCHI, "t\nx\ny\n-3\n1 2\n", 4, "negative count");
   ExpectRefused(OpenCHI, "t\nx\ny\n99999999\n1 2\n", 4, "inflated count");
   ExpectRefused(OpenCHI, "t\nx\ny\n2.5\n1 2\n", 4, "fractional count");
+  ExpectRefused(OpenCHI, "t\nx\ny\n1e999\n1 2\n", 4, "count beyond any number");
 }
 
 TEST(McaReader, HeaderDataAndRefusals) {

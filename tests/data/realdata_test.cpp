@@ -134,7 +134,9 @@ TEST(RealChiMcaXy, FilesReadAndImpostorsRefused) {
   EXPECT_EQ(ReadReal("chi/chiplot.chi", "").NChan(), 10);
 
   EXPECT_FALSE(RefusalOf("chi/cu.chi", "").empty());
-  EXPECT_FALSE(RefusalOf("chi/xrd_LaB6_660c_std_brac2_20250724-194924_70c707_primary-1_mean_tth.chi", "").empty());
+  EXPECT_NE(RefusalOf("chi/xrd_LaB6_660c_std_brac2_20250724-194924_70c707_primary-1_mean_tth.chi", "").find(
+                "format \"xy\""),
+            std::string::npos);
   // The same two-column file read for what it is.
   EXPECT_EQ(ReadReal("chi/xrd_LaB6_660c_std_brac2_20250724-194924_70c707_primary-1_mean_tth.chi", "xy").NChan(),
             4096);
@@ -182,7 +184,7 @@ TEST(RealFiles, DamagedCopiesReadOrRefuseCleanly) {
   for (const char* folder : {"gsas", "chi", "mca", "xy", "mca-canberra-binary"}) {
     for (const auto& entry : fs::directory_iterator(RealData(folder))) {
       std::string text = ReadWholeFile(entry.path().string());
-      if (text.size() > 400000) text.resize(400000);  // keep the run short
+      if (text.size() > 150000) text.resize(150000);  // keep the run short
       std::vector<std::string> variants;
       for (double cut : {0.0, 0.001, 0.1, 0.5, 0.97}) variants.push_back(text.substr(0, std::size_t(cut * text.size())));
       for (int k = 0; k < 4; ++k) {

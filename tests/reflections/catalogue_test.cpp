@@ -275,20 +275,19 @@ TEST(CatalogueApply, MakeCopyKeepsHandMadeConditions) {
   EXPECT_TRUE(Allowed(target, 0, 0, 4));
   EXPECT_FALSE(Allowed(target, 0, 0, 2));
 
-  // A catalogue entry is re-applied on the target, which fills in the Laue
-  // class even when the source was read from a file and never applied.
+  // A catalogue entry is re-applied on the target, which sets the centring
+  // of the cell given with it.
   CPattern loaded;
-  loaded.CrystalSystem = Trigonal;
   PropertyBag bag;
   Entry(Trigonal, 9).WriteObjectState("", bag);
   loaded.ReadObjectState("", bag);
-  EXPECT_EQ(loaded.LaueClass, 0);
   CUnitCell cell;
   CPattern copy;
   loaded.MakeCopy(copy, &cell);
   EXPECT_EQ(copy.LaueClass, 5);
   EXPECT_EQ(copy.TrigAxesType, "Rhombohedral");
   EXPECT_EQ(copy.SpaceGroupList, "R3c, R-3c");
+  EXPECT_EQ(copy.ExtCond(ZonePermutation), PermuteCyclic);
   EXPECT_EQ(cell.CenteringType, CentringR);
 }
 

@@ -118,8 +118,17 @@ TEST(PatternState, ReadingStoresTheNumberWithoutApplyingIt) {
   EXPECT_EQ(p.ExtinctionNumber(), 12);
   EXPECT_EQ(p.ExtCond(ZoneHkl), -1);  // the F rule was not applied
   EXPECT_EQ(p.ExtCond(Zone00l), 2);
-  EXPECT_EQ(p.SpaceGroupList, "");
   EXPECT_TRUE(p.DimensionEnabled(3));  // no bubbling, though a-b-c is on
+  // What is not saved comes from the entry, not from the phase held before.
+  EXPECT_EQ(p.SpaceGroupList, "F23, Fm-3, F432, F-43m, Fm-3m");
+  EXPECT_EQ(p.LaueClass, 11);
+  CPattern hexagonal;
+  hexagonal.CrystalSystem = Hexagonal;
+  hexagonal.SetExtinctionNumber(4);
+  hexagonal.ReadObjectState("", bag);
+  EXPECT_EQ(hexagonal.LaueClass, 11);
+  EXPECT_TRUE(hexagonal.IsInWedge(2, 1, 0));
+  EXPECT_FALSE(hexagonal.IsInWedge(1, 2, 0));
 }
 
 TEST(PatternState, KeysAreWrittenInTheirFixedOrder) {

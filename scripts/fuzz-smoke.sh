@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs every reader's fuzz target for a short, bounded time, seeded with the
+# real data files. Usage: scripts/fuzz-smoke.sh BUILD_DIR [SECONDS]
+# The seeds are copied to a temporary folder: nothing is written into the
+# shared data folder.
+set -euo pipefail
+build="${1:?usage: fuzz-smoke.sh BUILD_DIR [SECONDS]}"
+build="$(cd "$build" && pwd)"
+seconds="${2:-15}"
+here="$(cd "$(dirname "$0")/.." && pwd)"
+realdata="${QUORLIN_SHARED_DIR:-$here/../shared}/realdata"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+seed() {  # seed TARGET FOLDER...
+  local dir="$work/$1"
+  mkdir -p "$dir"
+  shift
+  for f in "$@"; do
+    [ -d "$realdata/$f" ] || continue
+    find "$realdata/$f" -type f -size -2M -exec cp {} "$dir/" \;
+  done
+  echo "$dir"
+}
+
+declare -A folders=(
+  [gsas]="gsas"
+  [cpi]="xy"
+  [chi]="chi"
+  [mca]="mca mca-canberra-binary"
+  [xy]="xy chi"
+  [jcpds]="jcpds"
+)
+status=0
+for target in gsas cpi chi mca xy jcpds; do
+  exe="$build/fuzz/fuzz_$target"
+  if [ ! -x "$exe" ]; then
+    echo "fuzz-smoke: $exe not built" >&2
+    status=1
+    continue
+  fi
+  corpus="$(seed "$target" ${folders[$target]})"
+  echo "fuzz-smoke: $target for ${seconds}s"
+  if ! (cd "$work" && "$exe" -max_total_time="$seconds" -max_len=200000 -rss_limit_mb=2048 \
+        -print_final_stats=0 "$corpus" >"$work/$target.log" 2>&1); then
+    echo "fuzz-smoke: $target FAILED; last lines:" >&2
+    tail -40 "$work/$target.log" >&2
+    status=1
+  fi
+done
+exit $status
