@@ -6,6 +6,12 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "mainwindow/main_model.h"
+#include "mainwindow/platform.h"
 
 class QAction;
 class QButtonGroup;
@@ -22,13 +28,32 @@ class QTextEdit;
 namespace quorlin {
 
 class PlotView;
+class QtSurface;
 
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public IMainView {
   Q_OBJECT
 
  public:
-  explicit frmMain(QWidget* parent = nullptr);
+  // Creates the model and runs its start-up (the default project of the
+  // program's folder is read when present). Dialogs and message boxes go
+  // through `platform`; without one the window uses Qt's own dialogs.
+  explicit frmMain(IPlatform* platform = nullptr, QWidget* parent = nullptr);
   ~frmMain() override;
+
+  MainModel& Model() { return *model_; }
+  const MainModel& Model() const { return *model_; }
+  QtSurface& Surface() { return *surface_; }
+  // How many times the plot was drawn since the window was made.
+  int RedrawCount() const { return redraws_; }
+
+  // --- what the model asks of its window ---------------------------------
+  void FormUpdate() override;
+  void MakeXRDPlot() override;
+  void PlotLimitUpdate() override;
+  void RefreshPlotHistoryButtons() override;
+  void ReportTextChanged() override;
+  void SetCaption(const std::string& caption) override;
+  void RubberBandChanged(const std::optional<RubberBandFigure>& figure) override;
 
   // 9375 by 11925 twips at 15 twips per pixel.
   static constexpr QSize kDefaultSize{625, 795};
@@ -91,8 +116,18 @@ class frmMain : public QMainWindow {
 
  public slots:
   void RestoreDefaultSize();
+  // Command1: the plot's picture to a file chosen in a save dialog.
+  void SavePlotPicture();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void Connect();
+  void RefreshCellHistoryButtons();
+  void RefreshMouseCursor();
+  void PopupPlotMenu();
   void BuildControls();
   void BuildMenus();
   QWidget* BuildCellEditor();
@@ -102,6 +137,11 @@ class frmMain : public QMainWindow {
   void ShowAbout();
 
   QButtonGroup* mouseGroup_ = nullptr;
+  std::unique_ptr<IPlatform> ownPlatform_;
+  std::unique_ptr<MainModel> model_;
+  std::unique_ptr<QtSurface> surface_;
+  int redraws_ = 0;
+  bool refreshing_ = false;
 };
 
 // The item texts of the reflection-condition combo box of zone i, and the

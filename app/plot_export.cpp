@@ -1,0 +1,113 @@
+#include "plot_export.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include "qt_surface.h"
+
+namespace quorlin {
+
+namespace {
+
+// Messages of a headless run are collected instead of shown; the first one
+// becomes the error line.
+class HeadlessPlatform : public IPlatform {
+ public:
+  std::string firstMessage;
+  void ShowMessage(const std::string& text) override {
+    if (firstMessage.empty()) firstMessage = text;
+  }
+  MessageAnswer AskYesNoCancel(const std::string&) override { return MessageAnswer::Cancel; }
+  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t>, CustomColors&) override {
+    return std::nullopt;
+  }
+};
+
+}  // namespace
+
+void DrawPlot(MainModel& m, IDrawingSurface& surface) {
+  m.XRDPlot.MakeXRDPlot(m.storedphases, surface, m.PlotFromOutside, m.pattern, m.UnitCell, m.data,
+                        m.PatternType, m.PeakList);
+}
+
+std::optional<QSize> ParsePictureSize(const QString& text) {
+  static const QRegularExpression pattern("^\\s*(\\d{1,5})\\s*[xX]\\s*(\\d{1,5})\\s*$");
+  auto match = pattern.match(text);
+  if (!match.hasMatch()) return std::nullopt;
+  int w = match.captured(1).toInt(), h = match.captured(2).toInt();
+  if (w < 1 || h < 1 || w > 20000 || h > 20000) return std::nullopt;
+  return QSize(w, h);
+}
+
+bool SavePictureSafely(const QtSurface& surface, const QString& path, std::string& error) {
+  // Written beside the target first, so a failed write leaves an older
+  // picture of that name as it was.
+  QFileInfo target(path);
+  QString suffix = target.suffix().isEmpty() ? QString("bmp") : target.suffix();
+  QString partial = target.absolutePath() + "/." + target.completeBaseName() + ".partial." + suffix;
+  QFile::remove(partial);
+  try {
+    surface.SavePicture(partial.toStdString());
+  } catch (const std::exception&) {
+    QFile::remove(partial);
+    error = path.toStdString() + ": the picture could not be written";
+    return false;
+  }
+  if (!QFileInfo(partial).isFile() || QFileInfo(partial).size() == 0 ||
+      (QFile::exists(path) && !QFile::remove(path)) || !QFile::rename(partial, path)) {
+    QFile::remove(partial);
+    error = path.toStdString() + ": the picture could not be written";
+    return false;
+  }
+  return true;
+}
+
+int ExportPlot(const QStringList& arguments, std::string& error) {
+  // arguments: PROJECT OUT [--size WxH]
+  QStringList args = arguments;
+  QSize size(625, 400);
+  int sizeAt = args.indexOf("--size");
+  if (sizeAt >= 0) {
+    if (sizeAt + 1 >= args.size()) {
+      error = "--size needs a value such as 800x600";
+      return 2;
+    }
+    auto parsed = ParsePictureSize(args[sizeAt + 1]);
+    if (!parsed) {
+      error = "--size " + args[sizeAt + 1].toStdString() + ": expected WIDTHxHEIGHT, e.g. 800x600";
+      return 2;
+    }
+    size = *parsed;
+    args.remove(sizeAt, 2);
+  }
+  if (args.size() != 2) {
+    error = "usage: quorlin --export-plot PROJECT.prb OUT.(png|bmp|svg) [--size WxH]";
+    return 2;
+  }
+  const QString project = args[0], out = args[1];
+  const QString suffix = QFileInfo(out).suffix().toLower();
+  if (suffix != "png" && suffix != "bmp" && suffix != "svg") {
+    error = out.toStdString() + ": the picture must end in .png, .bmp or .svg";
+    return 2;
+  }
+  if (!QFileInfo(project).isFile()) {
+    error = project.toStdString() + ": no such file";
+    return 2;
+  }
+  HeadlessPlatform platform;
+  MainModel model(platform);
+  if (!model.ReadState(project.toStdString())) {
+    error = platform.firstMessage.empty() ? project.toStdString() + ": cannot be read" : platform.firstMessage;
+    return 2;
+  }
+  QtSurface surface(size.width(), size.height());
+  DrawPlot(model, surface);
+  if (!SavePictureSafely(surface, out, error)) return 2;
+  return 0;
+}
+
+}  // namespace quorlin

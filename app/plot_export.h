@@ -1,0 +1,34 @@
+// Drawing the main window's plot onto a surface, shared by the window and the
+// headless picture export, so both draw the same picture from the same model.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "mainwindow/main_model.h"
+#include "plot/surface.h"
+
+namespace quorlin {
+
+// Everything MakeXRDPlot draws: reflection lines, stored phases, data.
+void DrawPlot(MainModel& model, IDrawingSurface& surface);
+
+// "WxH" with both at least 1 and at most 20000, or nothing.
+std::optional<QSize> ParsePictureSize(const QString& text);
+
+class QtSurface;
+
+// Writes the surface's picture (format from the extension: .png, .svg, else
+// BMP) without ever leaving a half-written file under that name. False, with
+// a one-line message in `error`, when it could not be written.
+bool SavePictureSafely(const QtSurface& surface, const QString& path, std::string& error);
+
+// quorlin --export-plot PROJECT.prb OUT.(png|bmp|svg) [--size WxH]: reads
+// the project, draws the plot and writes the picture. Returns the exit status
+// (0 done, 2 bad arguments or a file that cannot be read or written); problems
+// go to `error` as one line.
+int ExportPlot(const QStringList& arguments, std::string& error);
+
+}  // namespace quorlin

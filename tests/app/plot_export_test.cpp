@@ -1,0 +1,81 @@
+// The headless picture export: argument checking, and a project drawn into a
+// PNG by the real program under the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+
+#include "../mainwindow/scripted_platform.h"
+#include "frm_main.h"
+#include "gui_support.h"
+#include "plot_export.h"
+#include "qt_surface.h"
+
+namespace quorlin {
+namespace {
+
+using testing::TempHome;
+
+TEST(PlotExport, RefusesBadArgumentsWithOneLine) {
+  TempHome home;
+  EXPECT_EQ(ParsePictureSize("800x600"), QSize(800, 600));
+  EXPECT_EQ(ParsePictureSize(" 12 X 34 "), QSize(12, 34));
+  EXPECT_FALSE(ParsePictureSize("0x600"));
+  EXPECT_FALSE(ParsePictureSize("800x"));
+  EXPECT_FALSE(ParsePictureSize("-5x5"));
+  EXPECT_FALSE(ParsePictureSize("99999x5"));
+
+  std::string error;
+  EXPECT_EQ(ExportPlot({"only-one.prb"}, error), 2);
+  EXPECT_NE(error.find("usage"), std::string::npos);
+  EXPECT_EQ(ExportPlot({home.File("p.prb"), home.File("out.gif")}, error), 2);
+  EXPECT_NE(error.find("out.gif"), std::string::npos);
+  EXPECT_EQ(ExportPlot({home.File("missing.prb"), home.File("out.png")}, error), 2);
+  EXPECT_NE(error.find("missing.prb"), std::string::npos);
+  EXPECT_EQ(ExportPlot({home.File("p.prb"), home.File("out.png"), "--size", "big"}, error), 2);
+
+  // A foreign file is refused with a message naming it; nothing is written.
+  QFile junk(home.File("junk.prb"));
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+  junk.write("this is not a project");
+  junk.close();
+  EXPECT_EQ(ExportPlot({home.File("junk.prb"), home.File("out.png")}, error), 2);
+  EXPECT_NE(error.find("junk.prb"), std::string::npos) << error;
+  EXPECT_FALSE(QFile::exists(home.File("out.png")));
+}
+
+TEST(PlotExport, DrawsTheProjectAsTheWindowWould) {
+  TempHome home;
+  QString project = home.File("cubic.prb");
+  testing::ScriptedPlatform platform;
+  QImage windowPicture;
+  {
+    frmMain w(&platform);
+    MainModel& m = w.Model();
+    ASSERT_TRUE(m.UnitCell.SetCell(1, {4.0f, 4.0f, 4.0f, 90, 90, 90}));
+    ASSERT_TRUE(m.XRDPlot.SetTTMax("80"));
+    ASSERT_TRUE(m.XRDPlot.SetTTMin("20"));
+    ASSERT_TRUE(m.ProjectSaveFile(project.toStdString()));
+    QtSurface surface(300, 200);
+    DrawPlot(m, surface);
+    windowPicture = surface.Image();
+  }
+  QString out = home.File("plot.png");
+  QProcess run;
+  run.setProcessEnvironment([] {
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return env;
+  }());
+  run.start(QUORLIN_APP_PATH, {"--export-plot", project, out, "--size", "300x200"});
+  ASSERT_TRUE(run.waitForFinished(30000));
+  EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+  QImage picture(out);
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_EQ(picture.size(), QSize(300, 200));
+  EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32), windowPicture.convertToFormat(QImage::Format_RGB32));
+}
+
+}  // namespace
+}  // namespace quorlin
