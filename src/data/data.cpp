@@ -36,6 +36,14 @@ int CData::PrimaryLineIndex() const {
   return static_cast<int>(r);
 }
 
+void CData::MovePrimaryToNextAvailable() {
+  for (int step = 0; step < 10; ++step) {
+    PrimaryLine += 1;
+    if (PrimaryLine > 9) PrimaryLine = 0;
+    if (LineExists(PrimaryLineIndex())) break;
+  }
+}
+
 void CData::SetLambda(int i, float v) {
   float& slot = lambda_.at(static_cast<std::size_t>(i));
   if (v > kMinWavelength) slot = v;

@@ -51,6 +51,12 @@ class CData : public IObjectState {
   // PrimaryLine rounded half to even to a line index (0 when out of 0..20).
   int PrimaryLineIndex() const;
 
+  // The wavelength dialog's "Move Primary Wavelength to Next Available": at
+  // most ten steps of PrimaryLine + 1 (after line 9 comes line 0), stopping
+  // at the first line that is on. With no other line on, ten steps come back
+  // to the start.
+  void MovePrimaryToNextAvailable();
+
   float Lambda(int i) const { return lambda_.at(static_cast<std::size_t>(i)); }
   void SetLambda(int i, float v);  // kept only when v > 0.01
   float SourceIntensity(int i) const { return sourceIntensity_.at(static_cast<std::size_t>(i)); }

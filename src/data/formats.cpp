@@ -145,12 +145,27 @@ ReadNotes ReadDataFile(const std::string& path, std::string_view format, CData& 
     if (!f) throw FormatError(path, 0, "unknown format \"" + std::string(format) + "\"");
   }
   std::string text = ReadWholeFile(path);
+  const bool guessed = !f;
+  const std::string_view head = std::string_view(text).substr(0, kHeadSize);
   if (!f) {
-    f = GuessDataFormat(path, std::string_view(text).substr(0, kHeadSize));
+    f = GuessDataFormat(path, head);
     if (!f) throw FormatError(path, 0, "not a pattern file of any known format (GSAS, CPI, MCA, CHI, xy)");
   }
-  std::istringstream in(std::move(text));
-  return f->read(in, path, data, messages);
+  std::istringstream in(text);
+  try {
+    return f->read(in, path, data, messages);
+  } catch (const FormatError& e) {
+    // The extension chose a reader the content does not fit: say what the
+    // content looks like instead, so the user can pick that format.
+    if (guessed && !f->check(head)) {
+      for (const auto& other : DataFormats())
+        if (&other != f && other.check(head))
+          throw FormatError(e.file(), e.line(),
+                            e.problem() + " (the content looks like " + other.description + " data, format \"" +
+                                other.name + "\")");
+    }
+    throw;
+  }
 }
 
 }  // namespace quorlin

@@ -100,3 +100,19 @@ TEST_F(DataCli, JcpdsPrintsCellAndPeakRows) {
   EXPECT_NE(r.out.find("1 row with fractional hkl left out"), std::string::npos);
   EXPECT_EQ(RunCli("jcpds " + Write("bad.jcpds", "VERSION: 4\nSYMMETRY: CUBIC\n")).status, 2);
 }
+
+// The README's examples, run from a folder beside the shared data.
+TEST_F(DataCli, ReadmeExamplesRun) {
+  const std::string shared = QUORLIN_SHARED_DIR;
+  if (!fs::exists(shared + "/realdata")) GTEST_SKIP() << "no realdata folder";
+  const std::string out = (dir_ / "PBSO4.xy").string();
+  ASSERT_EQ(RunCli("convert '" + shared + "/realdata/gsas/PBSO4.XRA' -o '" + out + "'").status, 0);
+  EXPECT_EQ(fs::file_size(out), 6001u * 18u);  // 6001 lines of two 8-column fields and CR LF
+  Outcome r = RunCli("convert '" + shared + "/realdata/mca/COSI_021_0001.med'");
+  ASSERT_EQ(r.status, 0);
+  // Channel 0 lies at CAL_OFFSET, 0.096714117 keV.
+  EXPECT_EQ(r.out.substr(0, 12), "0.09671412 0");
+  r = RunCli("jcpds '" + shared + "/realdata/jcpds/dioptas-tests/re.jcpds'");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("crystal system: 2 hexagonal\ncell: 2.76 2.76 4.4574 90 90 120\n"), std::string::npos) << r.out;
+}

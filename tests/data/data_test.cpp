@@ -31,6 +31,20 @@ TEST(Data, NewDataSetAndLineTableRules) {
   EXPECT_THROW(d.SetLambda(21, 1.0f), std::out_of_range);
   EXPECT_THROW(d.LineExists(-1), std::out_of_range);
 
+  // Moving the primary line: with only line 0 on it stays; with 0, 2 and 7
+  // on and 2 primary, one press gives 7 and the next 0.
+  CData p;
+  p.SetLineExists(0, true);
+  p.MovePrimaryToNextAvailable();
+  EXPECT_EQ(p.PrimaryLine, 0);
+  p.SetLineExists(2, true);
+  p.SetLineExists(7, true);
+  p.PrimaryLine = 2;
+  p.MovePrimaryToNextAvailable();
+  EXPECT_EQ(p.PrimaryLine, 7);
+  p.MovePrimaryToNextAvailable();
+  EXPECT_EQ(p.PrimaryLine, 0);
+
   // Channel counts beyond 16 bits.
   d.SetNChan(40000);
   d.SetIntensity(39999, 5);
