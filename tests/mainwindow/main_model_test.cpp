@@ -725,5 +725,45 @@ TEST_F(MainModelTest, FullStrainFreesTheCellAtThePressAndKeepsThePerpendicularLi
   EXPECT_NEAR(m.UnitCell.hklDSpacing(perpendicular[0], perpendicular[1], perpendicular[2]), d1m10, 1e-4);
 }
 
+
+TEST_F(MainModelTest, SnappedDragPutsTheLineOnAMeasuredGsasPeak) {
+  // NIST SRM 660 LaB6 measured with Cu radiation. Start with a cubic cell
+  // whose 110 line sits a few points off the measured peak, drag it far away
+  // with snap on: it must land on the peak's maximum (found here by a plain
+  // search of the counts within 15 points of the line).
+  const fs::path file = fs::path(QUORLIN_SHARED_DIR) / "realdata/gsas/NIST660CBI.gsas";
+  if (!fs::exists(file)) GTEST_SKIP() << "no shared data";
+  MainModel m(platform, &view);
+  m.StartUp();
+  ASSERT_TRUE(m.ImportDataFile("gsa", file.generic_string()));
+  ASSERT_EQ(m.data.NChan(), 8378);
+  EXPECT_FLOAT_EQ(m.XRDPlot.SngTTMin(), m.data.Lower);
+  m.SetCrystalSystem(1);
+  m.pattern.SetExtinctionNumber(0, &m.UnitCell);
+  m.CellTextGotFocus(0);
+  ASSERT_TRUE(m.CellTextChanged(0, "4.175"));
+  m.CellTextLostFocus(0);
+  const float lambda = m.data.Lambda(m.data.PrimaryLineIndex());
+  auto lineChannel = [&] {
+    return *m.data.Index(m.XRDPlot.TTFromD(lambda, m.UnitCell.hklDSpacing(1, 1, 0)));
+  };
+  const std::int32_t before = lineChannel();
+  std::int32_t peak = before;
+  for (std::int32_t i = before - 15; i <= before + 15; ++i)
+    if (m.data.Intensity(i) > m.data.Intensity(peak)) peak = i;
+  ASSERT_GE(std::abs(peak - before), 4) << "the line should start off the peak";
+
+  m.SetSnap(true);
+  m.SetMouseMode(kCellEdge);
+  const float tt110 = m.data.TwoTheta(before);
+  m.PlotMouseDown(MouseButton::Left, tt110, 1000.0f);
+  ASSERT_EQ(m.DraggedReflections().size(), 1u);
+  EXPECT_EQ(m.DraggedReflections()[0], (std::array<std::int16_t, 3>{1, 1, 0}));
+  EXPECT_EQ(m.ReportText, "Dragging 110");
+  m.PlotMouseUp(MouseButton::Left, tt110 + 3.0f, 1000.0f);
+  EXPECT_LE(std::abs(lineChannel() - peak), 2);
+  EXPECT_EQ(m.UnitCell.CellParameters(1, 1), m.UnitCell.CellParameters(0, 1));  // still cubic
+}
+
 }  // namespace
 }  // namespace quorlin
