@@ -147,9 +147,17 @@ void CXRDPlot::SetDataType(std::string_view text) {
   BackwardOK = false;
 }
 
+// An energy axis whose window starts at or below zero energy (a calibration
+// with a negative offset, the window starting at channel 0) gives a negative
+// spacing at that edge. It bounds nothing: every spacing lies to its right.
+float CXRDPlot::EdgeSpacing(float TT) const {
+  float d = DFromTT(TT);
+  return d < 0.0f ? std::numeric_limits<float>::infinity() : d;
+}
+
 void CXRDPlot::RecomputeD() {
-  dMin_ = DFromTT(range_.SngMax());
-  dMax_ = DFromTT(range_.SngMin());
+  dMin_ = EdgeSpacing(range_.SngMax());
+  dMax_ = EdgeSpacing(range_.SngMin());
 }
 
 std::string CXRDPlot::TTMin() const { return SingleText(range_.SngMin()); }
@@ -176,7 +184,7 @@ bool CXRDPlot::SetTTMin(std::string_view text) {
   if (!AcceptsLimit(text, v)) return false;
   if (v > range_.SngMax() - 0.01f) return false;
   range_.SetMin(text);
-  dMax_ = DFromTT(v);
+  dMax_ = EdgeSpacing(v);
   return true;
 }
 
@@ -185,7 +193,7 @@ bool CXRDPlot::SetTTMax(std::string_view text) {
   if (!AcceptsLimit(text, v)) return false;
   if (v < range_.SngMin() + 0.01f) return false;
   range_.SetMax(text);
-  dMin_ = DFromTT(v);
+  dMin_ = EdgeSpacing(v);
   return true;
 }
 

@@ -145,6 +145,7 @@ class CXRDPlot : public IObjectState {
   };
   static bool IsCompleteNumber(std::string_view text);
   bool AcceptsLimit(std::string_view text, float& value) const;
+  float EdgeSpacing(float TT) const;
   void RecomputeD();
   void ApplyHistoryEntry();
   Window CurrentWindow() const;
