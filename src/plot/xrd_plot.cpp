@@ -1,5 +1,6 @@
 #include "plot/xrd_plot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +32,11 @@ CXRDPlot::CXRDPlot() : CXRDPlot(DefaultData()) {}
 CXRDPlot::CXRDPlot(const CData& data) : data_(&data) {
   SetDataType("Angle");
   StartHistory();  // so that a history move before any import lands on a real window
+}
+
+void CXRDPlot::BindData(const CData& data) {
+  data_ = &data;
+  RecomputeD();
 }
 
 // --- conversions -------------------------------------------------------------
@@ -130,7 +136,8 @@ void CXRDPlot::SetDataType(std::string_view text) {
     IRoundOff = 100;
   } else if (dataType_ == "Energy") {
     absMin_ = 0.0f;
-    absMax_ = 4095.0f;
+    // Spectra of more than 4096 channels are viewed whole.
+    absMax_ = std::max(4095.0f, static_cast<float>(data_->NChan() - 1));
     IRoundOff = 1;
   }
   range_.SetMin(SingleText(absMin_));
