@@ -89,6 +89,15 @@ TEST_F(MainModelTest, StartUpWithoutDefaultProjectGivesTheFactoryState) {
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_GE(view.formUpdates, 1);
   EXPECT_GE(view.redraws, 1);
+
+  // A damaged pb.prb is reported and the factory state is used.
+  PropertyBag factory = State(m);
+  std::ofstream(Path("pb.prb"), std::ios::binary) << "not a project";
+  MainModel damaged(platform);
+  damaged.StartUp();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].find("pb.prb"), std::string::npos);
+  EXPECT_EQ(State(damaged), factory);
 }
 
 TEST_F(MainModelTest, StateKeysComeInTheProjectOrderAndDefaultsAreLeftOut) {
