@@ -101,10 +101,12 @@ void MainModel::MakeStoredVectors(int slot) {
     n = std::max(n, std::abs(v));
   int j = 0;
   // Shells of increasing order, so a long list keeps the lowest orders.
+  // A shell's indices lie within -order..order, so only that part of the
+  // ranges is scanned (same order as the whole ranges, far fewer triples).
   for (int order = 1; order <= n && j < kStoredLines; ++order) {
-    for (int l = p.lmin; l <= p.lmax && j < kStoredLines; ++l)
-      for (int k = p.kmin; k <= p.kmax && j < kStoredLines; ++k)
-        for (int h = p.hmin; h <= p.hmax && j < kStoredLines; ++h) {
+    for (int l = std::max<int>(p.lmin, -order); l <= std::min<int>(p.lmax, order) && j < kStoredLines; ++l)
+      for (int k = std::max<int>(p.kmin, -order); k <= std::min<int>(p.kmax, order) && j < kStoredLines; ++k)
+        for (int h = std::max<int>(p.hmin, -order); h <= std::min<int>(p.hmax, order) && j < kStoredLines; ++h) {
           if (std::max({std::abs(h), std::abs(k), std::abs(l)}) != order) continue;
           auto hh = static_cast<std::int16_t>(h), kk = static_cast<std::int16_t>(k), ll = static_cast<std::int16_t>(l);
           if (!p.IsWanted(hh, kk, ll) || !p.IsAllowed(hh, kk, ll)) continue;

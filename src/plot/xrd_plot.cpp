@@ -1,5 +1,6 @@
 #include "plot/xrd_plot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -31,6 +32,11 @@ CXRDPlot::CXRDPlot() : CXRDPlot(DefaultData()) {}
 CXRDPlot::CXRDPlot(const CData& data) : data_(&data) {
   SetDataType("Angle");
   StartHistory();  // so that a history move before any import lands on a real window
+}
+
+void CXRDPlot::BindData(const CData& data) {
+  data_ = &data;
+  RecomputeD();
 }
 
 // --- conversions -------------------------------------------------------------
@@ -130,7 +136,8 @@ void CXRDPlot::SetDataType(std::string_view text) {
     IRoundOff = 100;
   } else if (dataType_ == "Energy") {
     absMin_ = 0.0f;
-    absMax_ = 4095.0f;
+    // Spectra of more than 4096 channels are viewed whole.
+    absMax_ = std::max(4095.0f, static_cast<float>(data_->NChan() - 1));
     IRoundOff = 1;
   }
   range_.SetMin(SingleText(absMin_));
@@ -147,9 +154,17 @@ void CXRDPlot::SetDataType(std::string_view text) {
   BackwardOK = false;
 }
 
+// An energy axis whose window starts at or below zero energy (a calibration
+// with a negative offset, the window starting at channel 0) gives a negative
+// spacing at that edge. It bounds nothing: every spacing lies to its right.
+float CXRDPlot::EdgeSpacing(float TT) const {
+  float d = DFromTT(TT);
+  return d < 0.0f ? std::numeric_limits<float>::infinity() : d;
+}
+
 void CXRDPlot::RecomputeD() {
-  dMin_ = DFromTT(range_.SngMax());
-  dMax_ = DFromTT(range_.SngMin());
+  dMin_ = EdgeSpacing(range_.SngMax());
+  dMax_ = EdgeSpacing(range_.SngMin());
 }
 
 std::string CXRDPlot::TTMin() const { return SingleText(range_.SngMin()); }
@@ -176,7 +191,7 @@ bool CXRDPlot::SetTTMin(std::string_view text) {
   if (!AcceptsLimit(text, v)) return false;
   if (v > range_.SngMax() - 0.01f) return false;
   range_.SetMin(text);
-  dMax_ = DFromTT(v);
+  dMax_ = EdgeSpacing(v);
   return true;
 }
 
@@ -185,7 +200,7 @@ bool CXRDPlot::SetTTMax(std::string_view text) {
   if (!AcceptsLimit(text, v)) return false;
   if (v < range_.SngMin() + 0.01f) return false;
   range_.SetMax(text);
-  dMin_ = DFromTT(v);
+  dMin_ = EdgeSpacing(v);
   return true;
 }
 

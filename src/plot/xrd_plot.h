@@ -43,7 +43,8 @@ class CXRDPlot : public IObjectState {
   CXRDPlot();
   // Bound to data, which must outlive the plot.
   explicit CXRDPlot(const CData& data);
-  void BindData(const CData& data) { data_ = &data; }
+  // Re-binds, and works out DMin/DMax again for the new data set.
+  void BindData(const CData& data);
   const CData& BoundData() const { return *data_; }
 
   // --- conversions -------------------------------------------------------
@@ -62,7 +63,9 @@ class CXRDPlot : public IObjectState {
   // --- axis kind and window ------------------------------------------------
   const std::string& DataType() const { return dataType_; }
   // Sets the axis kind and resets the window to the absolute bounds, the
-  // intensity window to 0..10000 and the displacement to 0.
+  // intensity window to 0..10000 and the displacement to 0. The bounds are
+  // 0.001..179.99 degrees for "Angle" and channels 0..4095 for "Energy"
+  // (up to the last channel of a longer spectrum in the bound data).
   void SetDataType(std::string_view text);
 
   std::string TTMin() const;
@@ -145,6 +148,7 @@ class CXRDPlot : public IObjectState {
   };
   static bool IsCompleteNumber(std::string_view text);
   bool AcceptsLimit(std::string_view text, float& value) const;
+  float EdgeSpacing(float TT) const;
   void RecomputeD();
   void ApplyHistoryEntry();
   Window CurrentWindow() const;

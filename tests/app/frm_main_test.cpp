@@ -357,9 +357,23 @@ TEST(FrmMain, TheExitQuestionNeedsTwentySixChangesAndOpenedData) {
   ASSERT_EQ(f.platform.questions.size(), 1u);
   EXPECT_EQ(f.platform.questions[0], "Save your work to a .prb file?");
   EXPECT_TRUE(f.window.isVisible());
+  // Yes, then cancelling the save dialog, would lose the work: stay open.
+  f.platform.answers.push_back(MessageAnswer::Yes);
+  f.window.close();
+  EXPECT_TRUE(f.window.isVisible());
+  // Yes with a file chosen saves and closes.
+  QString saved = f.home.File("work.prb");
+  f.platform.answers.push_back(MessageAnswer::Yes);
+  f.platform.chosenPaths.push_back(saved.toStdString());
+  f.window.close();
+  EXPECT_EQ(f.platform.questions.size(), 3u);
+  EXPECT_TRUE(QFile::exists(saved));
+  EXPECT_FALSE(f.window.isVisible());
+  // No closes without saving.
+  f.window.show();
   f.platform.answers.push_back(MessageAnswer::No);
   f.window.close();
-  EXPECT_EQ(f.platform.questions.size(), 2u);
+  EXPECT_EQ(f.platform.questions.size(), 4u);
   EXPECT_FALSE(f.window.isVisible());
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <cmath>
 
 #include "../mainwindow/scripted_platform.h"
 #include "frm_main.h"
@@ -75,6 +76,21 @@ TEST(PlotExport, DrawsTheProjectAsTheWindowWould) {
   ASSERT_FALSE(picture.isNull());
   EXPECT_EQ(picture.size(), QSize(300, 200));
   EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32), windowPicture.convertToFormat(QImage::Format_RGB32));
+
+  // Bragg's law by hand, Cu K-alpha1 (1.540562 A): 100 at d = 4, 110 at
+  // d = 4/sqrt(2), 111 at 4/sqrt(3). Each must be a drawn column of the
+  // 20..80 degree window, 300 pixels wide.
+  QRgb background = picture.pixel(0, 100);
+  for (double d : {4.0, 4.0 / std::sqrt(2.0), 4.0 / std::sqrt(3.0)}) {
+    double tt = 2.0 * std::asin(1.540562 / (2.0 * d)) * 180.0 / M_PI;
+    int column = static_cast<int>((tt - 20.0) / 60.0 * 300.0);
+    bool drawn = false;
+    for (int x = column - 1; x <= column + 1; ++x) drawn = drawn || picture.pixel(x, 150) != background;
+    EXPECT_TRUE(drawn) << "no line near " << tt << " degrees";
+  }
+  // Between 100 (22.2) and the K-beta line of 110 (28.5) nothing is drawn.
+  for (int x = static_cast<int>((23.0 - 20.0) / 60.0 * 300.0); x < static_cast<int>((28.0 - 20.0) / 60.0 * 300.0); ++x)
+    ASSERT_EQ(picture.pixel(x, 150), background) << "column " << x;
 }
 
 }  // namespace

@@ -615,34 +615,34 @@ TEST_F(MainModelTest, StoredPhasesKeepTheLowestFourHundredLinesAndLoadBack) {
   p.Exists = p.Plotted = true;
   ASSERT_TRUE(m.storedphases.StoredUnitCell(0).SetCell(1, {5, 5, 5, 90, 90, 90}));
   m.MakeStoredVectors(0);
-  // Count the shells independently: the reflections with largest index n in
-  // h, k -8..8, l 0..8 (all allowed and wanted), lowest order first.
-  int filled = 0, lastOrder = 0;
-  std::vector<int> shell(9, 0);
-  for (int h = -8; h <= 8; ++h)
+  // Independently: every triple of the ranges in scan order (l, k, h),
+  // stably sorted by its largest index, the first 400 kept; d of the cubic
+  // cell from d = a / sqrt(h^2 + k^2 + l^2).
+  std::vector<std::array<int, 3>> all;
+  for (int l = 0; l <= 8; ++l)
     for (int k = -8; k <= 8; ++k)
-      for (int l = 0; l <= 8; ++l) {
-        int n = std::max({std::abs(h), std::abs(k), l});
-        if (n > 0) ++shell[n];
-      }
-  for (int n = 1; n <= 8 && filled < 400; ++n) {
-    filled += shell[n];
-    lastOrder = n;
-  }
-  ASSERT_GT(filled, 400);
-  float smallest = 100;
+      for (int h = -8; h <= 8; ++h)
+        if (h != 0 || k != 0 || l != 0) all.push_back({h, k, l});
+  auto order = [](const std::array<int, 3>& t) { return std::max({std::abs(t[0]), std::abs(t[1]), std::abs(t[2])}); };
+  std::stable_sort(all.begin(), all.end(), [&](const auto& x, const auto& y) { return order(x) < order(y); });
+  ASSERT_GT(all.size(), 400u);
   for (int j = 1; j <= 400; ++j) {
-    float d = m.storedphases.StoredLinePosition(0, j);
-    ASSERT_GT(d, 0) << j;
-    smallest = std::min(smallest, d);
+    const auto& t = all[static_cast<std::size_t>(j - 1)];
+    const double d = 5.0 / std::sqrt(double(t[0] * t[0] + t[1] * t[1] + t[2] * t[2]));
+    ASSERT_NEAR(m.storedphases.StoredLinePosition(0, j), d, 1e-5) << "line " << j;
   }
-  // No line beyond the shell where the list filled up.
-  EXPECT_GE(smallest, 5.0f / std::sqrt(3.0f * lastOrder * lastOrder) - 1e-4);
+  EXPECT_EQ(m.storedphases.StoredLinePosition(0, 0), 0.0f);
+
+  // A smaller set fills fewer positions and clears the rest.
+  p.hmin = 0; p.hmax = 1; p.kmin = 0; p.kmax = 1; p.lmax = 1;
+  m.MakeStoredVectors(0);
+  EXPECT_GT(m.storedphases.StoredLinePosition(0, 7), 0.0f);
+  for (int j = 8; j <= 400; ++j) ASSERT_EQ(m.storedphases.StoredLinePosition(0, j), 0.0f) << j;
 
   m.storedphases.SetStoredCrystalSystem(0, 1);
   m.GetStoredPhase(0);
   EXPECT_EQ(m.CrystalSystem(), 1);
-  EXPECT_EQ(m.pattern.hmax, 8);
+  EXPECT_EQ(m.pattern.hmax, 1);
   EXPECT_FALSE(m.storedphases.StoredPattern(0).Plotted);
 }
 
@@ -723,6 +723,46 @@ TEST_F(MainModelTest, FullStrainFreesTheCellAtThePressAndKeepsThePerpendicularLi
   // A line perpendicular to the dragged one (in reciprocal space) stays.
   const std::array<int, 3> perpendicular = {r[1], -r[0], 0};
   EXPECT_NEAR(m.UnitCell.hklDSpacing(perpendicular[0], perpendicular[1], perpendicular[2]), d1m10, 1e-4);
+}
+
+
+TEST_F(MainModelTest, SnappedDragPutsTheLineOnAMeasuredGsasPeak) {
+  // NIST SRM 660 LaB6 measured with Cu radiation. Start with a cubic cell
+  // whose 110 line sits a few points off the measured peak, drag it far away
+  // with snap on: it must land on the peak's maximum (found here by a plain
+  // search of the counts within 15 points of the line).
+  const fs::path file = fs::path(QUORLIN_SHARED_DIR) / "realdata/gsas/NIST660CBI.gsas";
+  if (!fs::exists(file)) GTEST_SKIP() << "no shared data";
+  MainModel m(platform, &view);
+  m.StartUp();
+  ASSERT_TRUE(m.ImportDataFile("gsa", file.generic_string()));
+  ASSERT_EQ(m.data.NChan(), 8378);
+  EXPECT_FLOAT_EQ(m.XRDPlot.SngTTMin(), m.data.Lower);
+  m.SetCrystalSystem(1);
+  m.pattern.SetExtinctionNumber(0, &m.UnitCell);
+  m.CellTextGotFocus(0);
+  ASSERT_TRUE(m.CellTextChanged(0, "4.175"));
+  m.CellTextLostFocus(0);
+  const float lambda = m.data.Lambda(m.data.PrimaryLineIndex());
+  auto lineChannel = [&] {
+    return *m.data.Index(m.XRDPlot.TTFromD(lambda, m.UnitCell.hklDSpacing(1, 1, 0)));
+  };
+  const std::int32_t before = lineChannel();
+  std::int32_t peak = before;
+  for (std::int32_t i = before - 15; i <= before + 15; ++i)
+    if (m.data.Intensity(i) > m.data.Intensity(peak)) peak = i;
+  ASSERT_GE(std::abs(peak - before), 4) << "the line should start off the peak";
+
+  m.SetSnap(true);
+  m.SetMouseMode(kCellEdge);
+  const float tt110 = m.data.TwoTheta(before);
+  m.PlotMouseDown(MouseButton::Left, tt110, 1000.0f);
+  ASSERT_EQ(m.DraggedReflections().size(), 1u);
+  EXPECT_EQ(m.DraggedReflections()[0], (std::array<std::int16_t, 3>{1, 1, 0}));
+  EXPECT_EQ(m.ReportText, "Dragging 110");
+  m.PlotMouseUp(MouseButton::Left, tt110 + 3.0f, 1000.0f);
+  EXPECT_LE(std::abs(lineChannel() - peak), 2);
+  EXPECT_EQ(m.UnitCell.CellParameters(1, 1), m.UnitCell.CellParameters(0, 1));  // still cubic
 }
 
 }  // namespace

@@ -291,6 +291,16 @@ TEST(XRDDrawing, StoredPhasesFluorescenceAndTheLatticeHookAppear) {
   ASSERT_EQ(yellow.size(), 2u);
   EXPECT_NEAR(yellow[0].x1, 8.047 / 0.05, 0.01);
   EXPECT_NEAR(yellow[1].x1, 8.904 / 0.05, 0.01);
+  // A calibration with a negative offset puts channel 0 below zero energy;
+  // the window edge there must not hide every line.
+  e.data.edsCAL_OFFSET = -0.02f;
+  e.plot.SetDataType("Energy");
+  ASSERT_TRUE(e.plot.SetTTMax("2047"));
+  EXPECT_TRUE(std::isinf(e.plot.DMax()));
+  e.Draw();
+  yellow = e.Lines(Rgb(255, 255, 0));
+  ASSERT_EQ(yellow.size(), 2u);
+  EXPECT_NEAR(yellow[0].x1, (8.047 + 0.02) / 0.05, 0.01);
   // On angle data the same entries draw nothing.
   e.data.DataType = "Angle";
   e.Draw();

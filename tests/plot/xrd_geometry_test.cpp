@@ -77,6 +77,10 @@ TEST(XRDGeometry, DFromTTInvertsTTFromDAndUsesThePrimaryLine) {
   EXPECT_NEAR(plot.DFromTTWithoutDisplacement(40.0f), 1.54439 / (2 * std::sin(20 * kPi / 180)), 1e-5);
   // ...which the displaced conversion does not reproduce: the correction acts.
   EXPECT_GT(std::fabs(plot.DFromTT(40.0f) - plot.DFromTTWithoutDisplacement(40.0f)), 1e-4);
+  // Binding another data set moves the edge spacings to its wavelength.
+  CXRDPlot unbound;
+  unbound.BindData(data);
+  EXPECT_FLOAT_EQ(unbound.DMin(), static_cast<float>(1.54439 / (2 * std::sin(179.99 / 2 * kPi / 180))));
   // An unknown axis kind converts to 0.
   plot.SetDataType("Neutron");
   EXPECT_EQ(plot.DFromTT(40.0f), 0.0f);
@@ -148,6 +152,12 @@ TEST(XRDGeometry, DataTypeResetsTheWindow) {
   plot.SetDataType("Other");
   EXPECT_EQ(plot.TTMax(), "4095");
   EXPECT_EQ(plot.IRoundOff, 1);
+
+  // A spectrum of 8192 channels can be viewed to its last channel.
+  data.SetNChan(8192);
+  plot.SetDataType("Energy");
+  EXPECT_EQ(plot.TTMax(), "8191");
+  EXPECT_TRUE(plot.SetTTMin("5000"));
 
   plot.SetDataType("Angle");
   EXPECT_EQ(plot.IRoundOff, 100);
