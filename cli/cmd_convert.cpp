@@ -1,4 +1,5 @@
 // quorlin-cli convert: reads a measured pattern and writes it as x-y text.
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 
@@ -45,11 +46,25 @@ int Convert(const Args& args, std::ostream& out, std::ostream& err) {
     WriteXY(out, data);
     return 0;
   }
-  std::ofstream os(output, std::ios::binary | std::ios::trunc);
-  if (!os) throw QuorlinError(output + ": cannot be written");
-  WriteXY(os, data);
-  os.close();
-  if (!os) throw QuorlinError(output + ": cannot be written");
+  // Through a temporary file and a rename: a failed write never leaves a
+  // half-written OUT in place of an old one.
+  const std::string temp = output + ".tmp";
+  {
+    std::ofstream os(temp, std::ios::binary | std::ios::trunc);
+    if (!os) throw QuorlinError(output + ": cannot be written");
+    WriteXY(os, data);
+    os.close();
+    if (!os) {
+      std::filesystem::remove(temp);
+      throw QuorlinError(output + ": cannot be written completely");
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, output, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    throw QuorlinError(output + ": cannot be replaced: " + ec.message());
+  }
   return 0;
 }
 

@@ -45,6 +45,20 @@ std::vector<double> LeadingNumbers(const std::vector<std::string>& f) {
   return out;
 }
 
+// The fields of a keyword line, "KEY:value" written without a blank too.
+std::vector<std::string> KeywordFields(std::string_view line) {
+  auto f = Fields(line);
+  if (!f.empty()) {
+    auto colon = f[0].find(':');
+    if (colon != std::string::npos && colon + 1 < f[0].size()) {
+      std::string rest = f[0].substr(colon + 1);
+      f[0].resize(colon + 1);
+      f.insert(f.begin() + 1, rest);
+    }
+  }
+  return f;
+}
+
 // Whole-cell parameters from what a card gives. Indices: 0 a, 1 b, 2 c,
 // 3 alpha, 4 beta, 5 gamma; given[i] is empty when the card lacks it.
 std::array<float, 6> CompleteCell(std::int16_t cs, const std::array<std::optional<float>, 6>& given,
@@ -129,7 +143,7 @@ void ReadKeywordCard(TextLines& lines, const std::string& file, JcpdsCard& card)
   };
   static const char* cellKeys[] = {"A:", "B:", "C:", "ALPHA:", "BETA:", "GAMMA:"};
   while (lines.Next(line)) {
-    auto f = Fields(line);
+    auto f = KeywordFields(line);
     if (f.empty()) continue;
     const std::string& key = f[0];
     if (key == "VERSION:") {
@@ -251,7 +265,7 @@ JcpdsCard ReadJcpdsCard(std::istream& in, const std::string& fileName) {
   std::vector<std::string> f;
   while (f.empty()) {
     if (!lines.Next(line)) Fail(fileName, 0, "the file is empty; expected a jcpds card");
-    f = Fields(line);
+    f = KeywordFields(line);
   }
   if (f[0] == "VERSION:") {
     if (f.size() > 1) card.version = static_cast<int>(LenientDouble(f[1]));

@@ -124,6 +124,8 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
     work.edsCAL_SLOPE = static_cast<float>(LenientDouble(Field(f, 7)));
     work.edsCAL_QUAD = static_cast<float>(LenientDouble(Field(f, 8)));
     work.edsTWO_THETA = 5.0f;
+    if (!std::isfinite(work.edsCAL_OFFSET) || !std::isfinite(work.edsCAL_SLOPE) || !std::isfinite(work.edsCAL_QUAD))
+      Fail(fileName, bankLine, "expected the energy calibration after EDS, found " + Quote(line));
   } else if (bintyp == "CONST" || bintyp == "CONS") {
     work.DataType = "Angle";
     start = static_cast<float>(LenientDouble(Field(f, 5)));

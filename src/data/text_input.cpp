@@ -6,13 +6,24 @@
 
 namespace quorlin {
 
+namespace {
+
+// Editors on Windows start UTF-8 text with a byte-order mark; it is not
+// part of the first line.
+void DropByteOrderMark(std::string& text) {
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+}
+
+}  // namespace
+
 TextLines::TextLines(std::istream& in) {
   std::ostringstream buffer;
   buffer << in.rdbuf();
   text_ = std::move(buffer).str();
+  DropByteOrderMark(text_);
 }
 
-TextLines::TextLines(std::string text) : text_(std::move(text)) {}
+TextLines::TextLines(std::string text) : text_(std::move(text)) { DropByteOrderMark(text_); }
 
 // The line starting at pos, and where the one after it starts.
 std::string_view TextLines::LineAt(std::size_t pos, std::size_t& next) const {

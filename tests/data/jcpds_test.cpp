@@ -117,6 +117,12 @@ TEST(JcpdsCard, EverySymmetryMakesTheCardsCell) {
   JcpdsCard cub = Parse("VERSION: 4\nSYMMETRY: CUBIC\nA: 4.0786\nB: 4.1\nALPHA: 91\n");
   EXPECT_EQ(cub.cell, (std::array<float, 6>{4.0786f, 4.0786f, 4.0786f, 90, 90, 90}));
 
+  // No blank after the colons, and a byte-order mark.
+  JcpdsCard tight = Parse("\xEF\xBB\xBFVERSION:4\nSYMMETRY:CUBIC\nA:4.0786\nDIHKL:2.3550 100 1 1 1\n");
+  EXPECT_EQ(tight.version, 4);
+  EXPECT_EQ(tight.cell[0], 4.0786f);
+  EXPECT_EQ(tight.peaks.size(), 1u);
+
   // Fractional hkl of a modulated phase are left out and counted.
   JcpdsCard mod = Parse(
       "VERSION: 4\nSYMMETRY: CUBIC\nA: 3.5447\nDIHKL: 4.0931 5. 0.50 0.50 0.50\nDIHKL: 2.0465 100. 1.00 1.00 1.00\n"

@@ -90,6 +90,9 @@ TEST(TextInput, LinesAndFields) {
   while (lines.Next(l)) got.emplace_back(l);
   EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "c", "", "d"}));
   EXPECT_EQ(lines.Number(), 5);
+  TextLines bom(std::string("\xEF\xBB\xBF" "1 2\n"));
+  ASSERT_TRUE(bom.Next(l));
+  EXPECT_EQ(l, "1 2");  // a UTF-8 byte-order mark is not text
 
   EXPECT_EQ(SpaceReduce("  a   b c  "), "a b c");
   EXPECT_EQ(SpaceReduce("a\t\tb"), "a\t\tb");  // only spaces count
