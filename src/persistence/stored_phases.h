@@ -16,7 +16,7 @@ namespace quorlin {
 class CStoredPhases : public IObjectState {
  public:
   static constexpr int kSlots = 5;
-  static constexpr int kLinePositions = 401;  // positions 0..400 per slot
+  static constexpr int kLinePositions = 401;    // positions 0..400 per slot
   static constexpr int kFluorescenceLines = 5;  // line index 0..4 (1 K-alpha .. 4 L-beta)
 
   // Every slot always holds a cell and a set; an empty slot's are default ones.

@@ -51,9 +51,9 @@ float CXRDPlot::TTFromD(float Lambda, float D) const {
     float s = static_cast<float>(static_cast<double>(Lambda) / (2.0 * static_cast<double>(D)));
     float theta = Asin(s);
     // A displaced specimen moves the line by -2 s cos(theta) radians in 2-theta.
-    float shifted = static_cast<float>(2.0 * static_cast<double>(theta) -
-                                       2.0 * static_cast<double>(SpecimenDisplacement) *
-                                           std::cos(static_cast<double>(theta)));
+    float shifted =
+        static_cast<float>(2.0 * static_cast<double>(theta) -
+                           2.0 * static_cast<double>(SpecimenDisplacement) * std::cos(static_cast<double>(theta)));
     return CAngle::FromRadians(shifted).Degrees();
   }
   if (dataType_ == "Energy") return ChannelFromEnergy(EnergyFromD(D, data_->edsTWO_THETA));
@@ -73,8 +73,8 @@ float CXRDPlot::DFromTT(float TT) const {
     // recover the Bragg angle theta.
     float theta = theta0;
     for (int i = 0; i < 3; ++i)
-      theta = static_cast<float>(static_cast<double>(theta0) + static_cast<double>(SpecimenDisplacement) *
-                                                                    std::cos(static_cast<double>(theta)));
+      theta = static_cast<float>(static_cast<double>(theta0) +
+                                 static_cast<double>(SpecimenDisplacement) * std::cos(static_cast<double>(theta)));
     float lambda = data_->Lambda(data_->PrimaryLineIndex());
     return static_cast<float>(static_cast<double>(lambda) / (2.0 * std::sin(static_cast<double>(theta))));
   }

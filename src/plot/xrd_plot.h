@@ -109,15 +109,14 @@ class CXRDPlot : public IObjectState {
   // the reflections of the current phase (unless PlotFromOutside), the
   // lattice-projection hook, then the measured pattern.
   void MakeXRDPlot(const CStoredPhases& storedphases, IDrawingSurface& pic, bool PlotFromOutside,
-                   const CPattern& pattern, const CUnitCell& UnitCell, const CData& data,
-                   std::string_view PatternType, const clsPeakList& PeakList) const;
+                   const CPattern& pattern, const CUnitCell& UnitCell, const CData& data, std::string_view PatternType,
+                   const clsPeakList& PeakList) const;
   // One reflection of spacing d at every source line that is on: a vertical
   // segment from base to top (fractions of the intensity window), the top
   // scaled by the line's relative intensity. Nothing outside DMin..DMax.
   void PlotLine(float d, Colour colour, float base, float top, int width, IDrawingSurface& pic,
                 const CData& data) const;
-  void StoredPhasesPlot(int index, const CStoredPhases& storedphases, IDrawingSurface& pic,
-                        const CData& data) const;
+  void StoredPhasesPlot(int index, const CStoredPhases& storedphases, IDrawingSurface& pic, const CData& data) const;
   // The measured pattern as a polyline clipped to the window, not clearing.
   void PlotXRDDataOnly(const CData& data, IDrawingSurface& pic) const;
   static Colour ZoneColor(std::int16_t h, std::int16_t k, std::int16_t l, const CPattern& pattern);
@@ -125,7 +124,7 @@ class CXRDPlot : public IObjectState {
   // The reflection(s) nearest to d among those drawn: every equivalent within
   // 0.0001 Angstrom of the nearest, in scan order, at most maxNumber.
   std::vector<MillerIndices> NearestLine(float d, int maxNumber, const CUnitCell& UnitCell, const CPattern& pattern,
-                               bool includeAbsences) const;
+                                         bool includeAbsences) const;
   // The same over a card's peak list; returns peak indexes.
   std::vector<std::int16_t> jcpdsNearestLine(float d, int maxNumber, const CUnitCell& UnitCell,
                                              const clsPeakList& PeakList) const;

@@ -19,7 +19,8 @@ struct Outcome {
 };
 
 Outcome RunCli(const std::string& args, bool withStderr = false) {
-  std::string cmd = std::string("'") + QUORLIN_CLI_PATH + "' reflections " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
+  std::string cmd =
+      std::string("'") + QUORLIN_CLI_PATH + "' reflections " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
   Outcome r;
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;

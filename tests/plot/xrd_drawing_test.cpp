@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <tuple>
 
@@ -156,7 +156,7 @@ TEST(XRDDrawing, EverySourceLineThatIsOnDrawsScaledByItsIntensity) {
   const double heights[3] = {1.0, 0.5, 0.05};
   for (int i = 0; i < 3; ++i) {
     EXPECT_NEAR(lines[i].x1, TwoTheta(lambdas[i], d111), 1e-4) << i;
-    EXPECT_DOUBLE_EQ(lines[i].y1, -200.0);                             // imin + range * 0
+    EXPECT_DOUBLE_EQ(lines[i].y1, -200.0);                              // imin + range * 0
     EXPECT_NEAR(lines[i].y2, -200.0 + 1200.0 * heights[i], 1e-3) << i;  // imin + range * top * I
   }
 }
@@ -203,23 +203,23 @@ TEST(XRDDrawing, ZoneColorOfEveryScheme) {
   CPattern p;
   auto colour = [&](const char* scheme, int h, int k, int l) {
     p.ColorScheme = scheme;
-    return CXRDPlot::ZoneColor(static_cast<std::int16_t>(h), static_cast<std::int16_t>(k),
-                               static_cast<std::int16_t>(l), p);
+    return CXRDPlot::ZoneColor(static_cast<std::int16_t>(h), static_cast<std::int16_t>(k), static_cast<std::int16_t>(l),
+                               p);
   };
   auto grey = [](int g) { return Rgb(g, g, g); };
   // Order: (|h|+|k|+|l| - 1) * 255 / 12, nearest, halves to even.
   EXPECT_EQ(colour("Order", 1, 0, 0), grey(0));
-  EXPECT_EQ(colour("Order", 1, -1, 0), grey(21));    // 21.25
-  EXPECT_EQ(colour("Order", 4, 4, 4), grey(234));    // 233.75
-  EXPECT_EQ(colour("Order", 7, -6, 0), grey(255));   // order 13
+  EXPECT_EQ(colour("Order", 1, -1, 0), grey(21));   // 21.25
+  EXPECT_EQ(colour("Order", 4, 4, 4), grey(234));   // 233.75
+  EXPECT_EQ(colour("Order", 7, -6, 0), grey(255));  // order 13
   EXPECT_EQ(colour("Order", 20, 20, 20), grey(255));
-  EXPECT_EQ(colour("Order", 3, 2, 0), grey(85));     // 4 * 255 / 12 = 85
-  EXPECT_EQ(colour("Order", 0, 0, 0), grey(0));      // not a negative component
+  EXPECT_EQ(colour("Order", 3, 2, 0), grey(85));  // 4 * 255 / 12 = 85
+  EXPECT_EQ(colour("Order", 0, 0, 0), grey(0));   // not a negative component
   // Direction: 255 |h| / s ...; 127.5 rounds to 128.
   EXPECT_EQ(colour("Direction", 1, -1, 0), Rgb(128, 128, 0));
   EXPECT_EQ(colour("Direction", 2, 1, -1), Rgb(128, 64, 64));  // 127.5, 63.75
   EXPECT_EQ(colour("Direction", 0, 0, 3), Rgb(0, 0, 255));
-  EXPECT_EQ(colour("Direction", 0, 0, 0), Rgb(0, 0, 0));       // no division by zero
+  EXPECT_EQ(colour("Direction", 0, 0, 0), Rgb(0, 0, 0));  // no division by zero
   // Blend: |h| * 255 / 4, capped at 255.
   EXPECT_EQ(colour("Blend", 3, 2, 1), Rgb(191, 128, 64));  // 191.25, 127.5, 63.75
   EXPECT_EQ(colour("Blend", 5, 0, -8), Rgb(255, 0, 255));
@@ -382,9 +382,11 @@ TEST(XRDDrawing, MeasuredDataIsClippedToTheWindow) {
   //  (9,-50)->(11,150): crosses: in at x = 10 (y = 50), out at y = 100 (x = 10.5);
   //  (11,150)->(12,40): in at y = 100 (x = 11 + 50/110);
   //  (12,40)->(13,60): inside.
-  struct Seg { double x1, y1, x2, y2; };
-  const Seg expected[] = {{10, 50, 10, 50},   {10, 50, 12.5, 100},         {20, 100, 20, 100},
-                          {20, 100, 20, 100}, {10, 50, 10.5, 100},         {11 + 50.0 / 110, 100, 12, 40},
+  struct Seg {
+    double x1, y1, x2, y2;
+  };
+  const Seg expected[] = {{10, 50, 10, 50},   {10, 50, 12.5, 100}, {20, 100, 20, 100},
+                          {20, 100, 20, 100}, {10, 50, 10.5, 100}, {11 + 50.0 / 110, 100, 12, 40},
                           {12, 40, 13, 60}};
   ASSERT_EQ(lines.size(), std::size(expected));
   for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -241,7 +241,7 @@ TEST(XRDGeometry, WindowHistoryRecordsMovesAndKeepsItsFlags) {
     plot.LimitHistory(-1);
   }
   EXPECT_TRUE(plot.BackwardOK);
-  plot.LimitHistory(0);  // "<<"
+  plot.LimitHistory(0);           // "<<"
   EXPECT_EQ(plot.TTMin(), "20");  // 70 - 50 back places
   EXPECT_FALSE(plot.BackwardOK);
   EXPECT_TRUE(plot.ForwardOK);
