@@ -38,7 +38,9 @@ MainModel::MainModel(IPlatform& platform, IMainView* view)
 
 void MainModel::StartUp() {
   ProjectDirectory = programFolder_;
-  ReadState(DefaultProjectPath());
+  // A default project that cannot be read has been reported; start from the
+  // factory state rather than from half-made objects.
+  if (!ReadState(DefaultProjectPath())) ReadStateFromPb(PropertyBag());
   benaCellScroll = true;
   benaExtinctionCombo = true;
   suppressTextChange_ = false;

@@ -89,6 +89,15 @@ TEST_F(MainModelTest, StartUpWithoutDefaultProjectGivesTheFactoryState) {
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_GE(view.formUpdates, 1);
   EXPECT_GE(view.redraws, 1);
+
+  // A damaged pb.prb is reported and the factory state is used.
+  PropertyBag factory = State(m);
+  std::ofstream(Path("pb.prb"), std::ios::binary) << "not a project";
+  MainModel damaged(platform);
+  damaged.StartUp();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].find("pb.prb"), std::string::npos);
+  EXPECT_EQ(State(damaged), factory);
 }
 
 TEST_F(MainModelTest, StateKeysComeInTheProjectOrderAndDefaultsAreLeftOut) {
@@ -763,6 +772,27 @@ TEST_F(MainModelTest, SnappedDragPutsTheLineOnAMeasuredGsasPeak) {
   m.PlotMouseUp(MouseButton::Left, tt110 + 3.0f, 1000.0f);
   EXPECT_LE(std::abs(lineChannel() - peak), 2);
   EXPECT_EQ(m.UnitCell.CellParameters(1, 1), m.UnitCell.CellParameters(0, 1));  // still cubic
+}
+
+
+TEST_F(MainModelTest, OutOfRangeValuesInAStateReadAsTheirDefaults) {
+  MainModel m(platform, &view);
+  m.StartUp();
+  PropertyBag b;
+  b.WriteProperty("CellType", std::int32_t{7}, std::int32_t{1});
+  b.WriteProperty("CrystalSystem", std::int32_t{99}, std::int32_t{8});
+  b.WriteProperty("DEdgeScale", std::int16_t{0}, std::int16_t{100});
+  b.WriteProperty("REdgeScale", std::int16_t{-5}, std::int16_t{1000});
+  b.WriteProperty("PatternDataFile", std::string("/data/p.gsa") + std::string(3, '\0') + "\x01", std::string());
+  m.ReadStateFromPb(b);
+  EXPECT_EQ(m.UserCellType, 1);
+  EXPECT_EQ(m.CrystalSystem(), 8);
+  EXPECT_EQ(m.CellScrollWrapper.EdgeScale(1), 100);
+  EXPECT_EQ(m.CellScrollWrapper.EdgeScale(-1), 1000);
+  EXPECT_EQ(m.PatternDataFile, "/data/p.gsa");  // only printable characters
+  // A scroll bar with a zero scale would divide by zero; the reset scale works.
+  EXPECT_TRUE(m.CellScrollChanged(3, 8000));
+  EXPECT_EQ(m.UnitCell.CellParameters(3, 1), "80");
 }
 
 }  // namespace
