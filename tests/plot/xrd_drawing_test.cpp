@@ -102,20 +102,34 @@ TEST(XRDDrawing, ReflectionLinesSitAtBraggAnglesInsideTheWindow) {
   for (std::size_t i = 0; i < drawn.size(); ++i) EXPECT_NEAR(drawn[i], expected[i], 1e-4);
   EXPECT_GT(expected.size(), 40u);  // a real pattern, not an empty one
 
-  // A line exactly at the window edge is not drawn; just inside, it is.
-  float x200 = s.plot.TTFromD(kCuKa1, 2.0f);  // 200 at about 45.3 degrees
-  ASSERT_TRUE(s.plot.SetTTMax(SingleText(x200)));
+  // A line exactly at the window edge is not drawn; just inside, it is. The
+  // edges sit on 200 of K-alpha2 (right) and of K-beta (left), so that 200
+  // itself lies inside DMin..DMax and only the edge test can refuse them.
+  s.data.SetLineExists(1, true);
+  s.data.SetSourceIntensity(1, 0.5f);
+  s.data.SetLineExists(2, true);
+  s.data.SetSourceIntensity(2, 0.05f);
+  const float xa1 = s.plot.TTFromD(kCuKa1, 2.0f);
+  const float xa2 = s.plot.TTFromD(1.54439f, 2.0f);
+  const float xb = s.plot.TTFromD(1.392218f, 2.0f);
+  ASSERT_TRUE(s.plot.SetTTMax(SingleText(xa2)));
+  ASSERT_TRUE(s.plot.SetTTMin(SingleText(xb)));
+  ASSERT_LE(s.plot.DMin(), 2.0f);
+  ASSERT_GE(s.plot.DMax(), 2.0f);
   s.Draw();
-  for (const auto& p : s.pic.OfKind(Kind::Line)) EXPECT_LT(p.x1, x200);
-  ASSERT_TRUE(s.plot.SetTTMax("60"));
-  ASSERT_TRUE(s.plot.SetTTMin(SingleText(x200)));
+  auto count = [&](float x) {
+    int n = 0;
+    for (const auto& p : s.pic.OfKind(Kind::Line)) n += p.x1 == x;
+    return n;
+  };
+  EXPECT_EQ(count(xa1), 5);  // 200, -200, 020, 0-20 and 002 (l runs 0..6)
+  EXPECT_EQ(count(xa2), 0);
+  EXPECT_EQ(count(xb), 0);
+  ASSERT_TRUE(s.plot.SetTTMax(SingleText(xa2 + 0.01f)));
+  ASSERT_TRUE(s.plot.SetTTMin(SingleText(xb - 0.01f)));
   s.Draw();
-  for (const auto& p : s.pic.OfKind(Kind::Line)) EXPECT_GT(p.x1, x200);
-  ASSERT_TRUE(s.plot.SetTTMin(SingleText(x200 - 0.01f)));
-  s.Draw();
-  int at200 = 0;
-  for (const auto& p : s.pic.OfKind(Kind::Line)) at200 += std::fabs(p.x1 - x200) < 1e-4;
-  EXPECT_EQ(at200, 5);  // 200, -200, 020, 0-20 and 002 (l runs 0..6)
+  EXPECT_EQ(count(xa2), 5);
+  EXPECT_EQ(count(xb), 5);
 
   // The plot can be drawn from outside: then no reflections, only the frame.
   s.Draw("", true);
