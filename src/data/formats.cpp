@@ -120,6 +120,8 @@ const DataFormat* GuessDataFormat(const std::string& fileName, std::string_view 
     if (f.check(head)) return &f;
     if (!byExtension) byExtension = &f;
   }
+  // ".dat" is written by every kind of program: it binds to nothing.
+  if (ext == "dat") byExtension = nullptr;
   if (byExtension) return byExtension;
   for (const auto& f : DataFormats())
     if (f.check(head)) return &f;

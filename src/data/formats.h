@@ -35,8 +35,9 @@ const DataFormat* FindDataFormat(std::string_view name);
 // The format to read a file with when the user names none. A file whose
 // extension belongs to formats goes to the first of them that accepts its
 // content, else to the first of them (whose reader then says what is wrong);
-// other files go to the first format in registry order that accepts the
-// content. nullptr when nothing fits.
+// other files (and ".dat" files no format accepts by extension) go to the
+// first format in registry order that accepts the content. nullptr when
+// nothing fits.
 const DataFormat* GuessDataFormat(const std::string& fileName, std::string_view head);
 
 // Reads a file with the named format ("" = guess). Throws FormatError naming

@@ -108,6 +108,7 @@ class MainModel {
   // Writes the undo record (called before every change).
   void WriteUndoRecord();
   // Undo/redo toggle: pressing it twice returns to where the user was.
+  // Before the first recorded change there is nothing to undo.
   void Undo();
   const PropertyBag& UndoRecord() const { return undo_; }
 
@@ -123,7 +124,8 @@ class MainModel {
   bool ReadState(const std::string& path);
 
   // --- commands of the window's menus (dialog answers come from the platform)
-  // Import of type "gsa", "cpi", "chi", "mca" or "jcpds" through the open dialog.
+  // Import of type "gsa", "cpi", "chi", "mca", "xy" or "jcpds" through the
+  // open dialog. A refused or missing file changes nothing and is reported.
   bool ImportData(const std::string& type);
   // The import after the dialog, with the chosen path.
   bool ImportDataFile(const std::string& type, const std::string& path);

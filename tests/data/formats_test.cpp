@@ -38,6 +38,8 @@ TEST(DataFormats, RegistryOrderFiltersAndSniffing) {
   EXPECT_EQ(GuessDataFormat("A.GSA", gsas)->name, "gsa");
   EXPECT_EQ(GuessDataFormat("a.chi", xy)->name, "chi");
   EXPECT_EQ(GuessDataFormat("a.mca", std::string("\0\1\2", 3))->name, "mca");
+  EXPECT_EQ(GuessDataFormat("a.dat", gsas)->name, "gsa");  // .dat says nothing
+  EXPECT_EQ(GuessDataFormat("a.dat", xy)->name, "xy");
 }
 
 TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {
