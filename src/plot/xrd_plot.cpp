@@ -328,7 +328,9 @@ void CXRDPlot::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
   SetTTMax(bag.ReadString(p + "TTMax", "90"));
   Setimin(bag.ReadString(p + "IMin", "0"));
   SetIMax(bag.ReadString(p + "IMax", "10000"));
-  SpecimenDisplacement = bag.ReadSingle(p + "SpecimenDisplacement", 0.0f);
+  // A displacement that is not a finite number would make every line vanish.
+  float displacement = bag.ReadSingle(p + "SpecimenDisplacement", 0.0f);
+  SpecimenDisplacement = std::isfinite(displacement) ? displacement : 0.0f;
   ShowSpecimenDisplacement = bag.ReadBoolean(p + "ShowSpecimenDisplacement", false);
   ShowReport = bag.ReadBoolean(p + "ShowReport", true);
   XRDBackColor = bag.ReadLong(p + "XRDBackColor", kSystemScrollBarColour);

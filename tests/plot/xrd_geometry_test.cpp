@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "data/data.h"
 #include "plot/xrd_plot.h"
@@ -352,4 +353,24 @@ TEST(XRDGeometry, PersistedKeysRoundTrip) {
   narrow.ReadObjectState("", high);
   EXPECT_EQ(narrow.TTMin(), "10");
   EXPECT_EQ(narrow.TTMax(), "120");
+}
+
+TEST(XRDGeometry, UnusableStoredValuesLeaveTheWindowAsItWas) {
+  CData data;
+  CXRDPlot plot(data);
+  ASSERT_TRUE(plot.SetTTMin("10"));
+  ASSERT_TRUE(plot.SetTTMax("50"));
+  PropertyBag bag;
+  bag.WriteProperty("TTMin", std::string("ten"), std::string("5"));
+  bag.WriteProperty("TTMax", std::string("1e40"), std::string("90"));
+  bag.WriteProperty("IMin", std::string("--3"), std::int32_t{0});
+  bag.WriteProperty("IMax", std::string(""), std::int32_t{10000});
+  bag.WriteProperty("SpecimenDisplacement", std::numeric_limits<float>::quiet_NaN(), 0.0f);
+  plot.ReadObjectState("", bag);
+  EXPECT_EQ(plot.TTMin(), "10");
+  EXPECT_EQ(plot.TTMax(), "50");
+  EXPECT_EQ(plot.imin(), "0");
+  EXPECT_EQ(plot.IMax(), "10000");
+  EXPECT_EQ(plot.SpecimenDisplacement, 0.0f);
+  EXPECT_TRUE(std::isfinite(plot.TTFromD(1.540562f, 2.0f)));
 }
