@@ -1,5 +1,7 @@
 #include "reflections/pattern.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -321,6 +323,7 @@ namespace {
 // Defaults of the persisted keys (a missing key reads as these).
 constexpr std::int32_t kDefaultSystem = 8;
 constexpr std::int16_t kDefaultLimits[6] = {-4, 4, -4, 4, 0, 4};
+constexpr std::int16_t kMaxStoredIndex = 100;
 constexpr const char* kLimitNames[6] = {"hmin", "hmax", "kmin", "kmax", "lmin", "lmax"};
 constexpr std::int32_t kDefaultLineColor = 0xFF0000;
 constexpr std::int32_t kDefaultStoredColor = 0xFFFFFF;
@@ -367,7 +370,12 @@ void CPattern::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
   PlotAbsences = bag.ReadBoolean(p + "PlotAbsences", false);
   AbsenceColor = bag.ReadLong(p + "AbsenceColor", kDefaultAbsenceColor);
   std::int16_t* limits[6] = {&hmin, &hmax, &kmin, &kmax, &lmin, &lmax};
-  for (int i = 0; i < 6; ++i) *limits[i] = bag.ReadInteger(p + kLimitNames[i], kDefaultLimits[i]);
+  for (int i = 0; i < 6; ++i) {
+    // Every redraw walks the whole index box: a crafted or damaged project
+    // with limits in the thousands would freeze the program.
+    std::int16_t v = bag.ReadInteger(p + kLimitNames[i], kDefaultLimits[i]);
+    *limits[i] = std::clamp<std::int16_t>(v, -kMaxStoredIndex, kMaxStoredIndex);
+  }
   linewidth = bag.ReadInteger(p + "linewidth", 1);
   ColorScheme = bag.ReadString(p + "ColorScheme", "UserColor");
   LineColor = bag.ReadLong(p + "LineColor", kDefaultLineColor);

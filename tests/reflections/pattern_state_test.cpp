@@ -189,3 +189,21 @@ TEST(PatternState, KeysAreWrittenInTheirFixedOrder) {
 
 }  // namespace
 }  // namespace quorlin
+
+namespace quorlin {
+
+TEST(PatternState, AbsurdIndexLimitsAreBoundedOnReading) {
+  // A damaged project must not make every redraw walk billions of triples.
+  PropertyBag bag;
+  bag.WriteProperty("hmin", std::int16_t{-32768}, std::int16_t{-4});
+  bag.WriteProperty("hmax", std::int16_t{32767}, std::int16_t{4});
+  bag.WriteProperty("lmax", std::int16_t{12}, std::int16_t{4});
+  CPattern p;
+  p.ReadObjectState("", bag);
+  EXPECT_EQ(p.hmin, -100);
+  EXPECT_EQ(p.hmax, 100);
+  EXPECT_EQ(p.lmax, 12);  // ordinary limits are kept as they are
+  EXPECT_EQ(p.kmin, -4);
+}
+
+}  // namespace quorlin
