@@ -30,9 +30,10 @@ declare -A folders=(
   [mca]="mca mca-canberra-binary"
   [xy]="xy chi"
   [jcpds]="jcpds"
+  [project]=""
 )
 status=0
-for target in gsas cpi chi mca xy jcpds; do
+for target in gsas cpi chi mca xy jcpds project; do
   exe="$build/fuzz/fuzz_$target"
   if [ ! -x "$exe" ]; then
     echo "fuzz-smoke: $exe not built" >&2
@@ -40,6 +41,10 @@ for target in gsas cpi chi mca xy jcpds; do
     continue
   fi
   corpus="$(seed "$target" ${folders[$target]})"
+  if [ "$target" = project ]; then
+    # A small valid project: cell type -1 and alpha given as text.
+    printf '\x11\x20\x01\x00\x2d\x00\x00\x00\x00\x00\x00\x00QBAG\x01\x00\x02\x00\x00\x00\x08\x00CellType\x02\xff\xff\xff\xff\x0b\x00UnitCell(3)\x06\x02\x00\x00\x0060' >"$corpus/seed.prb"
+  fi
   echo "fuzz-smoke: $target for ${seconds}s"
   if ! (cd "$work" && "$exe" -max_total_time="$seconds" -max_len=200000 -rss_limit_mb=2048 \
         -print_final_stats=0 "$corpus" >"$work/$target.log" 2>&1); then
