@@ -65,5 +65,13 @@ TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {
   EXPECT_THROW(ReadDataFile(dir.string(), "xy", d), FormatError);  // a folder
   EXPECT_THROW(ReadDataFile(file.string(), "nonsense", d), FormatError);
   EXPECT_EQ(d.NChan(), 3);
+
+  // The size bound: a file just inside it is read whole, one byte over is
+  // refused, and a device without end is refused rather than read forever.
+  EXPECT_EQ(ReadWholeFile(file.string(), 18).size(), 18u);
+  EXPECT_THROW(ReadWholeFile(file.string(), 17), FormatError);
+  if (fs::exists("/dev/zero")) {
+    EXPECT_THROW(ReadWholeFile("/dev/zero", 1 << 20), FormatError);
+  }
   fs::remove_all(dir);
 }
