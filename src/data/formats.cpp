@@ -74,10 +74,14 @@ bool CheckXY(std::string_view head) {
   TextLines lines{std::string(head)};
   std::string_view line;
   int rows = 0;
+  bool header = false;
   while (rows < 50 && lines.Next(line)) {
     auto f = Fields(line);
     if (f.empty() || f[0][0] == '#' || f[0][0] == '\'') continue;
-    if (rows == 0 && !IsNumeric(f[0])) continue;
+    if (rows == 0 && !IsNumeric(f[0]) && !header) {  // one column header
+      header = true;
+      continue;
+    }
     if (f.size() < 2 || !IsNumeric(f[0]) || !IsNumeric(f[1])) return false;
     ++rows;
   }

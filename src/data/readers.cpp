@@ -503,12 +503,17 @@ ReadNotes OpenXY(std::istream& in, const std::string& fileName, CData& data, IMe
   ReadNotes notes;
   std::string_view line;
   Points points;
-  bool extraColumns = false;
+  bool extraColumns = false, header = false;
   while (lines.Next(line)) {
     std::string_view t = TrimLeft(line);
     if (IsBlankLine(t) || t.front() == '#' || t.front() == '\'') continue;
     auto f = Fields(line);
-    if (points.Count() == 0 && !IsNumeric(f[0])) continue;  // a column header
+    // One column-header line may stand before the data. More lines of text
+    // mean another format (an MCA or GSAS header), whose numbers are not x y.
+    if (points.Count() == 0 && !IsNumeric(f[0]) && !header) {
+      header = true;
+      continue;
+    }
     if (f.size() < 2) Fail(fileName, lines.Number(), "expected \"x y\" or \"x y esd\", found " + Quote(line));
     auto x = StrictSingle(f[0]);
     if (!x) Fail(fileName, lines.Number(), "expected a number for x, found " + Quote(f[0]));

@@ -40,6 +40,10 @@ TEST(DataFormats, RegistryOrderFiltersAndSniffing) {
   EXPECT_EQ(GuessDataFormat("a.mca", std::string("\0\1\2", 3))->name, "mca");
   EXPECT_EQ(GuessDataFormat("a.dat", gsas)->name, "gsa");  // .dat says nothing
   EXPECT_EQ(GuessDataFormat("a.dat", xy)->name, "xy");
+  // Text other than one column header before the numbers is not x-y text.
+  EXPECT_TRUE(FindDataFormat("xy")->check("2theta I\n1 2\n"));
+  EXPECT_FALSE(FindDataFormat("xy")->check("VERSION: 3.1\nELEMENTS: 2\nCHANNELS: 2\nDATA:\n1 2\n3 4\n"));
+  EXPECT_FALSE(FindDataFormat("xy")->check(gsas + " 1   100 1   101\n"));
 }
 
 TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {

@@ -439,6 +439,11 @@ TEST(XyReader, ColumnsCommentsAndRefusals) {
   ExpectRefused(OpenXY, "1 2\nfooter text\n", 2, "text after the data");
   ExpectRefused(OpenXY, "1 2 esd?\n", 1, "bad esd");
   ExpectRefused(OpenXY, "1 NaN\n", 1, "NaN intensity");
+  // Only one line of text before the data: an MCA spectrum's keyword header
+  // or a GSAS title and BANK line is not a column header, and their numbers
+  // are counts, not x y pairs.
+  ExpectRefused(OpenXY, "VERSION: 3.1\nELEMENTS: 2\nCHANNELS: 2\nDATA:\n12 13\n14 15\n", 2, "MCA header");
+  ExpectRefused(OpenXY, "PbSO4 data\nBANK 1 20 2 CONST 1000 5 0 0 STD\n" + StdRecord(1), 2, "GSAS title and bank");
 }
 
 TEST(XyWriter, LayoutAndRoundTrip) {
