@@ -423,6 +423,10 @@ void Rewrite(QLineEdit* box, const std::string& text) {
   if (box->text() == t) return;
   QSignalBlocker block(box);
   box->setText(t);
+  // A box the user is not typing in shows its number from the first digit:
+  // with the caret at the end a narrow box would show only the tail, and
+  // "469.18954" would read as "69.18954".
+  if (!box->hasFocus()) box->setCursorPosition(0);
 }
 
 int IndexIn(const auto& controls, const QObject* o) {

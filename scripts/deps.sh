@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever of Quorlin's build and test dependencies is
 # missing on a Debian 12 machine. Does nothing when everything is there.
+# Recommended packages are not installed, so anything the build needs is
+# named here (libclang-rt-14-dev holds the libFuzzer and sanitizer runtimes
+# of clang, which clang only recommends).
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang
+  clang libclang-rt-14-dev
   libxy-bin
 )
 missing=()

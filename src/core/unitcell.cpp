@@ -601,7 +601,34 @@ void CUnitCell::ReadObjectState(std::string_view prefix, const PropertyBag& bag)
     numeric = numeric && v.has_value();
     if (v) values[i] = *v;
   }
-  if (!numeric || !SetCell(1, values)) {
+  // Stored values that break the constraint in the direct lattice may still
+  // meet it in the reciprocal one: under "a = b" a cell edited through a* and
+  // b* keeps a* = b* while a and b differ. Such a cell is taken as stored;
+  // otherwise dependent parameters follow their masters.
+  auto dualMeetsConstraint = [this](const std::array<float, 3>& e, const std::array<CAngle, 3>& ang) {
+    std::array<float, 3> de{};
+    std::array<CAngle, 3> da{};
+    CalculateDual(e[0], e[1], e[2], ang[0], ang[1], ang[2], de[0], de[1], de[2], da[0], da[1], da[2]);
+    for (int i = 0; i < 3; ++i) {
+      const int m = dependency_[i];
+      if (m != i && std::fabs(de[i] - de[m]) > 1e-5f * de[m]) return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+      const int m = dependency_[i + 3];
+      const float deg = da[i].Degrees();
+      const float want = m == 6 ? 90.0f : m == 7 ? 60.0f : da[m - 3].Degrees();
+      if (std::fabs(deg - want) > 1e-3f) return false;
+    }
+    return true;
+  };
+  bool restored = false;
+  if (numeric) {
+    const std::array<float, 3> edges{values[0], values[1], values[2]};
+    std::array<CAngle, 3> angles{};
+    for (int i = 0; i < 3; ++i) angles[i].SetDegrees(values[i + 3]);
+    restored = (dualMeetsConstraint(edges, angles) && SetCellExact(1, edges, angles)) || SetCell(1, values);
+  }
+  if (!restored) {
     // A state that is impossible as a whole: take what the checked setter
     // accepts one parameter at a time.
     for (int i = 0; i < 6; ++i) SetCellParameters(i, 1, texts[i]);
@@ -612,7 +639,11 @@ void CUnitCell::ReadObjectState(std::string_view prefix, const PropertyBag& bag)
   if (!SetEdgeMin(1, edgeMin)) SetEdgeMin(1, SingleText(oldEdgeMin));
   if (!SetEdgeMax(1, edgeMax)) SetEdgeMax(1, SingleText(oldEdgeMax));
   if (!SetAngleMin(angleMin)) SetAngleMin(SingleText(oldAngleMin));
-  if (!SetAngleMax(angleMax)) SetAngleMax(SingleText(oldAngleMax));
+  // 175 is the bound a new cell starts with, though the setter refuses it as
+  // typed text; a stored 175 is kept (the bound is open already).
+  const auto storedAngleMax = StrictSingle(angleMax);
+  const bool atBound = storedAngleMax && *storedAngleMax == kAbsAngleMax;
+  if (!atBound && !SetAngleMax(angleMax)) SetAngleMax(SingleText(oldAngleMax));
 
   if (std::isfinite(vref) && vref > 0.0) vref_ = static_cast<float>(vref);
 }

@@ -146,6 +146,9 @@ void MainModel::WriteStateToPb(PropertyBag& bag) const {
   bag.WriteProperty("JCPDSDirectory", JCPDSDirectory, home);
   bag.WriteProperty("PatternDataFile", PatternDataFile, std::string("default.gsa"));
   bag.WriteProperty("PatternDataFileType", PatternDataFileType, std::string("gsa"));
+  // Omitted when they name the data file itself (no card over the pattern).
+  bag.WriteProperty("MeasuredDataFile", MeasuredDataFile, PatternDataFile);
+  bag.WriteProperty("MeasuredDataFileType", MeasuredDataFileType, PatternDataFileType);
   bag.WriteProperty("UnitCellFileName", UnitCellFileName, home + "/UnitCells.ucl");
   bag.WriteProperty("PatternType", PatternType, std::string());
   bag.WriteProperty("CrystalSystem", std::int32_t{crystalSystem_}, std::int32_t{8});
@@ -176,6 +179,8 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   JCPDSDirectory = bag.ReadString("JCPDSDirectory", home);
   PatternDataFile = ExtractFileName(bag.ReadString("PatternDataFile", "default.gsa"));
   PatternDataFileType = bag.ReadString("PatternDataFileType", "gsa");
+  MeasuredDataFile = ExtractFileName(bag.ReadString("MeasuredDataFile", PatternDataFile));
+  MeasuredDataFileType = bag.ReadString("MeasuredDataFileType", PatternDataFileType);
   std::int32_t system = bag.ReadLong("CrystalSystem", 8);
   SetCrystalSystem(static_cast<std::int16_t>(system >= 1 && system <= 8 ? system : 8));
 
@@ -196,7 +201,12 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   const clsPeakList savedPeaks = PeakList;
   const std::int16_t savedSystem = crystalSystem_;
 
-  if (OpenDataFile(PatternDataFile, PatternDataFileType)) {
+  // A card carries no measured pattern: the pattern under it comes from its
+  // own file first (the state read has just emptied the channels).
+  bool measured = false;
+  if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty())
+    measured = OpenDataFile(MeasuredDataFile, MeasuredDataFileType);
+  if (OpenDataFile(PatternDataFile, PatternDataFileType) || measured) {
     if (PatternDataFileType == "jcpds") {
       UnitCell = savedCell;
       pattern = savedPattern;
@@ -411,6 +421,10 @@ bool MainModel::ImportDataFile(const std::string& type, const std::string& path)
     BitmapDirectory = folder;
     PatternDataFile = file;
     PatternDataFileType = type;
+    if (type != "jcpds") {
+      MeasuredDataFile = file;
+      MeasuredDataFileType = type;
+    }
     if (type == "jcpds") PatternType = "jcpds";
     Caption = "Quorlin: " + file;
     if (view_) view_->SetCaption(Caption);

@@ -79,6 +79,11 @@ class MainModel {
       JCPDSDirectory;
   std::string PatternDataFile = "default.gsa";
   std::string PatternDataFileType = "gsa";
+  // The measured pattern's file. It is the data file itself unless a jcpds
+  // card was opened over the pattern: then the state names both, and a state
+  // read re-imports the pattern before the card instead of losing it.
+  std::string MeasuredDataFile = "default.gsa";
+  std::string MeasuredDataFileType = "gsa";
 
   // Texts the window shows: the report box, the four plot-limit boxes
   // (TTMin, TTMax, imin, IMax) and the caption.

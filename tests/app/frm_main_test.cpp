@@ -191,6 +191,12 @@ TEST(FrmMain, AZoomBoxSetsThePlotLimits) {
   // The boxes show the new window, the horizontal limits to two decimals.
   EXPECT_NEAR(f.window.PlotLimits[0]->text().toDouble(), ua.x(), 0.006);
   EXPECT_NEAR(f.window.PlotLimits[1]->text().toDouble(), ub.x(), 0.006);
+  // A long intensity text in the narrow box shows from its first digit (with
+  // the caret at the end "469.18954" would show as "69.18954").
+  ASSERT_TRUE(m.XRDPlot.Setimin("469.18954"));
+  m.PlotLimitUpdate();
+  EXPECT_EQ(f.window.PlotLimits[2]->text(), "469.18954");
+  EXPECT_EQ(f.window.PlotLimits[2]->cursorPosition(), 0);
   // The old window is one step back in the history.
   EXPECT_TRUE(f.window.cmdPlotHistory[1]->isEnabled());
   EXPECT_TRUE(f.window.mnuUnzoom->isEnabled());

@@ -225,6 +225,56 @@ TEST(UnitCellProperty, SavedStateReadsBackIntoACellThatHeldSomethingElse) {
   }
 }
 
+// A cell edited in the reciprocal lattice meets its constraint there: under
+// "a = b" (Basis 7, CellShape 1) a* = b* holds while the stored direct a and b
+// differ. Reading the state back must not let b follow a.
+TEST(UnitCellProperty, SavedStateOfACellEditedInTheReciprocalLattice) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<float> edge(0.04f, 0.8f);
+  int tested = 0, unequal = 0;
+  for (int n = 0; n < 600; ++n) {
+    Cell cell = RandomCell(rng, n % 3);
+    CUnitCell source;
+    const std::int32_t basis = n % 4 == 0 ? 5 : 7;  // monoclinic, or free with "a = b"
+    source.SetBasis(-1, basis);
+    source.SetCellShape(1);
+    if (!source.SetCell(-1, {edge(rng), edge(rng), edge(rng), cell.p[3], cell.p[4], cell.p[5]})) continue;
+    ++tested;
+    if (source.CellParameters(0, 1) != source.CellParameters(1, 1)) ++unequal;
+    PropertyBag bag;
+    source.WriteObjectState("Cell.", bag);
+    CUnitCell target = RandomTarget(rng, n);
+    target.ReadObjectState("Cell.", bag);
+    for (int i = 0; i < 6; ++i) ASSERT_EQ(target.CellParameters(i, 1), source.CellParameters(i, 1)) << n << " " << i;
+    // The reciprocal lattice follows from the direct one, to rounding.
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR(target.Edge(-1, i), source.Edge(-1, i), 1e-5f * source.Edge(-1, i)) << n;
+    PropertyBag again;
+    target.WriteObjectState("Cell.", again);
+    EXPECT_TRUE(again == bag) << n;
+  }
+  EXPECT_GT(tested, 300);
+  EXPECT_GT(unequal, 100);
+
+  // A new cell's angle bound 175 (refused as typed text) comes back as 175.
+  PropertyBag fresh;
+  CUnitCell().WriteObjectState("", fresh);
+  CUnitCell narrow;
+  ASSERT_TRUE(narrow.SetAngleMax("111"));
+  narrow.ReadObjectState("", fresh);
+  EXPECT_EQ(narrow.AngleMax(), "175");
+
+  // A stored cubic cell with b unlike a, in either lattice, still has b follow a.
+  PropertyBag bad;
+  bad.WriteProperty("Basis", std::int32_t{0}, std::int32_t{7});
+  bad.WriteProperty("UnitCell(0)", std::string("5"), std::string("5"));
+  bad.WriteProperty("UnitCell(1)", std::string("6"), std::string("5"));
+  CUnitCell cubic;
+  cubic.ReadObjectState("", bad);
+  EXPECT_EQ(cubic.CellParameters(1, 1), "5");
+  EXPECT_EQ(cubic.CellParameters(2, 1), "5");
+}
+
 TEST(UnitCellPersistence, KeysDefaultsAndRefusedLimits) {
   CUnitCell c;
   PropertyBag bag;

@@ -797,3 +797,58 @@ TEST_F(MainModelTest, OutOfRangeValuesInAStateReadAsTheirDefaults) {
 
 }  // namespace
 }  // namespace quorlin
+
+namespace quorlin {
+namespace {
+
+// A card opened over a measured pattern names only itself as the data file;
+// an undo or a reopened project must still show the pattern under the card.
+TEST_F(MainModelTest, ACardOverAPatternKeepsThePatternThroughUndoAndReopen) {
+  MainModel m(platform, &view);
+  m.StartUp();
+  const std::string chi = WriteChi("scan.chi", 601, 10.0, 0.1, [](int i) { return 100 + (i % 7); });
+  ASSERT_TRUE(m.ImportDataFile("chi", chi));
+  // A cubic card, a = 4 (200 at d = 2).
+  std::ofstream(Path("cubic.jcpds"), std::ios::binary)
+      << "VERSION: 4\nSYMMETRY: CUBIC\nA: 4.0\nDIHKL: 2.0 100 2 0 0\nDIHKL: 2.8284 50 1 1 0\n";
+  ASSERT_TRUE(m.ImportDataFile("jcpds", Path("cubic.jcpds")));
+  ASSERT_EQ(m.data.NChan(), 601);
+  EXPECT_EQ(m.data.Intensity(3), 103);
+  EXPECT_EQ(m.PatternDataFileType, "jcpds");
+
+  m.SetMouseMode(kCellEdge);
+  const float tt200 = m.XRDPlot.TTFromD(m.data.Lambda(m.data.PrimaryLineIndex()), 2.0f);
+  m.PlotMouseDown(MouseButton::Left, tt200, 50.0f);
+  m.PlotMouseUp(MouseButton::Left, tt200 - 0.4f, 50.0f);
+  const std::string fitted = m.UnitCell.CellParameters(0, 1);
+  ASSERT_NE(fitted, "4");
+
+  m.Undo();
+  EXPECT_EQ(m.UnitCell.CellParameters(0, 1), "4");
+  EXPECT_EQ(m.data.NChan(), 601);
+  EXPECT_EQ(m.data.Intensity(3), 103) << "the measured pattern was lost by the undo";
+  EXPECT_EQ(m.XRDPlot.IMax(), "106");
+  m.Undo();
+  EXPECT_EQ(m.UnitCell.CellParameters(0, 1), fitted);
+
+  ASSERT_TRUE(m.WriteState(Path("card.prb")));
+  MainModel other(platform);
+  other.StartUp();
+  ASSERT_TRUE(other.ReadState(Path("card.prb")));
+  EXPECT_EQ(other.UnitCell.CellParameters(0, 1), fitted);
+  EXPECT_EQ(other.PatternType, "jcpds");
+  EXPECT_EQ(other.PeakList.NumberOfPeaks(), 2);
+  EXPECT_EQ(other.data.Intensity(3), 103) << "the reopened project lost its measured pattern";
+  EXPECT_FLOAT_EQ(other.data.Lower, 10.0f);
+
+  // Without a card the measured file is the data file and is not stored twice.
+  MainModel plain(platform);
+  plain.StartUp();
+  ASSERT_TRUE(plain.ImportDataFile("chi", chi));
+  PropertyBag b = State(plain);
+  EXPECT_FALSE(b.Contains("MeasuredDataFile"));
+  EXPECT_FALSE(b.Contains("MeasuredDataFileType"));
+}
+
+}  // namespace
+}  // namespace quorlin
