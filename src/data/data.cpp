@@ -46,7 +46,7 @@ void CData::MovePrimaryToNextAvailable() {
 
 void CData::SetLambda(int i, float v) {
   float& slot = lambda_.at(static_cast<std::size_t>(i));
-  if (v > kMinWavelength) slot = v;
+  if (v > kMinWavelength && std::isfinite(v)) slot = v;
 }
 
 void CData::MinMaxIntensity(double& min, double& max) const {

@@ -58,7 +58,7 @@ class CData : public IObjectState {
   void MovePrimaryToNextAvailable();
 
   float Lambda(int i) const { return lambda_.at(static_cast<std::size_t>(i)); }
-  void SetLambda(int i, float v);  // kept only when v > 0.01
+  void SetLambda(int i, float v);  // kept only when v > 0.01 (and finite)
   float SourceIntensity(int i) const { return sourceIntensity_.at(static_cast<std::size_t>(i)); }
   void SetSourceIntensity(int i, float v) { sourceIntensity_.at(static_cast<std::size_t>(i)) = v; }
   bool LineExists(int i) const { return lineExists_.at(static_cast<std::size_t>(i)); }

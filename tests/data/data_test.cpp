@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stdexcept>
 
 using namespace quorlin;
@@ -27,6 +28,10 @@ TEST(Data, NewDataSetAndLineTableRules) {
   d.SetLambda(0, 0.01f);
   EXPECT_EQ(d.Lambda(0), 1.540562f);
   d.SetLambda(7, 0.0101f);
+  EXPECT_EQ(d.Lambda(7), 0.0101f);
+  // An infinite wavelength (a damaged project) would make every angle NaN.
+  d.SetLambda(7, std::numeric_limits<float>::infinity());
+  d.SetLambda(7, std::numeric_limits<float>::quiet_NaN());
   EXPECT_EQ(d.Lambda(7), 0.0101f);
   EXPECT_THROW(d.SetLambda(21, 1.0f), std::out_of_range);
   EXPECT_THROW(d.LineExists(-1), std::out_of_range);
