@@ -52,7 +52,14 @@ int main(int argc, char** argv) {
     if (c.name != name) continue;
     Args args(argv + 2, argv + argc);
     try {
-      return c.run(args, std::cout, std::cerr);
+      int status = c.run(args, std::cout, std::cerr);
+      // Output that could not be written (a full disk, a closed pipe) is a
+      // failure, not a success with a truncated result.
+      if (!std::cout.flush()) {
+        std::cerr << "quorlin-cli " << name << ": the output cannot be written\n";
+        return 2;
+      }
+      return status;
     } catch (const std::exception& e) {
       std::cout.flush();
       std::cerr << "quorlin-cli " << name << ": " << e.what() << "\n";

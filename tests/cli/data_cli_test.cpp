@@ -82,6 +82,12 @@ TEST_F(DataCli, ConvertWritesXyAndRefusesWithStatus2) {
   EXPECT_EQ(RunCli("convert " + chi + " --type nope").status, 2);
   EXPECT_EQ(RunCli("convert").status, 2);
   EXPECT_EQ(RunCli("convert " + Write("x.bin", std::string("\0\1\2\3", 4))).status, 2);
+  // Standard output that cannot take the pattern is a failure.
+  if (fs::exists("/dev/full")) {
+    r = RunCli("convert " + chi, " 2>&1 >/dev/full");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("cannot be written"), std::string::npos) << r.out;
+  }
 }
 
 TEST_F(DataCli, JcpdsPrintsCellAndPeakRows) {
