@@ -33,6 +33,12 @@ std::string Joined(const std::vector<std::string>& words) {
   return out;
 }
 
+// A card's version number; 0 when the text holds none that fits an int.
+int VersionNumber(std::string_view text) {
+  const double v = LenientDouble(text);
+  return std::isfinite(v) && std::fabs(v) < 1e6 ? static_cast<int>(v) : 0;
+}
+
 // The numbers at the start of a field list, up to the first field that is
 // not one.
 std::vector<double> LeadingNumbers(const std::vector<std::string>& f) {
@@ -147,7 +153,7 @@ void ReadKeywordCard(TextLines& lines, const std::string& file, JcpdsCard& card)
     if (f.empty()) continue;
     const std::string& key = f[0];
     if (key == "VERSION:") {
-      if (f.size() > 1) card.version = static_cast<int>(LenientDouble(f[1]));
+      if (f.size() > 1) card.version = VersionNumber(f[1]);
     } else if (key == "COMMENT:") {
       card.comment = Joined(Fields(line.substr(line.find("COMMENT:") + 8)));
     } else if (key == "SYMMETRY:") {
@@ -270,10 +276,10 @@ JcpdsCard ReadJcpdsCard(std::istream& in, const std::string& fileName) {
     f = KeywordFields(line);
   }
   if (f[0] == "VERSION:") {
-    if (f.size() > 1) card.version = static_cast<int>(LenientDouble(f[1]));
+    if (f.size() > 1) card.version = VersionNumber(f[1]);
     ReadKeywordCard(lines, fileName, card);
   } else if (f.size() == 1 && IsNumeric(f[0])) {
-    card.version = static_cast<int>(LenientDouble(f[0]));
+    card.version = VersionNumber(f[0]);
     ReadPositionalCard(lines, fileName, card);
   } else {
     ReadOldCard(lines, fileName, card, line);

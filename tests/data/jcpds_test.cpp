@@ -163,6 +163,9 @@ TEST(JcpdsCard, PositionalAndOldLayouts) {
   EXPECT_EQ(old.K0, 433.8f);
   JcpdsCard stv = Parse("stishovite\n4 4.1772, 298 3.98, 0.6380\n  d (A)    I/I0     h  k  l\n  2.95373   100.    1  1  0\n");
   EXPECT_EQ(stv.crystalSystem, 4);
+  // A version number beyond any int (a damaged first line) reads as 0.
+  EXPECT_EQ(Parse("1e300\nX\n 1 1 1\n 4\nd I h k l\n 2 100 1 1 1\n").version, 0);
+  EXPECT_EQ(Parse("VERSION: -9e99\nSYMMETRY: CUBIC\nA: 4\n").version, 0);
   JcpdsCard mn = Parse("MnO(OH)\n3 5.300 50.0 4.0 0.996 1.001\nd I h k l\n3.405 100 1 1 -1\n");
   EXPECT_EQ(mn.crystalSystem, 5);
   EXPECT_FLOAT_EQ(mn.cell[1], 5.3f * 1.001f);
