@@ -336,6 +336,13 @@ bool MainModel::ReadState(const std::string& path) {
       platform_.ShowMessage(e.what());
       return false;
     }
+    // Every project names its folder. A well-formed bag without it (a unit
+    // cell database, another program's file) would reset the whole state to
+    // the factory defaults.
+    if (!bag.Contains("ProjectDirectory")) {
+      platform_.ShowMessage(FormatError(path, 0, "not a Quorlin project (it holds no project keys)").what());
+      return false;
+    }
   }
   ReadStateFromPb(bag);
   return true;
