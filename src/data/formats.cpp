@@ -74,10 +74,14 @@ bool CheckXY(std::string_view head) {
   TextLines lines{std::string(head)};
   std::string_view line;
   int rows = 0;
+  bool header = false;
   while (rows < 50 && lines.Next(line)) {
     auto f = Fields(line);
     if (f.empty() || f[0][0] == '#' || f[0][0] == '\'') continue;
-    if (rows == 0 && !IsNumeric(f[0])) continue;
+    if (rows == 0 && !IsNumeric(f[0]) && !header) {  // one column header
+      header = true;
+      continue;
+    }
     if (f.size() < 2 || !IsNumeric(f[0]) || !IsNumeric(f[1])) return false;
     ++rows;
   }
@@ -128,16 +132,27 @@ const DataFormat* GuessDataFormat(const std::string& fileName, std::string_view 
   return nullptr;
 }
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::string& path, std::size_t maxSize) {
   std::error_code ec;
   if (std::filesystem::is_directory(std::filesystem::path(path), ec))
     throw FormatError(path, 0, "is a folder, not a file");
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
   if (!in) throw FormatError(path, 0, std::string("cannot be opened: ") + std::strerror(errno));
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
+  // Read in pieces up to a bound, so that a device or pipe without end
+  // (/dev/zero) is refused instead of filling the memory.
+  std::string text;
+  const auto size = std::filesystem::is_regular_file(std::filesystem::path(path), ec)
+                        ? std::filesystem::file_size(std::filesystem::path(path), ec)
+                        : 0;
+  if (!ec && size <= maxSize) text.reserve(static_cast<std::size_t>(size));
+  char piece[1 << 16];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+    if (text.size() + static_cast<std::size_t>(in.gcount()) > maxSize)
+      throw FormatError(path, 0, "is larger than " + std::to_string(maxSize) + " bytes; not a data file");
+    text.append(piece, static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad()) throw FormatError(path, 0, "cannot be read");
-  return std::move(buffer).str();
+  return text;
 }
 
 ReadNotes ReadDataFile(const std::string& path, std::string_view format, CData& data, IMessages* messages) {

@@ -45,7 +45,12 @@ const DataFormat* GuessDataFormat(const std::string& fileName, std::string_view 
 // refuses it; `data` is then unchanged.
 ReadNotes ReadDataFile(const std::string& path, std::string_view format, CData& data, IMessages* messages = nullptr);
 
-// The whole content of a file; throws FormatError when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
+// The largest file read: ten million points of x-y text with an esd
+// column fit well inside it.
+inline constexpr std::size_t kMaxFileSize = std::size_t{512} << 20;
+
+// The whole content of a file; throws FormatError when it cannot be read or
+// is larger than maxSize bytes.
+std::string ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxFileSize);
 
 }  // namespace quorlin

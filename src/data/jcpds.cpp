@@ -174,14 +174,16 @@ void ReadKeywordCard(TextLines& lines, const std::string& file, JcpdsCard& card)
 }
 
 // Rows after a positional header: lines before the first "d I h k l" row
-// are column captions, a thermal-expansion value or a placeholder.
+// are column captions, a thermal-expansion value or a placeholder. A line
+// that starts with a number and has four fields or more is a damaged row,
+// not one of those: it is refused rather than passed over.
 void ReadRows(TextLines& lines, const std::string& file, JcpdsCard& card) {
   std::string_view line;
   bool started = false;
   while (lines.Next(line)) {
     auto f = Fields(line);
     if (f.empty()) continue;
-    if (!started && LeadingNumbers(f).size() < 5) continue;
+    if (!started && LeadingNumbers(f).size() < 5 && !(f.size() >= 4 && IsNumeric(f[0]))) continue;
     started = true;
     AddRow(card, f, 0, file, lines.Number(), line);
   }

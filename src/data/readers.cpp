@@ -81,6 +81,25 @@ void Commit(CData& data, CData& work, Points& points) {
 
 bool IsBankLine(std::string_view line) { return StartsWith(line, "BANK"); }
 
+// An 80-column STD or ESD record: every fixed field (STD: a 2-column
+// counter and a 6-column count; ESD: an 8-column value and its 8-column
+// error) is blank or a number, and nothing follows column 80. Counts are
+// read leniently, so without this a damaged record would read as numbers
+// cut short or as zeros.
+void CheckRecord(std::string_view line, bool esd, const std::string& file, long lineNo) {
+  for (std::size_t col = 0; col < 80 && col < line.size();) {
+    const std::size_t w = esd ? 8 : (col % 8 == 0 ? 2 : 6);
+    std::string_view item = line.substr(col, w);
+    if (!IsBlankLine(item) && !IsNumeric(item))
+      Fail(file, lineNo,
+           "expected a number or blanks in columns " + std::to_string(col + 1) + "-" + std::to_string(col + w) +
+               ", found " + Quote(item));
+    col += w;
+  }
+  if (line.size() > 80 && !IsBlankLine(line.substr(80)))
+    Fail(file, lineNo, "a record has 80 columns; found more: " + Quote(line.substr(80)));
+}
+
 }  // namespace
 
 ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, IMessages* messages) {
@@ -175,6 +194,8 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
       auto x = row.size() >= 2 ? StrictDouble(row[0]) : std::nullopt;
       auto y = row.size() >= 2 ? StrictDouble(row[1]) : std::nullopt;
       if (!x || !y) Fail(fileName, lines.Number(), "expected \"x y esd\" numbers, found " + Quote(line));
+      if (row.size() >= 3 && !IsNumeric(row[2]) && !EqualsNoCase(row[2], "nan"))
+        Fail(fileName, lines.Number(), "expected a number or NaN for the esd, found " + Quote(row[2]));
       float xv = static_cast<float>(*x / 100.0);
       if (!std::isfinite(xv)) Fail(fileName, lines.Number(), "x out of range: " + Quote(row[0]));
       points.Add(energy ? static_cast<float>(points.Count()) : xv, *y);
@@ -182,6 +203,7 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
     }
     const bool esd = type == "ESD";
     const int perLine = esd ? 5 : 10;
+    CheckRecord(line, esd, fileName, lines.Number());
     lastLineMissing = 0;
     for (int j = 0; j < perLine && points.Count() < nchan; ++j) {
       // ESD: 8 characters at column 16j+1; STD: 6 characters at column 8j+3.
@@ -296,6 +318,9 @@ ReadNotes OpenCDI(std::istream& in, const std::string& fileName, CData& data, IM
     Fail(fileName, 4, "a scan from " + SingleText(work.Lower) + " to " + SingleText(work.Upper) + " in steps of " +
                           SingleText(step) + " has more than " + std::to_string(CData::kMaxChannels) + " points");
   const auto count = static_cast<std::int32_t>(RoundHalfEven(span)) + 1;
+  // The angles as written, not their single roundings: 0.005 in single
+  // precision would put point 12313 of a 5-degree start at 66.56499.
+  const double lowerExact = LenientDouble(header[1]), stepExact = LenientDouble(header[3]);
 
   std::string tube = header[4];
   for (char& c : tube)
@@ -309,10 +334,12 @@ ReadNotes OpenCDI(std::istream& in, const std::string& fileName, CData& data, IM
     if (IsBlankLine(line)) {
       if (BlankDataLineEnds(lines, fileName, "a count")) break;
     }
-    if (NumericPrefixLength(line) == 0) Fail(fileName, lines.Number(), "expected a count, found " + Quote(line));
+    // One count per line and nothing else: a damaged line is refused, not
+    // read as the digits before the damage.
+    if (!IsNumeric(line)) Fail(fileName, lines.Number(), "expected a count, found " + Quote(line));
     double v = LenientDouble(line);
     CheckIntensity(v, fileName, lines.Number(), line);
-    double x = static_cast<double>(work.Lower) + static_cast<double>(points.Count()) * step;
+    double x = lowerExact + static_cast<double>(points.Count()) * stepExact;
     points.Add(static_cast<float>(x), v);
   }
   if (points.Count() == 0) Fail(fileName, lines.Number(), "no counts after SCANDATA");
@@ -476,12 +503,17 @@ ReadNotes OpenXY(std::istream& in, const std::string& fileName, CData& data, IMe
   ReadNotes notes;
   std::string_view line;
   Points points;
-  bool extraColumns = false;
+  bool extraColumns = false, header = false;
   while (lines.Next(line)) {
     std::string_view t = TrimLeft(line);
     if (IsBlankLine(t) || t.front() == '#' || t.front() == '\'') continue;
     auto f = Fields(line);
-    if (points.Count() == 0 && !IsNumeric(f[0])) continue;  // a column header
+    // One column-header line may stand before the data. More lines of text
+    // mean another format (an MCA or GSAS header), whose numbers are not x y.
+    if (points.Count() == 0 && !IsNumeric(f[0]) && !header) {
+      header = true;
+      continue;
+    }
     if (f.size() < 2) Fail(fileName, lines.Number(), "expected \"x y\" or \"x y esd\", found " + Quote(line));
     auto x = StrictSingle(f[0]);
     if (!x) Fail(fileName, lines.Number(), "expected a number for x, found " + Quote(f[0]));

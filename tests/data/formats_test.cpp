@@ -40,6 +40,10 @@ TEST(DataFormats, RegistryOrderFiltersAndSniffing) {
   EXPECT_EQ(GuessDataFormat("a.mca", std::string("\0\1\2", 3))->name, "mca");
   EXPECT_EQ(GuessDataFormat("a.dat", gsas)->name, "gsa");  // .dat says nothing
   EXPECT_EQ(GuessDataFormat("a.dat", xy)->name, "xy");
+  // Text other than one column header before the numbers is not x-y text.
+  EXPECT_TRUE(FindDataFormat("xy")->check("2theta I\n1 2\n"));
+  EXPECT_FALSE(FindDataFormat("xy")->check("VERSION: 3.1\nELEMENTS: 2\nCHANNELS: 2\nDATA:\n1 2\n3 4\n"));
+  EXPECT_FALSE(FindDataFormat("xy")->check(gsas + " 1   100 1   101\n"));
 }
 
 TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {
@@ -65,5 +69,13 @@ TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {
   EXPECT_THROW(ReadDataFile(dir.string(), "xy", d), FormatError);  // a folder
   EXPECT_THROW(ReadDataFile(file.string(), "nonsense", d), FormatError);
   EXPECT_EQ(d.NChan(), 3);
+
+  // The size bound: a file just inside it is read whole, one byte over is
+  // refused, and a device without end is refused rather than read forever.
+  EXPECT_EQ(ReadWholeFile(file.string(), 18).size(), 18u);
+  EXPECT_THROW(ReadWholeFile(file.string(), 17), FormatError);
+  if (fs::exists("/dev/zero")) {
+    EXPECT_THROW(ReadWholeFile("/dev/zero", 1 << 20), FormatError);
+  }
   fs::remove_all(dir);
 }

@@ -188,6 +188,9 @@ TEST(JcpdsCard, RefusalsChangeNothing) {
       {"3\nX\n 9 1 1\n 4\n", 3},
       {"3\nX\n 4 1 1\n 4 5\n", 4},                                      // orthorhombic needs a b c
       {"3\nX\n 1 1 1\n 4\nd I h k l\n 2 100 1 1 1\n 1 x\n", 7},
+      // A damaged first row is not taken for a caption and passed over.
+      {"3\nX\n 1 1 1\n 4\n4.4e-6\nd I h k l\n 2.3 1\xb9 1 1 1\n 2 100 2 0 0\n", 7},
+      {"X\n1 4 200 4 1\nd I h k l\n2.3 13. 1.0o 1 1\n1.7 2 3 1 1\n", 4},
       {"JCDPS file format\n\n----\nline 1: version\n", 3},
       {"\x7f\x45LF\x01\x02", 1},
   };

@@ -222,6 +222,32 @@ TEST(GsasReader, ShortFilesAndRefusals) {
   ExpectRefused(OpenGSAS, "t\nBANK 1 2\n", 2, "truncated bank line");
   ExpectRefused(OpenGSAS, "t\nBANK 1 3 3 CONS 50 0.1 0 0 FXYE\n 50.0 1.0 1\n 50.1 x 1\n", 4, "bad FXYE row");
   ExpectRefused(OpenGSAS, "t\nBANK 1 2 1 CONST 1000 5 0 0 STD\n 1 1e999 1     5\n", 3, "infinite count");
+
+  // Damaged records: a count, a counter field or an esd that is not a
+  // number, and a record running on past column 80 (two records whose line
+  // end was lost), are refused; read leniently they would give cut-short
+  // counts or zeros.
+  const std::string bank = "t\nBANK 1 20 2 CONST 1000 5 0 0 STD\n";
+  std::string letters = StdRecord(100);
+  letters.replace(10, 6, "  1x34");
+  ExpectRefused(OpenGSAS, bank + StdRecord(1) + letters, 4, "letters in a count");
+  std::string counter = StdRecord(100);
+  counter.replace(16, 2, "#\x01");
+  ExpectRefused(OpenGSAS, bank + counter + StdRecord(1), 3, "binary bytes in a counter field");
+  std::string joined = StdRecord(1);
+  joined.pop_back();
+  ExpectRefused(OpenGSAS, bank + joined + StdRecord(11), 3, "two records on one line");
+  std::string esdBank = "t\nBANK 1 5 1 CONST 1000 5 0 0 ESD\n";
+  ExpectRefused(OpenGSAS, esdBank + "  100.50    10.0  200.25    1?.1  300.00    17.3  400.00    20.0  500.00    22.3\n",
+                3, "damaged esd");
+  ExpectRefused(OpenGSAS, "t\nBANK 1 2 2 CONS 50 0.1 0 0 FXYE\n 50.0 1.0 1\n 50.1 2.0 1z\n", 4, "damaged FXYE esd");
+  // Blank fields, "344." and a zero-padded or short last record still read.
+  esdBank.replace(esdBank.find(" 5 1 "), 5, " 2 1 ");
+  Read(OpenGSAS, esdBank + "    344.     38.    375.     40.\n", d);
+  EXPECT_EQ(d.NChan(), 2);
+  EXPECT_EQ(d.Intensity(1), 375);
+  Read(OpenGSAS, "t\nBANK 1 2 2 CONS 50 0.1 0 0 FXYE\n 50.0 1.0 NaN\n 50.1 2.0 1\n", d);
+  EXPECT_EQ(d.Intensity(1), 2);
 }
 
 TEST(CpiReader, PointsFromStartAndStepAndTubeLines) {
@@ -255,8 +281,14 @@ TEST(CpiReader, PointsFromStartAndStepAndTubeLines) {
   ASSERT_EQ(d.NChan(), 29001);
   double worst = 0;
   for (int i = 0; i < d.NChan(); ++i)
-    worst = std::max(worst, std::fabs(d.TwoTheta(i) - (5.0 + i * static_cast<double>(0.005f))));
+    worst = std::max(worst, std::fabs(d.TwoTheta(i) - (5.0 + i * 0.005)));
   EXPECT_LT(worst, 1e-5);
+  // Each angle is the one written, rounded once to single: point 12313 is
+  // at 66.565, not at 5 + 12313 x single(0.005) = 66.56499.
+  EXPECT_EQ(d.TwoTheta(12313), 66.565f);
+  int offByRounding = 0;
+  for (int i = 0; i < d.NChan(); ++i) offByRounding += d.TwoTheta(i) != static_cast<float>(5.0 + i * 0.005);
+  EXPECT_EQ(offByRounding, 0);
   EXPECT_EQ(d.PrimaryLine, 3);
   EXPECT_TRUE(d.LineExists(3));
 
@@ -300,6 +332,8 @@ TEST(CpiReader, PointsFromStartAndStepAndTubeLines) {
   ExpectRefused(OpenCDI, header("0", "1e9", "0.0001", "Cu", "1.54") + "1\n", 4, "inflated scan");
   ExpectRefused(OpenCDI, header("10", "20", "0.02", "Co", "0") + "1\n", 6, "custom tube without wavelength");
   ExpectRefused(OpenCDI, header("10", "20", "0.02", "Cu", "1.54") + "1\nabc\n", 12, "garbage count");
+  ExpectRefused(OpenCDI, header("10", "20", "0.02", "Cu", "1.54") + "1\n2\n3\x01\n", 13, "damaged count");
+  ExpectRefused(OpenCDI, header("10", "20", "0.02", "Cu", "1.54") + "1\n12 34\n", 12, "two counts on a line");
   ExpectRefused(OpenCDI, header("10", "20", "0.02", "Cu", "1.54") + "1\n\n2\n", 12, "blank line inside data");
   ExpectRefused(OpenCDI, header("10", "20", "0.02", "Cu", "1.54"), -1, "no points");
 }
@@ -405,6 +439,11 @@ TEST(XyReader, ColumnsCommentsAndRefusals) {
   ExpectRefused(OpenXY, "1 2\nfooter text\n", 2, "text after the data");
   ExpectRefused(OpenXY, "1 2 esd?\n", 1, "bad esd");
   ExpectRefused(OpenXY, "1 NaN\n", 1, "NaN intensity");
+  // Only one line of text before the data: an MCA spectrum's keyword header
+  // or a GSAS title and BANK line is not a column header, and their numbers
+  // are counts, not x y pairs.
+  ExpectRefused(OpenXY, "VERSION: 3.1\nELEMENTS: 2\nCHANNELS: 2\nDATA:\n12 13\n14 15\n", 2, "MCA header");
+  ExpectRefused(OpenXY, "PbSO4 data\nBANK 1 20 2 CONST 1000 5 0 0 STD\n" + StdRecord(1), 2, "GSAS title and bank");
 }
 
 TEST(XyWriter, LayoutAndRoundTrip) {

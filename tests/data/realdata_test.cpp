@@ -174,6 +174,29 @@ TEST(RealChiMcaXy, FilesReadAndImpostorsRefused) {
   EXPECT_FALSE(RefusalOf("xy/CeO2_Pilatus1M.poni", "").empty());
 }
 
+// A real STD file (PBSO4.XRA) and a real ESD file (Quinoli.gda) with one
+// count of their tenth line overwritten by text: refused naming that line,
+// where a lenient read would have taken the digits before the text.
+TEST(RealGsas, DamagedRecordsRefusedNamingTheirLine) {
+  REQUIRE_REALDATA();
+  for (const char* name : {"gsas/PBSO4.XRA", "gsas/Quinoli.gda"}) {
+    std::string text = ReadWholeFile(RealData(name));
+    std::size_t at = 0;
+    for (int line = 1; line < 10; ++line) at = text.find('\n', at) + 1;
+    text.replace(at + 4, 3, "7?7");  // inside the first count of line 10
+    CData d;
+    d.SetPattern({1}, {2});
+    std::istringstream in(text);
+    try {
+      OpenGSAS(in, name, d);
+      ADD_FAILURE() << name << " was read";
+    } catch (const FormatError& e) {
+      EXPECT_EQ(e.line(), 10) << e.what();
+      EXPECT_EQ(d.NChan(), 1);
+    }
+  }
+}
+
 // Every real pattern file cut short, with bytes overwritten, or with its
 // declared count inflated is either read or refused with a FormatError that
 // leaves the data set alone; nothing else may happen.
