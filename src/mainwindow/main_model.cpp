@@ -206,7 +206,11 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   bool measured = false;
   if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty())
     measured = OpenDataFile(MeasuredDataFile, MeasuredDataFileType);
-  if (OpenDataFile(PatternDataFile, PatternDataFileType) || measured) {
+  const bool reimported = OpenDataFile(PatternDataFile, PatternDataFileType);
+  // The caption names the file now shown, not the one imported before.
+  Caption = reimported ? "Quorlin: " + PatternDataFile : measured ? "Quorlin: " + MeasuredDataFile : "Quorlin";
+  if (view_) view_->SetCaption(Caption);
+  if (reimported || measured) {
     if (PatternDataFileType == "jcpds") {
       UnitCell = savedCell;
       pattern = savedPattern;

@@ -850,6 +850,11 @@ TEST_F(MainModelTest, ACardOverAPatternKeepsThePatternThroughUndoAndReopen) {
   EXPECT_EQ(other.PeakList.NumberOfPeaks(), 2);
   EXPECT_EQ(other.data.Intensity(3), 103) << "the reopened project lost its measured pattern";
   EXPECT_FLOAT_EQ(other.data.Lower, 10.0f);
+  // The caption names what the reopened project shows; once no file is
+  // named any more, it names none.
+  EXPECT_EQ(other.Caption, "Quorlin: " + Path("cubic.jcpds"));
+  ASSERT_TRUE(other.RestoreDefaults());
+  EXPECT_EQ(other.Caption, "Quorlin");
 
   // Without a card the measured file is the data file and is not stored twice.
   MainModel plain(platform);
