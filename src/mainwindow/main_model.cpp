@@ -234,6 +234,7 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   UnitCellFileName = bag.ReadString("UnitCellFileName", home + "/UnitCells.ucl");
   PatternType = bag.ReadString("PatternType", "");
   PlotLimitUpdate();
+  RefreshHistoryButtons();  // the re-import restarted the window history
   auto scale = [](std::int16_t v, std::int16_t fallback) { return v > 0 ? v : fallback; };
   CellScrollWrapper.SetEdgeScale(1, scale(bag.ReadInteger("DEdgeScale", 100), 100));
   CellScrollWrapper.SetEdgeScale(-1, scale(bag.ReadInteger("REdgeScale", 1000), 1000));
