@@ -206,7 +206,11 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   bool measured = false;
   if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty())
     measured = OpenDataFile(MeasuredDataFile, MeasuredDataFileType);
-  if (OpenDataFile(PatternDataFile, PatternDataFileType) || measured) {
+  const bool reimported = OpenDataFile(PatternDataFile, PatternDataFileType);
+  // The caption names the file now shown, not the one imported before.
+  Caption = reimported ? "Quorlin: " + PatternDataFile : measured ? "Quorlin: " + MeasuredDataFile : "Quorlin";
+  if (view_) view_->SetCaption(Caption);
+  if (reimported || measured) {
     if (PatternDataFileType == "jcpds") {
       UnitCell = savedCell;
       pattern = savedPattern;
@@ -230,6 +234,7 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   UnitCellFileName = bag.ReadString("UnitCellFileName", home + "/UnitCells.ucl");
   PatternType = bag.ReadString("PatternType", "");
   PlotLimitUpdate();
+  RefreshHistoryButtons();  // the re-import restarted the window history
   auto scale = [](std::int16_t v, std::int16_t fallback) { return v > 0 ? v : fallback; };
   CellScrollWrapper.SetEdgeScale(1, scale(bag.ReadInteger("DEdgeScale", 100), 100));
   CellScrollWrapper.SetEdgeScale(-1, scale(bag.ReadInteger("REdgeScale", 1000), 1000));
@@ -334,6 +339,13 @@ bool MainModel::ReadState(const std::string& path) {
       bag = ReadPropertyBagFromFile(path);
     } catch (const QuorlinError& e) {
       platform_.ShowMessage(e.what());
+      return false;
+    }
+    // Every project names its folder. A well-formed bag without it (a unit
+    // cell database, another program's file) would reset the whole state to
+    // the factory defaults.
+    if (!bag.Contains("ProjectDirectory")) {
+      platform_.ShowMessage(FormatError(path, 0, "not a Quorlin project (it holds no project keys)").what());
       return false;
     }
   }

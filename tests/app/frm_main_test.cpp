@@ -267,6 +267,10 @@ TEST(FrmMain, UndoAfterAZoomOnImportedDataReturnsToTheWindowBefore) {
   EXPECT_NEAR(m.XRDPlot.SngTTMin(), 12.0, 1e-5);
   EXPECT_NEAR(m.XRDPlot.SngTTMax(), 20.0, 1e-5);
   EXPECT_EQ(lo->text(), "12");
+  // The re-read restarted the window history: its buttons say so.
+  EXPECT_FALSE(m.XRDPlot.BackwardOK);
+  EXPECT_FALSE(f.window.cmdPlotHistory[1]->isEnabled());
+  EXPECT_FALSE(f.window.mnuUnzoom->isEnabled());
 }
 
 TEST(FrmMain, UndoTwiceReturnsToWhereTheUserWas) {

@@ -285,6 +285,16 @@ TEST_F(MainModelTest, CorruptTruncatedOrForeignProjectsAreRefusedAndChangeNothin
     EXPECT_NE(platform.messages[0].find(name), std::string::npos) << platform.messages[0];
     EXPECT_EQ(State(m), current) << name;
   }
+  // A well-formed container whose bag is not a project (a unit cell
+  // database, say) would otherwise reset everything to the defaults.
+  PropertyBag cells;
+  cells.WriteProperty("NumberOfCells", std::int32_t{3}, std::int32_t{0});
+  WritePropertyBagToFile(Path("cells.prb"), cells);
+  platform.messages.clear();
+  EXPECT_FALSE(m.ProjectOpenFile(Path("cells.prb")));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].find("cells.prb"), std::string::npos) << platform.messages[0];
+  EXPECT_EQ(State(m), current);
   // The good file still reads.
   EXPECT_TRUE(m.ProjectOpenFile(Path("good.prb")));
   EXPECT_EQ(m.UnitCell.CellParameters(0, 1), "4");
@@ -840,6 +850,11 @@ TEST_F(MainModelTest, ACardOverAPatternKeepsThePatternThroughUndoAndReopen) {
   EXPECT_EQ(other.PeakList.NumberOfPeaks(), 2);
   EXPECT_EQ(other.data.Intensity(3), 103) << "the reopened project lost its measured pattern";
   EXPECT_FLOAT_EQ(other.data.Lower, 10.0f);
+  // The caption names what the reopened project shows; once no file is
+  // named any more, it names none.
+  EXPECT_EQ(other.Caption, "Quorlin: " + Path("cubic.jcpds"));
+  ASSERT_TRUE(other.RestoreDefaults());
+  EXPECT_EQ(other.Caption, "Quorlin");
 
   // Without a card the measured file is the data file and is not stored twice.
   MainModel plain(platform);
