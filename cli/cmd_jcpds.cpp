@@ -28,14 +28,14 @@ int Jcpds(const Args& args, std::ostream& out, std::ostream& err) {
   ApplyJcpdsCard(card, file, cell, CrystalSystemSetter(pattern, cell), peaks);
   for (const auto& note : card.notes) err << "note: " << note << "\n";
 
-  out << "comment: " << card.comment << "\n";
-  out << "crystal system: " << pattern.CrystalSystem << " " << CrystalSystemName(pattern.CrystalSystem) << "\n";
-  out << "cell:";
+  out << "# comment: " << card.comment << "\n";
+  out << "# crystal system: " << pattern.CrystalSystem << " " << CrystalSystemName(pattern.CrystalSystem) << "\n";
+  out << "# cell:";
   for (int i = 0; i < 6; ++i) out << " " << cell.CellParameters(i, 1);
   out << "\n";
-  out << "K0: " << (card.K0 ? SingleText(*card.K0) : "-") << "  K0': " << (card.K0p ? SingleText(*card.K0p) : "-")
+  out << "# K0: " << (card.K0 ? SingleText(*card.K0) : "-") << "  K0': " << (card.K0p ? SingleText(*card.K0p) : "-")
       << "\n";
-  out << "h k l d_card intensity d_calc agrees\n";
+  out << "# h k l d_card intensity d_calc agrees\n";
   for (int j = 0; j < peaks.NumberOfPeaks(); ++j) {
     const JcpdsPeak& p = card.peaks[static_cast<std::size_t>(j)];
     out << peaks.h(j) << " " << peaks.k(j) << " " << peaks.l(j) << " " << SingleText(p.d) << " "
