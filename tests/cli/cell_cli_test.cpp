@@ -1,5 +1,7 @@
 // Runs the built quorlin-cli and checks what it prints and how it exits.
 #include <gtest/gtest.h>
+
+#include "support/shell.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,24 +13,11 @@
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string output;
-};
-
-Outcome Shell(const std::string& command) {
-  Outcome r;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-  int s = pclose(p);
-  r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-  return r;
-}
+using quorlin::testing::Outcome;
+Outcome Shell(const std::string& command) { return quorlin::testing::RunShell(command); }
 
 Outcome Cli(const std::string& args, bool stderrOnly = false) {
-  std::string cmd = std::string("'") + QUORLIN_CLI_PATH + "' " + args;
+  std::string cmd = quorlin::testing::CliCommand(args);
   cmd += stderrOnly ? " 2>&1 >/dev/null" : " 2>/dev/null";
   return Shell(cmd);
 }

@@ -2,6 +2,8 @@
 // and the exit status.
 #include <gtest/gtest.h>
 
+#include "support/shell.h"
+
 #include <cctype>
 #include <sstream>
 #include <sys/wait.h>
@@ -22,15 +24,8 @@ struct Outcome {
 };
 
 Outcome RunCli(const std::string& args, const std::string& redirect = " 2>/dev/null") {
-  Outcome r;
-  std::string cmd = std::string("'") + QUORLIN_CLI_PATH + "' " + args + redirect;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, p)) r.out += buf;
-  int s = pclose(p);
-  r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-  return r;
+  auto r = quorlin::testing::RunShell(quorlin::testing::CliCommand(args) + redirect);
+  return {r.status, r.output};
 }
 
 class DataCli : public ::testing::Test {

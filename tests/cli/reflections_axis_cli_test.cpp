@@ -1,5 +1,7 @@
 // quorlin-cli reflections with a diffraction axis: one row per drawn line.
 #include <gtest/gtest.h>
+
+#include "support/shell.h"
 #include <sys/wait.h>
 
 #include <cmath>
@@ -13,22 +15,11 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-struct Outcome {
-  int status = -1;
-  std::string output;
-};
+using quorlin::testing::Outcome;
 
 Outcome RunCli(const std::string& args, bool withStderr = false) {
-  std::string cmd =
-      std::string("'") + QUORLIN_CLI_PATH + "' reflections " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
-  Outcome r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-  const int s = pclose(p);
-  r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-  return r;
+  return quorlin::testing::RunShell(quorlin::testing::CliCommand("reflections " + args) +
+                                    (withStderr ? " 2>&1" : " 2>/dev/null"));
 }
 
 struct Line {

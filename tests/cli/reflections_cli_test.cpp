@@ -1,5 +1,7 @@
 // Runs quorlin-cli reflections and checks its rows, header and refusals.
 #include <gtest/gtest.h>
+
+#include "support/shell.h"
 #include <sys/wait.h>
 
 #include <cmath>
@@ -10,22 +12,12 @@
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string output;
-};
+using quorlin::testing::Outcome;
 
 Outcome Reflections(const std::string& args, bool stderrOnly = false) {
-  std::string cmd = std::string("'") + QUORLIN_CLI_PATH + "' reflections " + args;
+  std::string cmd = quorlin::testing::CliCommand("reflections " + args);
   cmd += stderrOnly ? " 2>&1 >/dev/null" : " 2>/dev/null";
-  Outcome r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-  const int s = pclose(p);
-  r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-  return r;
+  return quorlin::testing::RunShell(cmd);
 }
 
 struct Row {
