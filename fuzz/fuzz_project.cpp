@@ -9,7 +9,7 @@
 
 #include "core/errors.h"
 #include "mainwindow/main_model.h"
-#include "persistence/bag_file.h"
+#include "core/bag_file.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "core/angle.h"
 #include "core/matrix33.h"
-#include "persistence/object_state.h"
+#include "core/object_state.h"
 
 namespace quorlin {
 

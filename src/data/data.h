@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "persistence/object_state.h"
+#include "core/object_state.h"
 
 namespace quorlin {
 

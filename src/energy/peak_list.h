@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "persistence/object_state.h"
+#include "core/object_state.h"
 
 namespace quorlin {
 

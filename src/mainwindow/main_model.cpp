@@ -10,7 +10,7 @@
 #include "data/readers.h"
 #include "mainwindow/data_import.h"
 #include "mainwindow/plot_interaction.h"
-#include "persistence/bag_file.h"
+#include "core/bag_file.h"
 #include "reflections/catalogue.h"
 
 namespace quorlin {

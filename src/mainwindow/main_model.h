@@ -22,8 +22,8 @@
 #include "data/readers.h"
 #include "energy/peak_list.h"
 #include "mainwindow/platform.h"
-#include "persistence/property_bag.h"
-#include "persistence/stored_phases.h"
+#include "core/property_bag.h"
+#include "phases/stored_phases.h"
 #include "plot/xrd_plot.h"
 #include "reflections/pattern.h"
 

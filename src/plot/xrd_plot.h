@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/wrapped_single.h"
-#include "persistence/object_state.h"
+#include "core/object_state.h"
 #include "plot/surface.h"
 
 namespace quorlin {

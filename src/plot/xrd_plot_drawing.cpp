@@ -7,7 +7,7 @@
 #include "core/unitcell.h"
 #include "data/data.h"
 #include "energy/peak_list.h"
-#include "persistence/stored_phases.h"
+#include "phases/stored_phases.h"
 #include "plot/xrd_plot.h"
 #include "reflections/pattern.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "persistence/object_state.h"
+#include "core/object_state.h"
 
 namespace quorlin {
 

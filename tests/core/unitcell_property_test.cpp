@@ -8,7 +8,7 @@
 
 #include "core/numtext.h"
 #include "core/unitcell.h"
-#include "persistence/property_bag.h"
+#include "core/property_bag.h"
 
 namespace quorlin {
 namespace {

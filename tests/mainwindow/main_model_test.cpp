@@ -12,7 +12,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "persistence/bag_file.h"
+#include "core/bag_file.h"
 #include "scripted_platform.h"
 
 namespace quorlin {

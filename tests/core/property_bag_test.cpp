@@ -1,4 +1,4 @@
-#include "persistence/property_bag.h"
+#include "core/property_bag.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <random>
 
 #include "core/errors.h"
-#include "persistence/bag_file.h"
+#include "core/bag_file.h"
 
 using namespace quorlin;
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "core/unitcell.h"
-#include "persistence/object_state.h"
+#include "core/object_state.h"
 #include "reflections/pattern.h"
 
 namespace quorlin {

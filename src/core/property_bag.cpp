@@ -1,4 +1,4 @@
-#include "persistence/property_bag.h"
+#include "core/property_bag.h"
 
 #include <cmath>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "persistence/property_bag.h"
+#include "core/property_bag.h"
 
 namespace quorlin {
 

@@ -1,4 +1,4 @@
-#include "persistence/stored_phases.h"
+#include "phases/stored_phases.h"
 
 #include <string>
 

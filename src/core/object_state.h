@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "persistence/property_bag.h"
+#include "core/property_bag.h"
 
 namespace quorlin {
 

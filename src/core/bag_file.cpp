@@ -1,4 +1,4 @@
-#include "persistence/bag_file.h"
+#include "core/bag_file.h"
 
 #include <cerrno>
 #include <cstdio>
