@@ -5,13 +5,17 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <typeindex>
 
 #include "mainwindow/main_model.h"
 #include "mainwindow/platform.h"
+#include "tool_window.h"
 
 class QAction;
 class QButtonGroup;
@@ -43,6 +47,25 @@ class frmMain : public QMainWindow, public IMainView {
   MainModel& Model() { return *model_; }
   const MainModel& Model() const { return *model_; }
   QtSurface& Surface() { return *surface_; }
+  // Shows the one tool window of type T (constructed as T(MainModel&,
+  // QWidget* parent)), creating it on first use; a window already open is
+  // raised instead of opened twice.
+  template <class T>
+  T* ShowToolWindow() {
+    QPointer<ToolWindow>& slot = toolWindows_[std::type_index(typeid(T))];
+    if (!slot) slot = new T(*model_, this);
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return static_cast<T*>(slot.data());
+  }
+  // The tool window of type T if it was ever opened, else null.
+  template <class T>
+  T* FindToolWindow() const {
+    auto it = toolWindows_.find(std::type_index(typeid(T)));
+    return it == toolWindows_.end() ? nullptr : static_cast<T*>(it->second.data());
+  }
+
   // How many times the plot was drawn since the window was made.
   int RedrawCount() const { return redraws_; }
 
@@ -136,6 +159,7 @@ class frmMain : public QMainWindow, public IMainView {
   QWidget* BuildDimensions();
   void ShowAbout();
 
+  std::map<std::type_index, QPointer<ToolWindow>> toolWindows_;
   QButtonGroup* mouseGroup_ = nullptr;
   std::unique_ptr<IPlatform> ownPlatform_;
   std::unique_ptr<MainModel> model_;

@@ -60,6 +60,34 @@ void MainModel::FormUpdate() {
   // Full Strain needs a free cell: it is offered only without a crystal system.
   if (mouseMode_ == kFullStrain && crystalSystem_ != 8) mouseMode_ = kPoint;
   if (view_) view_->FormUpdate();
+  NotifyObservers(ModelChange::Controls);
+}
+
+void MainModel::MakeXRDPlot() {
+  if (view_) view_->MakeXRDPlot();
+  NotifyObservers(ModelChange::Plot);
+}
+
+void MainModel::AddObserver(IModelObserver* observer) {
+  if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+    observers_.push_back(observer);
+}
+
+void MainModel::RemoveObserver(IModelObserver* observer) {
+  // Null out rather than erase, so a notification in progress stays valid.
+  std::replace(observers_.begin(), observers_.end(), observer, static_cast<IModelObserver*>(nullptr));
+}
+
+void MainModel::NotifyObservers(ModelChange what) {
+  ++notifying_;
+  for (std::size_t i = 0; i < observers_.size(); ++i)
+    if (observers_[i]) observers_[i]->ModelChanged(what);
+  if (--notifying_ == 0) std::erase(observers_, nullptr);
+}
+
+void MainModel::Notify(ModelChange what) {
+  if (Touches(what, ModelChange::Controls)) FormUpdate();
+  if (Touches(what, ModelChange::Plot)) MakeXRDPlot();
 }
 
 // --- crystal system ---------------------------------------------------------

@@ -4,8 +4,9 @@
 // run. It has no display of its own: platform services come through
 // IPlatform, and refresh requests go to an IMainView (which may be absent).
 //
-// Every operation that changes the model follows the same cycle: write the
-// undo record, change the model, ask the view for FormUpdate, then redraw.
+// Every operation that changes the model goes through one edit path, Edit():
+// write the undo record, change the model, then notify the view and every
+// observer (tool windows) of what changed.
 #pragma once
 
 #include <array>
@@ -21,6 +22,7 @@
 #include "data/data.h"
 #include "data/readers.h"
 #include "energy/peak_list.h"
+#include "mainwindow/model_observer.h"
 #include "mainwindow/platform.h"
 #include "core/property_bag.h"
 #include "phases/stored_phases.h"
@@ -48,6 +50,22 @@ class MainModel {
   MainModel& operator=(const MainModel&) = delete;
 
   void SetView(IMainView* view) { view_ = view; }
+
+  // --- observers and the one edit path ------------------------------------
+  // Open windows subscribe while they are shown. An observer removed during a
+  // notification is not called again.
+  void AddObserver(IModelObserver* observer);
+  void RemoveObserver(IModelObserver* observer);
+  // Tells the main view and every observer that `what` changed: Controls
+  // refreshes the controls (FormUpdate), Plot redraws.
+  void Notify(ModelChange what = ModelChange::All);
+  // The one edit path: writes the undo record, applies `change`, notifies.
+  template <class Change>
+  void Edit(Change&& change, ModelChange what = ModelChange::All) {
+    WriteUndoRecord();
+    change();
+    Notify(what);
+  }
   IPlatform& Platform() { return platform_; }
 
   // Start-up: the program's folder becomes ProjectDirectory, the default
@@ -215,7 +233,8 @@ class MainModel {
 
  private:
   void FormUpdate();
-  void MakeXRDPlot() { if (view_) view_->MakeXRDPlot(); }
+  void MakeXRDPlot();
+  void NotifyObservers(ModelChange what);
   void RefreshHistoryButtons() { if (view_) view_->RefreshPlotHistoryButtons(); }
   void ReportChanged() { if (view_) view_->ReportTextChanged(); }
   void ShowRubberBand(const std::optional<RubberBandFigure>& f) { if (view_) view_->RubberBandChanged(f); }
@@ -234,6 +253,8 @@ class MainModel {
 
   IPlatform& platform_;
   IMainView* view_ = nullptr;
+  std::vector<IModelObserver*> observers_;
+  int notifying_ = 0;
   std::string programFolder_;
 
   std::int16_t crystalSystem_ = 8;
