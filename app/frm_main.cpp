@@ -95,6 +95,13 @@ frmMain::frmMain(IPlatform* platform, QWidget* parent) : QMainWindow(parent) {
   model_ = std::make_unique<MainModel>(*platform, this);
   model_->StartUp();
   Connect();
+  // Each group of tool windows wires its own menu items (wire_*.cpp).
+  WireCrystalSystems();
+  WireSettings();
+  WirePhases();
+  WireEnergy();
+  WireLattice();
+  WireRefinement();
   RefreshPlotHistoryButtons();
   PlotLimitUpdate();
   SetCaption(model_->Caption);
@@ -366,11 +373,18 @@ void frmMain::BuildMenus() {
   mnuProjectSave = Action(mnuFile, "mnuProjectSave", "&Save Project in a (.prb) File");
   mnuProjectSaveAsDefault = Action(mnuFile, "mnuProjectSaveAsDefault", "Save Current Project as &Default");
   mnuRestoreDefaults = Action(mnuFile, "mnuRestoreDefaults", "&Restore the Factory Default");
+  mnuStandardUnitCells = Action(mnuFile, "mnuStandardUnitCells", "&Unit Cell Databases");
   mnuFile->addSeparator();
   mnujcpds = Action(mnuFile, "mnujcpds", "Open a &jcpds file");
   mnuFile->addSeparator();
   mnuExit = Action(mnuFile, "mnuExit", "E&xit");
   bar->addMenu(mnuFile);
+
+  mnuTranslations = Menu(this, "mnuTranslations", "&Translations");
+  mnuAddCentering = Action(mnuTranslations, "mnuAddCentering", "&Add Centering");
+  mnuCellManipulation = Action(mnuTranslations, "mnuCellManipulation", "&Cell transformation");
+  mnuCheckLatticePoints = Action(mnuTranslations, "mnuCheckLatticePoints", "&Superlattices");
+  bar->addMenu(mnuTranslations);
 
   mnuLattice = Menu(this, "mnuLattice", "&Lattice");
   mnuDirect = Action(mnuLattice, "mnuDirect", "&Direct", true);
@@ -379,16 +393,51 @@ void frmMain::BuildMenus() {
   bar->addMenu(mnuLattice);
 
   mnuExtinctions = Menu(this, "mnuExtinctions", "&Crystal System");
-  mnuSysNone = Action(mnuExtinctions, "mnuSysNone", "&None");
+  mnuCubic = Action(mnuExtinctions, "mnuCubic", "&Cubic", true);
+  mnuHexagonal = Action(mnuExtinctions, "mnuHexagonal", "&Hexagonal", true);
+  mnuTrigonal = Action(mnuExtinctions, "mnuTrigonal", "T&rigonal", true);
+  mnuTetragonal = Action(mnuExtinctions, "mnuTetragonal", "&Tetragonal", true);
+  mnuOrthorhombic = Action(mnuExtinctions, "mnuOrthorhombic", "&Orthorhombic", true);
+  mnuMonoclinic = Action(mnuExtinctions, "mnuMonoclinic", "&Monoclinic", true);
+  mnuTriclinic = Action(mnuExtinctions, "mnuTriclinic", "Tric&linic", true);
+  mnuSysNone = Action(mnuExtinctions, "mnuSysNone", "&None", true);
   bar->addMenu(mnuExtinctions);
 
   mnuOptions = Menu(this, "mnuOptions", "Pl&ot");
   mnuUnzoom = Action(mnuOptions, "mnuUnzoom", "&Unzoom");
   mnuPlotAbsentLines = Action(mnuOptions, "mnuPlotAbsentLines", "&Plot absent lines", true);
+  mnuColors = Action(mnuOptions, "mnuColors", "Choose Line &Colors and Widths");
   mnuSpecimenDisplacement = Action(mnuOptions, "mnuSpecimenDisplacement", "&Specimen Displacement", true);
   mnuFreeRemoval = Action(mnuOptions, "mnuFreeRemoval", "&Allow free removal of planes and lines", true);
   mnuShowReport = Action(mnuOptions, "mnuShowReport", "Show &Report", true);
   bar->addMenu(mnuOptions);
+
+  mnuUtilities = Menu(this, "mnuUtilities", "&Utilities");
+  mnuStorePatterns = Action(mnuUtilities, "mnuStorePatterns", "&Store Patterns (multiphase)");
+  mnuChangeWavelength = Action(mnuUtilities, "mnuChangeWavelength", "Source &Wavelengths");
+  mnuCellScaleChange = Action(mnuUtilities, "mnuCellScaleChange", "&Change cell parameter scroll ranges");
+  mnuChangeLimits = Action(mnuUtilities, "mnuChangeLimits", "Change &h,k,l limits");
+  mnuDSpacing = Action(mnuUtilities, "mnuDSpacing", "&D-spacing calculation");
+  mnuVolumeTracking = Action(mnuUtilities, "mnuVolumeTracking", "&Volume Tracking");
+  mnuLatticeProjections = Action(mnuUtilities, "mnuLatticeProjections", "&Draw Lattice Projections");
+  mnuFluorescenceLines = Action(mnuUtilities, "mnuFluorescenceLines", "&Fluorescence lines");
+  mnuEnergyDispersive = Action(mnuUtilities, "mnuEnergyDispersive", "&Energy Dispersive");
+  mnuRefineCell = Action(mnuUtilities, "mnuRefineCell", "&Refine Cell");
+  bar->addMenu(mnuUtilities);
+
+  // Pop-up menus, not shown in the bar.
+  mnuPopups = Menu(this, "mnuPopups", "Popups");
+  mnuCellScrolls = Menu(mnuPopups, "mnuCellScrolls", "CellScrolls");
+  mnuCellScaleChange2 = Action(mnuCellScrolls, "mnuCellScaleChange2", "Change cell parameter scroll ranges");
+  mnuPopups->addMenu(mnuCellScrolls);
+
+  // A command whose window is not wired yet stays greyed out.
+  for (QAction* a : {mnuStandardUnitCells, mnuAddCentering, mnuCellManipulation, mnuCheckLatticePoints,
+                     mnuCubic, mnuHexagonal, mnuTrigonal, mnuTetragonal, mnuOrthorhombic, mnuMonoclinic,
+                     mnuTriclinic, mnuColors, mnuStorePatterns, mnuChangeWavelength, mnuCellScaleChange,
+                     mnuChangeLimits, mnuDSpacing, mnuVolumeTracking, mnuLatticeProjections,
+                     mnuFluorescenceLines, mnuEnergyDispersive, mnuRefineCell, mnuCellScaleChange2})
+    a->setEnabled(false);
 
   mnuHelp = Menu(this, "mnuHelp", "&Help");
   mnuAbout = Action(mnuHelp, "mnuAbout", "&About Quorlin");

@@ -121,19 +121,46 @@ class frmMain : public QMainWindow, public IMainView {
   QAction* mnuProjectSave = nullptr;
   QAction* mnuProjectSaveAsDefault = nullptr;
   QAction* mnuRestoreDefaults = nullptr;
+  QAction* mnuStandardUnitCells = nullptr;
   QAction* mnujcpds = nullptr;
   QAction* mnuExit = nullptr;
+  QMenu* mnuTranslations = nullptr;
+  QAction* mnuAddCentering = nullptr;
+  QAction* mnuCellManipulation = nullptr;
+  QAction* mnuCheckLatticePoints = nullptr;
   QMenu* mnuLattice = nullptr;
   QAction* mnuDirect = nullptr;
   QAction* mnuReciprocal = nullptr;
   QMenu* mnuExtinctions = nullptr;
+  QAction* mnuCubic = nullptr;
+  QAction* mnuHexagonal = nullptr;
+  QAction* mnuTrigonal = nullptr;
+  QAction* mnuTetragonal = nullptr;
+  QAction* mnuOrthorhombic = nullptr;
+  QAction* mnuMonoclinic = nullptr;
+  QAction* mnuTriclinic = nullptr;
   QAction* mnuSysNone = nullptr;
   QMenu* mnuOptions = nullptr;
   QAction* mnuUnzoom = nullptr;
   QAction* mnuPlotAbsentLines = nullptr;
+  QAction* mnuColors = nullptr;
   QAction* mnuSpecimenDisplacement = nullptr;
   QAction* mnuFreeRemoval = nullptr;
   QAction* mnuShowReport = nullptr;
+  QMenu* mnuUtilities = nullptr;
+  QAction* mnuStorePatterns = nullptr;
+  QAction* mnuChangeWavelength = nullptr;
+  QAction* mnuCellScaleChange = nullptr;
+  QAction* mnuChangeLimits = nullptr;
+  QAction* mnuDSpacing = nullptr;
+  QAction* mnuVolumeTracking = nullptr;
+  QAction* mnuLatticeProjections = nullptr;
+  QAction* mnuFluorescenceLines = nullptr;
+  QAction* mnuEnergyDispersive = nullptr;
+  QAction* mnuRefineCell = nullptr;
+  QMenu* mnuPopups = nullptr;
+  QMenu* mnuCellScrolls = nullptr;
+  QAction* mnuCellScaleChange2 = nullptr;
   QMenu* mnuHelp = nullptr;
   QAction* mnuAbout = nullptr;
 
@@ -158,6 +185,13 @@ class frmMain : public QMainWindow, public IMainView {
   QWidget* BuildConditions();
   QWidget* BuildDimensions();
   void ShowAbout();
+  // Menu wiring of each group of tool windows, one file each (wire_*.cpp).
+  void WireCrystalSystems();  // crystal-system dialogs
+  void WireSettings();        // option dialogs and source wavelengths
+  void WirePhases();          // stored phases, unit-cell database, card export
+  void WireEnergy();          // energy-dispersive tools, fluorescence lines
+  void WireLattice();         // transformations, centring, superlattices, projections
+  void WireRefinement();      // cell refinement
 
   std::map<std::type_index, QPointer<ToolWindow>> toolWindows_;
   QButtonGroup* mouseGroup_ = nullptr;
