@@ -82,6 +82,7 @@ TEST(CrystalSystemDialogs, ChoosingASymbolSetsSystemConditionsAndCell) {
     t.m.SetCrystalSystem(c.system == Cubic ? Hexagonal : Cubic);
     t.m.pattern.SetExtinctionNumber(1, &t.m.UnitCell);
     const PropertyBag before = [&] { PropertyBag b; t.m.WriteStateToPb(b); return b; }();
+    const std::string listBefore = t.m.pattern.SpaceGroupList;
     CrystalSystemDialog d(t.m, c.system);
     d.ChooseSymbol(c.symbol);
     EXPECT_EQ(t.m.CrystalSystem(), c.system);
@@ -113,6 +114,7 @@ TEST(CrystalSystemDialogs, ChoosingASymbolSetsSystemConditionsAndCell) {
     PropertyBag after;
     t.m.WriteStateToPb(after);
     EXPECT_TRUE(after == before);
+    EXPECT_EQ(d.SpaceGroupText(), listBefore);
     EXPECT_EQ(d.SelectedSymbol(), -1);
   }
 }
