@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -163,23 +162,6 @@ TEST(CrystalSystemWindows, TrigonalSymbolsChooseRhombohedralOrHexagonalAxes) {
   EXPECT_EQ(f.Model().UnitCell.Basis(), 2);
   EXPECT_EQ(f.Cell(1), f.Cell(0));
   EXPECT_EQ(f.Cell(5), "120");
-}
-
-TEST(CrystalSystemWindows, TetragonalLaueClassFollowsTheSymbol) {
-  Fixture f;
-  f.Choose("&Tetragonal");
-  QWidget* t = f.Open("frmTetragonal");
-  ASSERT_NE(t, nullptr);
-  auto* m4 = f.Child<QRadioButton>(t, "optLaueClass(0)");
-  auto* m4mm = f.Child<QRadioButton>(t, "optLaueClass(1)");
-  EXPECT_FALSE(m4->isEnabled());
-  Click(f.Child<QRadioButton>(t, "optExtinctionSymbol(15)"));  // P42/n--
-  EXPECT_TRUE(m4->isChecked());
-  EXPECT_FALSE(m4->isEnabled());
-  EXPECT_TRUE(f.Child<QCheckBox>(t, "chkLaueLock")->isEnabled());
-  Click(f.Child<QRadioButton>(t, "optExtinctionSymbol(0)"));  // P---
-  EXPECT_TRUE(m4mm->isChecked());  // the remembered 4/mmm
-  EXPECT_TRUE(m4->isEnabled());
 }
 
 TEST(CrystalSystemWindows, OrthorhombicOrientationsAndStepThrough) {
