@@ -19,9 +19,9 @@ class ClassMenuMarks : public QObject, public IModelObserver {
   explicit ClassMenuMarks(frmMain& window) : QObject(&window), window_(window) {}
   void ModelChanged(ModelChange) override { Recheck(); }
   void Recheck() {
-    const std::array<QAction*, 8> items{window_.mnuCubic,        window_.mnuHexagonal, window_.mnuTrigonal,
-                                        window_.mnuTetragonal,   window_.mnuOrthorhombic, window_.mnuMonoclinic,
-                                        window_.mnuTriclinic,    window_.mnuSysNone};
+    const std::array<QAction*, 8> items{window_.mnuCubic,      window_.mnuHexagonal,    window_.mnuTrigonal,
+                                        window_.mnuTetragonal, window_.mnuOrthorhombic, window_.mnuMonoclinic,
+                                        window_.mnuTriclinic,  window_.mnuSysNone};
     const int current = window_.Model().CrystalSystem();
     for (std::size_t i = 0; i < items.size(); ++i) items[i]->setChecked(static_cast<int>(i) + 1 == current);
   }

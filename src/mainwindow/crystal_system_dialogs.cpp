@@ -12,23 +12,22 @@ namespace {
 using sv = std::string_view;
 
 // Symbol captions; position i is catalogue number i of the system.
-constexpr sv kCubic[] = {"P---", "P21--, P41--", "P41--", "P--n", "Pa--", "Pn--", "Pn-n", "I---", "I41--",
-                         "I--d", "Ia--", "Ia-d", "F---", "F41--", "F--c", "Fd--", "Fd-c"};
+constexpr sv kCubic[] = {"P---", "P21--, P41--", "P41--", "P--n", "Pa--",  "Pn--", "Pn-n", "I---", "I41--",
+                         "I--d", "Ia--",         "Ia-d",  "F---", "F41--", "F--c", "Fd--", "Fd-c"};
 constexpr sv kHexagonal[] = {"P---", "P63--", "P62--", "P61--", "P--c", "P-c-", "P-cc"};
-constexpr sv kTrigonal[] = {"P---",     "P31--",    "P--c", "P-c-", "R(obv)--",
+constexpr sv kTrigonal[] = {"P---",     "P31--",    "P--c",     "P-c-", "R(obv)--",
                             "R(obv)-c", "R(rev)--", "R(rev)-c", "R--",  "R-c"};
-constexpr sv kTetragonal[] = {"P---",  "P-21-",   "P42--", "P4221-", "P41--", "P4121-", "P--c",    "P-21c",
-                              "P-b-",  "P-bc",    "P-c-",  "P-cc",   "P-n-",  "P-nc",   "Pn--",    "P42/n--",
-                              "Pn-c",  "Pnb-",    "Pnbc",  "Pnc-",   "Pncc",  "Pnn-",   "Pnnc",    "I---",
-                              "I41--", "I--d",    "I-c-",  "I-cd",   "I41/a--", "Ia-d", "Iacd"};
+constexpr sv kTetragonal[] = {"P---",  "P-21-", "P42--", "P4221-", "P41--",   "P4121-", "P--c", "P-21c",
+                              "P-b-",  "P-bc",  "P-c-",  "P-cc",   "P-n-",    "P-nc",   "Pn--", "P42/n--",
+                              "Pn-c",  "Pnb-",  "Pnbc",  "Pnc-",   "Pncc",    "Pnn-",   "Pnnc", "I---",
+                              "I41--", "I--d",  "I-c-",  "I-cd",   "I41/a--", "Ia-d",   "Iacd"};
 constexpr sv kOrthorhombic[] = {
-    "P---",    "P--21",   "P2121-",  "P212121", "P--a",    "P--n",    "P-a-", "P-c-",    "P-n-",
-    "P-na",    "Pba-",    "Pban",    "Pbc-",    "Pbca",    "Pbcn",    "Pca-", "Pcc-",    "Pcca",
-    "Pccn",    "Pn-a",    "Pna-",    "Pnc-",    "Pnn-",    "Pnna",    "Pnnn", "C---",    "C--21",
-    "C--(ab)", "C-c-",    "C-c(ab)", "Ccc-",    "Ccc(ab)", "A---",    "A-a-", "A(bc)--", "A(bc)a-",
-    "I---",    "I--(ab)", "I-(ac)-", "Iba-",    "Ibca",    "F---",    "Fdd-", "Fddd"};
-constexpr sv kMonoclinic[] = {"P1-1", "P1 21 1", "P1a1", "P1 21/a 1", "P1c1", "P1 21/c 1", "P1n1",
-                              "P1 21/n 1", "C1-1", "C1c1", "A1-1", "A1n1", "I1-1", "I1a1"};
+    "P---", "P--21",   "P2121-",  "P212121", "P--a",    "P--n",    "P-a-", "P-c-",    "P-n-", "P-na",    "Pba-",
+    "Pban", "Pbc-",    "Pbca",    "Pbcn",    "Pca-",    "Pcc-",    "Pcca", "Pccn",    "Pn-a", "Pna-",    "Pnc-",
+    "Pnn-", "Pnna",    "Pnnn",    "C---",    "C--21",   "C--(ab)", "C-c-", "C-c(ab)", "Ccc-", "Ccc(ab)", "A---",
+    "A-a-", "A(bc)--", "A(bc)a-", "I---",    "I--(ab)", "I-(ac)-", "Iba-", "Ibca",    "F---", "Fdd-",    "Fddd"};
+constexpr sv kMonoclinic[] = {"P1-1",      "P1 21 1", "P1a1", "P1 21/a 1", "P1c1", "P1 21/c 1", "P1n1",
+                              "P1 21/n 1", "C1-1",    "C1c1", "A1-1",      "A1n1", "I1-1",      "I1a1"};
 constexpr sv kTriclinic[] = {"P-"};
 constexpr sv kOrientations[] = {"a-b-c", "b-a-c", "c-a-b", "c-b-a", "b-c-a", "a-c-b"};
 
@@ -41,10 +40,10 @@ constexpr SymbolFrame kMonoclinicFrames[] = {{"Unique axis b", 0, 13}};
 constexpr SymbolFrame kTriclinicFrames[] = {{"Extinction symbols", 0, 0}};
 
 const CrystalSystemWindowSpec kWindows[] = {
-    {1, "frmCubic", "Cubic System", "ExtinctionSymbol", kCubic, kCubicFrames, "No Extinction Symbol",
+    {1, "frmCubic", "Cubic System", "ExtinctionSymbol", kCubic, kCubicFrames, "No Extinction Symbol", "OKCommand",
+     "Possible Space Groups:"},
+    {2, "frmHexagonal", "Hexagonal System", "ExtinctionSymbol", kHexagonal, kHexagonalFrames, "No Extinction Symbol",
      "OKCommand", "Possible Space Groups:"},
-    {2, "frmHexagonal", "Hexagonal System", "ExtinctionSymbol", kHexagonal, kHexagonalFrames,
-     "No Extinction Symbol", "OKCommand", "Possible Space Groups:"},
     {3, "frmTrigonal", "Trigonal System", "ExtinctionSymbol", kTrigonal, kTrigonalFrames, "No Extinction Symbol",
      "OKCommand", "Possible Space Groups:"},
     {4, "frmTetragonal", "Tetragonal System", "optExtinctionSymbol", kTetragonal, kTetragonalFrames,
@@ -53,8 +52,8 @@ const CrystalSystemWindowSpec kWindows[] = {
      "No Extinction Symbol", "OKCommand", "Possible Space Groups:"},
     {6, "frmMonoclinic", "Monoclinic System", "ExtinctionSymbol", kMonoclinic, kMonoclinicFrames,
      "No extinction symbol", "OKCommand", "Possible Space Groups:"},
-    {7, "frmTriclinic", "Triclinic", "ExtinctionSymbol", kTriclinic, kTriclinicFrames, "No extinction symbol",
-     "cmdOK", "Possible Space Groups:"},
+    {7, "frmTriclinic", "Triclinic", "ExtinctionSymbol", kTriclinic, kTriclinicFrames, "No extinction symbol", "cmdOK",
+     "Possible Space Groups:"},
 };
 
 constexpr int kLaue4m = 3;    // LaueClass code of 4/m
@@ -88,12 +87,18 @@ int OrthorhombicPermutationClass(int symbol) {
 
 std::array<bool, 6> AllowedOrientations(int symbol) {
   switch (OrthorhombicPermutationClass(symbol)) {
-    case 1: return {true, false, false, false, false, false};
-    case 2: return {true, false, true, false, true, false};  // the cyclic permutations
-    case 3: return {true, true, true, true, true, true};
-    case 4: return {true, true, false, false, false, false};
-    case 5: return {true, true, false, true, false, false};
-    default: return {};
+    case 1:
+      return {true, false, false, false, false, false};
+    case 2:
+      return {true, false, true, false, true, false};  // the cyclic permutations
+    case 3:
+      return {true, true, true, true, true, true};
+    case 4:
+      return {true, true, false, false, false, false};
+    case 5:
+      return {true, true, false, true, false, false};
+    default:
+      return {};
   }
 }
 
@@ -142,9 +147,17 @@ void CrystalSystemDialog::ChooseSymbol(int symbol) {
     switch (spec_.system) {
       case Tetragonal:
         switch (TetragonalLaueCompatibility(symbol)) {
-          case 0: model_.pattern.LaueClass = kLaue4m; lockAvailable_ = true; break;
-          case 1: model_.pattern.LaueClass = kLaue4mmm; lockAvailable_ = true; break;
-          default: model_.pattern.LaueClass = rememberedLaue_; break;
+          case 0:
+            model_.pattern.LaueClass = kLaue4m;
+            lockAvailable_ = true;
+            break;
+          case 1:
+            model_.pattern.LaueClass = kLaue4mmm;
+            lockAvailable_ = true;
+            break;
+          default:
+            model_.pattern.LaueClass = rememberedLaue_;
+            break;
         }
         break;
       case Orthorhombic:
@@ -152,7 +165,9 @@ void CrystalSystemDialog::ChooseSymbol(int symbol) {
         orientation_ = 0;
         model_.SymmetryChanged();
         break;
-      default: model_.SymmetryChanged(); break;
+      default:
+        model_.SymmetryChanged();
+        break;
     }
   });
 }
@@ -193,9 +208,12 @@ bool CrystalSystemDialog::SymbolEnabled(int symbol) const {
   if (symbol < 0 || symbol >= static_cast<int>(spec_.symbols.size())) return false;
   if (spec_.system != Tetragonal || !lock_ || SelectedSymbol() < 0) return true;
   switch (TetragonalLaueCompatibility(symbol)) {
-    case 0: return model_.pattern.LaueClass == kLaue4m;
-    case 1: return model_.pattern.LaueClass == kLaue4mmm;
-    default: return true;
+    case 0:
+      return model_.pattern.LaueClass == kLaue4m;
+    case 1:
+      return model_.pattern.LaueClass == kLaue4mmm;
+    default:
+      return true;
   }
 }
 
@@ -213,8 +231,8 @@ bool CrystalSystemDialog::WriteOrientation(int orientation) {
   // refused by the edge limits and leave the axes half permuted.
   const auto e = OrientedEdges(orientation, reference_);
   const CUnitCell& c = model_.UnitCell;
-  std::array<float, 6> p{e[0], e[1], e[2], c.CellAngle(1, 0).Degrees(), c.CellAngle(1, 1).Degrees(),
-                         c.CellAngle(1, 2).Degrees()};
+  std::array<float, 6> p{
+      e[0], e[1], e[2], c.CellAngle(1, 0).Degrees(), c.CellAngle(1, 1).Degrees(), c.CellAngle(1, 2).Degrees()};
   if (!model_.UnitCell.SetCell(1, p)) return false;
   orientation_ = orientation;
   model_.SymmetryChanged();

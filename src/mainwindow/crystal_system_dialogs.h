@@ -30,10 +30,10 @@ struct SymbolFrame {
 
 // Everything that tells the seven windows apart.
 struct CrystalSystemWindowSpec {
-  std::int16_t system = 0;           // crystal-system code it writes, 1..7
-  std::string_view objectName;       // "frmCubic"
-  std::string_view caption;          // "Cubic System"
-  std::string_view symbolArray;      // "ExtinctionSymbol" or "optExtinctionSymbol"
+  std::int16_t system = 0;                    // crystal-system code it writes, 1..7
+  std::string_view objectName;                // "frmCubic"
+  std::string_view caption;                   // "Cubic System"
+  std::string_view symbolArray;               // "ExtinctionSymbol" or "optExtinctionSymbol"
   std::span<const std::string_view> symbols;  // caption of option i = catalogue number i
   std::span<const SymbolFrame> frames;
   std::string_view noSymbolCaption;  // cmdNoExtinction

@@ -2,6 +2,8 @@
 // real widgets, offscreen: each opens by its menu item with its caption, a
 // symbol constrains the cell the main window shows, the menu's check mark
 // follows the system, and an open window follows Undo.
+#include "crystal_system_windows.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,7 +14,6 @@
 #include <QTest>
 
 #include "../mainwindow/scripted_platform.h"
-#include "crystal_system_windows.h"
 #include "frm_main.h"
 #include "gui_support.h"
 
@@ -73,7 +74,14 @@ struct Fixture {
 
 TEST(CrystalSystemWindows, EachMenuItemOpensItsWindowOnce) {
   Fixture f;
-  struct Row { const char* item; const char* name; const char* caption; const char* array; int count; const char* ok; };
+  struct Row {
+    const char* item;
+    const char* name;
+    const char* caption;
+    const char* array;
+    int count;
+    const char* ok;
+  };
   const Row rows[] = {
       {"&Cubic", "frmCubic", "Cubic System", "ExtinctionSymbol", 17, "OKCommand"},
       {"&Hexagonal", "frmHexagonal", "Hexagonal System", "ExtinctionSymbol", 7, "OKCommand"},

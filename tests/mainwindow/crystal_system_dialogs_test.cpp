@@ -81,7 +81,11 @@ TEST(CrystalSystemDialogs, ChoosingASymbolSetsSystemConditionsAndCell) {
     // Start from another system, so the window must replace it.
     t.m.SetCrystalSystem(c.system == Cubic ? Hexagonal : Cubic);
     t.m.pattern.SetExtinctionNumber(1, &t.m.UnitCell);
-    const PropertyBag before = [&] { PropertyBag b; t.m.WriteStateToPb(b); return b; }();
+    const PropertyBag before = [&] {
+      PropertyBag b;
+      t.m.WriteStateToPb(b);
+      return b;
+    }();
     const std::string listBefore = t.m.pattern.SpaceGroupList;
     CrystalSystemDialog d(t.m, c.system);
     d.ChooseSymbol(c.symbol);
@@ -102,12 +106,34 @@ TEST(CrystalSystemDialogs, ChoosingASymbolSetsSystemConditionsAndCell) {
     }
     // The constraint of the new axes holds.
     switch (c.basis) {
-      case 0: EXPECT_EQ(t.P(1), t.P(0)); EXPECT_EQ(t.P(2), t.P(0)); EXPECT_EQ(t.P(3), 90); EXPECT_EQ(t.P(5), 90); break;
-      case 2: EXPECT_EQ(t.P(1), t.P(0)); EXPECT_EQ(t.P(5), 120); EXPECT_EQ(t.P(3), 90); break;
-      case 3: EXPECT_EQ(t.P(1), t.P(0)); EXPECT_EQ(t.P(2), t.P(0)); EXPECT_EQ(t.P(4), t.P(3)); EXPECT_EQ(t.P(5), t.P(3)); break;
-      case 4: EXPECT_EQ(t.P(3), 90); EXPECT_EQ(t.P(4), 90); EXPECT_EQ(t.P(5), 90); break;
-      case 5: EXPECT_EQ(t.P(3), 90); EXPECT_EQ(t.P(5), 90); break;
-      default: break;
+      case 0:
+        EXPECT_EQ(t.P(1), t.P(0));
+        EXPECT_EQ(t.P(2), t.P(0));
+        EXPECT_EQ(t.P(3), 90);
+        EXPECT_EQ(t.P(5), 90);
+        break;
+      case 2:
+        EXPECT_EQ(t.P(1), t.P(0));
+        EXPECT_EQ(t.P(5), 120);
+        EXPECT_EQ(t.P(3), 90);
+        break;
+      case 3:
+        EXPECT_EQ(t.P(1), t.P(0));
+        EXPECT_EQ(t.P(2), t.P(0));
+        EXPECT_EQ(t.P(4), t.P(3));
+        EXPECT_EQ(t.P(5), t.P(3));
+        break;
+      case 4:
+        EXPECT_EQ(t.P(3), 90);
+        EXPECT_EQ(t.P(4), 90);
+        EXPECT_EQ(t.P(5), 90);
+        break;
+      case 5:
+        EXPECT_EQ(t.P(3), 90);
+        EXPECT_EQ(t.P(5), 90);
+        break;
+      default:
+        break;
     }
     // One undo step returns to the state before the choice.
     t.m.Undo();
@@ -138,15 +164,20 @@ TEST(CrystalSystemDialogs, NoSymbolKeepsTheConditionsAndShowsNone) {
 TEST(CrystalSystemDialogs, TetragonalLaueClassFollowsTheSymbolAndTheRememberedChoice) {
   Model t;
   CrystalSystemDialog d(t.m, Tetragonal);
-  struct Step { int symbol; int laueChoice; int laue; bool optionsEnabled; bool lockEnabled; };
+  struct Step {
+    int symbol;
+    int laueChoice;
+    int laue;
+    bool optionsEnabled;
+    bool lockEnabled;
+  };
   const Step steps[] = {
-      {0, -1, 4, true, false},   // both: the remembered 4/mmm
-      {0, 0, 3, true, false},    // the user picks 4/m
-      {2, -1, 3, true, false},   // both: remembered 4/m
-      {15, -1, 3, false, true},  // only 4/m
-      {6, -1, 4, false, true},   // P--c: only 4/mmm
-      {28, -1, 3, false, true},
-      {24, -1, 3, true, true},   // both again: remembered 4/m
+      {0, -1, 4, true, false},                            // both: the remembered 4/mmm
+      {0, 0, 3, true, false},                             // the user picks 4/m
+      {2, -1, 3, true, false},                            // both: remembered 4/m
+      {15, -1, 3, false, true},                           // only 4/m
+      {6, -1, 4, false, true},                            // P--c: only 4/mmm
+      {28, -1, 3, false, true}, {24, -1, 3, true, true},  // both again: remembered 4/m
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.symbol);
@@ -190,10 +221,10 @@ TEST(CrystalSystemDialogs, OrthorhombicOrientationsAndTheirCells) {
   for (int symbol : {1, 2, 5, 8, 11, 16, 18, 22, 25, 26, 30, 39, 42})
     for (int o = 0; o < 6; ++o) EXPECT_EQ(AllowedOrientations(symbol)[static_cast<std::size_t>(o)], even(o)) << symbol;
   using A = std::array<bool, 6>;
-  EXPECT_EQ(AllowedOrientations(0), (A{true, false, false, false, false, false}));   // P---
-  EXPECT_EQ(AllowedOrientations(13), (A{true, true, false, false, false, false}));   // Pbca
-  EXPECT_EQ(AllowedOrientations(32), (A{true, true, false, true, false, false}));    // A---
-  EXPECT_EQ(AllowedOrientations(19), (A{true, true, true, true, true, true}));       // Pnma
+  EXPECT_EQ(AllowedOrientations(0), (A{true, false, false, false, false, false}));  // P---
+  EXPECT_EQ(AllowedOrientations(13), (A{true, true, false, false, false, false}));  // Pbca
+  EXPECT_EQ(AllowedOrientations(32), (A{true, true, false, true, false, false}));   // A---
+  EXPECT_EQ(AllowedOrientations(19), (A{true, true, true, true, true, true}));      // Pnma
   EXPECT_EQ(AllowedOrientations(-1), (A{}));
 
   // Choosing an orientation rewrites a, b, c from the reference edges.
