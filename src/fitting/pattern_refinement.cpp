@@ -121,6 +121,7 @@ double EstimatePeakWidth(const CData& data, const CXRDPlot& plot) {
       const std::size_t next = direction < 0 ? i - 1 : i + 1;
       if ((direction < 0 && i == inside.front()) || (direction > 0 && i == inside.back())) return static_cast<double>(xs[i]);
       if (ys[next] <= half) {
+        if (ys[i] == ys[next]) return static_cast<double>(xs[next]);
         const double t = (ys[i] - half) / (ys[i] - ys[next]);
         return xs[i] + t * (static_cast<double>(xs[next]) - xs[i]);
       }

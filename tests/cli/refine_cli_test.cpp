@@ -1,4 +1,5 @@
-// quorlin-cli refine on the real calibrant patterns, and its refusals.
+// quorlin-cli refine on the real calibrant patterns (the README's two
+// examples), and its refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,7 +38,7 @@ TEST(RefineCli, CalibrantPatternsRefineToTheirCertifiedEdges) {
        4.156826},
       // CeO2 (Fm-3m, cubic entry 12), NIST SRM 674b: a = 5.411651 A;
       // synchrotron data at 0.4066 A.
-      {"'" + kData + "xy/CeO2_Pilatus1M.xy' --cell 5.4170 5.4170 5.4170 90 90 90 --system cubic --symbol 12 "
+      {"'" + kData + "xy/CeO2_Pilatus1M.xy' --cell 5.417 5.417 5.417 90 90 90 --system cubic --symbol 12 "
        "--wavelength 0.4066 --zero",
        5.411651},
   };

@@ -194,6 +194,52 @@ TEST(CellRefinement, ADoubletPatternWithDisplacementGivesTheKAlpha1CellAndTheDis
   EXPECT_LE(std::fabs(r.result.displacement.value - s.displacement), 3 * r.result.displacement.su);
 }
 
+// An energy-dispersive spectrum: channels through a quadratic calibration,
+// E = (hc/2) / (d sin(theta)) with the plot's constants (6.1997 keV A, pi
+// taken as 3.14159), peaks placed by inverting the calibration by the
+// quadratic formula, and an energy zero shift of 0.05 keV.
+TEST(CellRefinement, AnEnergyDispersiveSpectrumRefinesThroughTheCalibration) {
+  const double a = 4.2112, offset = 0.1, slope = 0.02, quad = 1e-7, detector = 10.0, zero = 0.05;
+  auto channel = [&](double e) { return (-slope + std::sqrt(slope * slope - 4 * quad * (offset - e))) / (2 * quad); };
+  std::vector<double> centres;
+  for (int n : {3, 4, 8, 11, 12, 16, 19, 20, 24}) {  // h^2+k^2+l^2 of an F lattice
+    const double d = a / std::sqrt(n);
+    centres.push_back(channel(6.1997 / (d * std::sin(detector * 3.14159 / 360.0)) + zero));
+  }
+  std::mt19937 random(99);
+  std::vector<float> x;
+  std::vector<double> y;
+  for (int ch = 0; ch < 4096; ++ch) {
+    double mean = 50;
+    for (double c : centres) mean += 3000 * std::exp(-0.5 * std::pow((ch - c) / 4.0, 2));
+    std::poisson_distribution<int> counts(mean);
+    x.push_back(static_cast<float>(ch));
+    y.push_back(counts(random));
+  }
+  CData data;
+  data.SetPattern(std::move(x), std::move(y));
+  data.DataType = "Energy";
+  data.edsCAL_OFFSET = static_cast<float>(offset);
+  data.edsCAL_SLOPE = static_cast<float>(slope);
+  data.edsCAL_QUAD = static_cast<float>(quad);
+  data.edsTWO_THETA = static_cast<float>(detector);
+  CXRDPlot plot(data);
+  plot.SetDataType("Energy");
+  ASSERT_TRUE(plot.SetTTMin("100"));
+  ASSERT_TRUE(plot.SetTTMax("4000"));
+  Phase p;
+  SetUpPhase(p.pattern, p.cell, 1, 12, {4.2154f, 4.2154f, 4.2154f, 90, 90, 90});  // Fm-3m, 0.1 % off
+  for (int i = 0; i < 7; ++i) p.pattern.PreviousState(i, true, true);
+  PatternRefinementOptions options;
+  options.refineZero = true;
+  const auto r = RefineCellFromPattern(data, plot, p.pattern, p.cell, options);
+  EXPECT_NEAR(r.result.cell[0].value, a, std::min(2e-4, 3 * r.result.cell[0].su));
+  EXPECT_NEAR(r.result.zero.value, zero, 3 * r.result.zero.su);
+  EXPECT_GE(r.result.observations, 6);
+  options.refineDisplacement = true;  // no displacement on an energy axis
+  EXPECT_THROW(RefineCellFromPattern(data, plot, p.pattern, p.cell, options), QuorlinError);
+}
+
 // Reflections of one zone cannot fix the other edge: c of a tetragonal cell
 // from hk0 alone is "not determined", never a number with a zero su.
 TEST(CellRefinement, AnEdgeNoReflectionReachesIsNotDetermined) {
