@@ -78,6 +78,7 @@ void RefineCellModel::Update() {
   const Snapshot now = Take();
   if (seen_ && *seen_ == now) return;
   seen_ = now;
+  if (refined_) model_.XRDPlot.ObservedTicks.clear();  // they belonged to the old cell
   refined_.reset();
   message_.clear();
   lines_.clear();
@@ -146,6 +147,13 @@ bool RefineCellModel::Refine() {
     FillRows(lines_);
     message_ = r.result.AllDetermined() ? "" : "The measured reflections do not determine every parameter.";
     refined_ = std::move(r);
+    // Ticks over the measured peaks on the main plot until the cell changes.
+    model_.XRDPlot.ObservedTicks.clear();
+    for (double x : ObservedPositions())
+      model_.XRDPlot.ObservedTicks.push_back(model_.XRDPlot.DataType() == "Energy"
+                                                 ? model_.XRDPlot.ChannelFromEnergy(static_cast<float>(x))
+                                                 : static_cast<float>(x));
+    model_.Notify(ModelChange::Plot);
     return true;
   } catch (const QuorlinError& e) {
     refined_.reset();
@@ -171,6 +179,7 @@ bool RefineCellModel::Apply() {
   }
   const bool displacement = result.displacement.status == RefinedValue::Status::Refined;
   model_.Edit([&] {
+    model_.XRDPlot.ObservedTicks.clear();
     model_.UnitCell.SetCell(1, cell);
     model_.UnitCell.CellHistory(-1);
     if (displacement) model_.XRDPlot.SpecimenDisplacement = static_cast<float>(result.displacement.value);

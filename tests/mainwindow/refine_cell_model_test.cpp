@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "mainwindow/main_model.h"
+#include "plot/recording_surface.h"
 #include "reflections/reflection_list.h"
 #include "scripted_platform.h"
 
@@ -67,7 +68,17 @@ TEST_F(RefineCellModelTest, RefineApplyIsOneUndoStepAndTheTableFollowsTheCell) {
   EXPECT_FALSE(refine.Rows()[static_cast<std::size_t>(first)].used);
   EXPECT_EQ(refine.Rows()[static_cast<std::size_t>(first)].note, "left out");
 
+  // The main plot ticks each used peak at the top of the window until Apply.
+  ASSERT_EQ(model.XRDPlot.ObservedTicks.size(), refine.ObservedPositions().size());
+  RecordingSurface pic;
+  model.XRDPlot.MakeXRDPlot(model.storedphases, pic, false, model.pattern, model.UnitCell, model.data, "",
+                            model.PeakList);
+  int ticks = 0;
+  for (const auto& p : pic.OfKind(RecordingSurface::Kind::Line))
+    if (p.colour == CXRDPlot::kObservedTickColour && p.y1 == model.XRDPlot.IMaxValue() && p.y2 < p.y1) ++ticks;
+  EXPECT_EQ(ticks, used - 1);
   ASSERT_TRUE(refine.Apply());
+  EXPECT_TRUE(model.XRDPlot.ObservedTicks.empty());
   const float refined = model.UnitCell.Edge(1, 0);
   EXPECT_NEAR(refined, 5.4116, 0.001);  // CeO2, NIST SRM 674b: 5.411651 A
   // The cell changed underneath: the table was measured again for it.
