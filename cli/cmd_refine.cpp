@@ -160,7 +160,7 @@ int Run(const Args& args, std::ostream& out, std::ostream&) {
   // Index ranges wide enough for every line a pattern of this reach shows.
   const double dMin = std::min(plot.DMin(), plot.DMax());
   const std::array<float, 3> edges{cell.Edge(1, 0), cell.Edge(1, 1), cell.Edge(1, 2)};
-  auto reach = [&](float edge) { return static_cast<std::int16_t>(std::min(40.0, std::ceil(edge / dMin) + 1)); };
+  auto reach = [&](float edge) { return static_cast<std::int16_t>(std::min(24.0, std::ceil(edge / dMin) + 1)); };
   pattern.hmax = reach(edges[0]);
   pattern.kmax = reach(edges[1]);
   pattern.lmax = reach(edges[2]);

@@ -258,8 +258,21 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
       lines.push_back(std::move(line));
       continue;
     }
+    // This peak's own width at half height, from the data about it, sets
+    // the fitting window: a neighbour of another phase stays outside.
+    double localWidth = peakWidth;
+    {
+      std::size_t i = 0;
+      while (i < x.size() && x[i] != chosen) ++i;
+      const double floor = by + slope * (chosen - bx), half = (y[i] + floor) / 2.0;
+      std::size_t left = i, right = i;
+      while (left > 0 && y[left] > half) --left;
+      while (right + 1 < x.size() && y[right] > half) ++right;
+      if (y[left] <= half && y[right] <= half && right > left)
+        localWidth = std::clamp(x[right] - x[left], 0.5 * peakWidth, 2.0 * peakWidth);
+    }
     // Fit over a few widths about that peak (and its K-alpha2 partner).
-    window(chosen - 2.5 * peakWidth, chosen + 2.5 * peakWidth + separation, x, y);
+    window(chosen - 2.5 * localWidth, chosen + 2.5 * localWidth + separation, x, y);
     if (x.size() < 12) {
       line.note = "too few points";
       lines.push_back(std::move(line));
@@ -269,7 +282,7 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
     ProfileStart start;
     start.centre = chosen;
     start.slope = slope;
-    start.fwhm = peakWidth;
+    start.fwhm = localWidth;
     start.background = fy + slope * (chosen - fx);
     double top = 0;
     for (std::size_t i = 0; i < x.size(); ++i)

@@ -2,6 +2,8 @@
 // and Apply, is one undo step back to the dragged cell.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -22,6 +24,7 @@ namespace quorlin {
 namespace {
 
 TEST(FrmRefineCell, DragThenRefineAndApplyIsOneUndoStepBackToTheDraggedCell) {
+  if (!std::filesystem::exists(std::string(QUORLIN_SHARED_DIR) + "/realdata")) GTEST_SKIP() << "no realdata folder";
   testing::TempHome home;
   testing::ScriptedPlatform platform;
   frmMain window{&platform};

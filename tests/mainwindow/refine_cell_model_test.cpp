@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 class RefineCellModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!fs::exists(std::string(QUORLIN_SHARED_DIR) + "/realdata")) GTEST_SKIP() << "no realdata folder";
     home = fs::temp_directory_path() / ("quorlin-refine-" + std::to_string(::getpid()));
     fs::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);
