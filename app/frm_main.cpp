@@ -492,9 +492,13 @@ void frmMain::Connect() {
     CellText[i]->installEventFilter(this);
     connect(CellText[i], &QLineEdit::textEdited, this,
             [this, i](const QString& text) { model_->CellTextChanged(i, text.toStdString()); });
+    // A thumb drag is one change: the model follows it live and closes it at
+    // the release.
+    connect(hsbCellParameters[i], &QScrollBar::sliderPressed, this, [this, i] { model_->CellScrollPressed(i); });
     connect(hsbCellParameters[i], &QScrollBar::valueChanged, this, [this, i](int value) {
       if (!refreshing_) model_->CellScrollChanged(i, value);
     });
+    connect(hsbCellParameters[i], &QScrollBar::sliderReleased, this, [this, i] { model_->CellScrollReleased(i); });
     hsbCellParameters[i]->installEventFilter(this);
   }
   for (int i = 0; i < 4; ++i)
@@ -505,10 +509,7 @@ void frmMain::Connect() {
     connect(cboExtinction[i], &QComboBox::activated, this, [this, i](int index) {
       if (!refreshing_) model_->ExtinctionComboClicked(i, index, cboExtinction[i]->count());
     });
-  connect(btnExtinctionClear, &QPushButton::clicked, this, [this] {
-    model_->WriteUndoRecord();
-    model_->ExtinctionClear_Invoke();
-  });
+  connect(btnExtinctionClear, &QPushButton::clicked, this, [this] { model_->ClearExtinctions(); });
   for (int i = 0; i < 7; ++i)
     connect(chkDimension[i], &QCheckBox::clicked, this,
             [this, i](bool ticked) { model_->DimensionClicked(i, ticked); });
@@ -528,6 +529,7 @@ void frmMain::Connect() {
   }
   connect(cmdShiftLeft, &QPushButton::clicked, this, [this] { model_->ShiftLeft(); });
   connect(cmdShiftRight, &QPushButton::clicked, this, [this] { model_->ShiftRight(); });
+  txtSpecimenDisplacement->installEventFilter(this);
   connect(txtSpecimenDisplacement, &QLineEdit::textEdited, this,
           [this](const QString& text) { model_->SpecimenDisplacementChanged(text.toStdString()); });
   connect(ReportText, &QWidget::customContextMenuRequested, this, [this] { PopupPlotMenu(); });
@@ -745,6 +747,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtSpecimenDisplacement) {
+    if (event->type() == QEvent::FocusIn) model_->SpecimenDisplacementGotFocus();
+    // A refused entry leaves the box showing the value in force.
+    if (event->type() == QEvent::FocusOut)
+      Rewrite(txtSpecimenDisplacement, SingleText(model_->XRDPlot.SpecimenDisplacement));
+  }
   int cell = IndexIn(CellText, watched);
   int limit = IndexIn(PlotLimits, watched);
   if (event->type() == QEvent::FocusIn && (cell >= 0 || limit >= 0)) {

@@ -52,8 +52,7 @@ void MainModel::StartUp() {
   redo_ = PropertyBag();
   dataOpened_ = false;
   snap_ = false;
-  FormUpdate();
-  MakeXRDPlot();
+  Notify();
 }
 
 void MainModel::FormUpdate() {
@@ -111,13 +110,17 @@ void MainModel::SymmetryChanged() {
 void MainModel::EliminateSymmetry() {
   SetCrystalSystem(8);
   UnitCell.SetCellShape(0);
-  FormUpdate();
+  Notify(ModelChange::Controls);
 }
 
 void MainModel::ExtinctionClear_Invoke() {
   for (int i = 0; i < 12; ++i) pattern.SetExtCond(i, -1);
-  FormUpdate();
-  MakeXRDPlot();
+  Notify();
+}
+
+void MainModel::ClearExtinctions() {
+  WriteUndoRecord();
+  ExtinctionClear_Invoke();
 }
 
 // --- stored phases ------------------------------------------------------------
@@ -177,6 +180,9 @@ void MainModel::WriteStateToPb(PropertyBag& bag) const {
   // Omitted when they name the data file itself (no card over the pattern).
   bag.WriteProperty("MeasuredDataFile", MeasuredDataFile, PatternDataFile);
   bag.WriteProperty("MeasuredDataFileType", MeasuredDataFileType, PatternDataFileType);
+  // The axis kind, so that a project whose data file is gone still reads its
+  // window on the right axis.
+  bag.WriteProperty("DataType", data.DataType, std::string("Angle"));
   bag.WriteProperty("UnitCellFileName", UnitCellFileName, home + "/UnitCells.ucl");
   bag.WriteProperty("PatternType", PatternType, std::string());
   bag.WriteProperty("CrystalSystem", std::int32_t{crystalSystem_}, std::int32_t{8});
@@ -218,11 +224,12 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   XRDPlot.ReadObjectState("", bag);
   PeakList.ReadObjectState("", bag);
 
-  // What the state holds for the window and the phase, to be applied again
-  // after the re-import below (which resets the window and the displacement,
-  // and for a card rewrites the cell).
-  const std::string ttMin = XRDPlot.TTMin(), ttMax = XRDPlot.TTMax();
-  const std::string iMin = XRDPlot.imin(), iMax = XRDPlot.IMax();
+  // The window as the state holds it. The plot's own read above judged it
+  // against the previous data's axis, which may refuse part of it; it is
+  // applied again below against the data now loaded.
+  const std::string ttMin = bag.ReadString("TTMin", "5"), ttMax = bag.ReadString("TTMax", "90");
+  const std::string iMin = bag.ReadString("IMin", "0"), iMax = bag.ReadString("IMax", "10000");
+  // The phase too: the re-import of a card rewrites it.
   const float displacement = XRDPlot.SpecimenDisplacement;
   const CUnitCell savedCell = UnitCell;
   const CPattern savedPattern = pattern;
@@ -231,38 +238,47 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
 
   // A card carries no measured pattern: the pattern under it comes from its
   // own file first (the state read has just emptied the channels).
+  std::vector<std::string> missing;
+  auto reimport = [&](const std::string& file, const std::string& type) {
+    if (!platform_.FileExists(file)) {
+      missing.push_back(file);
+      return false;
+    }
+    return OpenDataFile(file, type);
+  };
   bool measured = false;
   if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty())
-    measured = OpenDataFile(MeasuredDataFile, MeasuredDataFileType);
-  const bool reimported = OpenDataFile(PatternDataFile, PatternDataFileType);
+    measured = reimport(MeasuredDataFile, MeasuredDataFileType);
+  const bool reimported = reimport(PatternDataFile, PatternDataFileType);
+  // Only a data file the state names is worth a word: the factory state's
+  // placeholder is not written to it.
+  if (!missing.empty() && bag.Contains("PatternDataFile")) {
+    std::string text = missing.front();
+    for (std::size_t i = 1; i < missing.size(); ++i) text += ", " + missing[i];
+    platform_.ShowMessage(text + ": the data file of the project is missing; the project opens without it");
+  }
   // The caption names the file now shown, not the one imported before.
   Caption = reimported ? "Quorlin: " + PatternDataFile : measured ? "Quorlin: " + MeasuredDataFile : "Quorlin";
   if (view_) view_->SetCaption(Caption);
-  if (reimported || measured) {
-    if (PatternDataFileType == "jcpds") {
-      UnitCell = savedCell;
-      pattern = savedPattern;
-      PeakList = savedPeaks;
-      crystalSystem_ = savedSystem;
-    }
-    // The stored window where it still meets the imported data and passes
-    // the plot's rules; otherwise the import's stays.
-    auto lo = StrictSingle(ttMin), hi = StrictSingle(ttMax);
-    if (lo && hi && *lo < *hi && *lo < data.Upper && *hi > data.Lower) SetWindow(*lo, *hi);
-    double dataLo = 0, dataHi = 0;
-    data.MinMaxIntensity(dataLo, dataHi);
-    auto iLo = StrictDouble(iMin), iHi = StrictDouble(iMax);
-    if (iLo && iHi && *iLo < *iHi && *iLo < dataHi && *iHi > dataLo) {
-      SetIntensityWindow(iMin, iMax);
-    }
-    XRDPlot.SpecimenDisplacement = displacement;
+  if (reimported && PatternDataFileType == "jcpds") {
+    UnitCell = savedCell;
+    pattern = savedPattern;
+    PeakList = savedPeaks;
+    crystalSystem_ = savedSystem;
+  }
+  if (!reimported && !measured) {
+    // No data came: the project's own axis, so that its window reads as the
+    // channels or angles it was saved in, not as those of the data before.
+    XRDPlot.SetDataType(StateDataType(bag));
     XRDPlot.StartHistory();
   }
+  RestoreWindow(ttMin, ttMax, iMin, iMax, reimported || measured);
+  XRDPlot.SpecimenDisplacement = displacement;
 
   UnitCellFileName = bag.ReadString("UnitCellFileName", home + "/UnitCells.ucl");
   PatternType = bag.ReadString("PatternType", "");
   PlotLimitUpdate();
-  RefreshHistoryButtons();  // the re-import restarted the window history
+  RefreshHistoryButtons();  // the window history starts again
   auto scale = [](std::int16_t v, std::int16_t fallback) { return v > 0 ? v : fallback; };
   CellScrollWrapper.SetEdgeScale(1, scale(bag.ReadInteger("DEdgeScale", 100), 100));
   CellScrollWrapper.SetEdgeScale(-1, scale(bag.ReadInteger("REdgeScale", 1000), 1000));
@@ -276,6 +292,38 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   }
 }
 
+std::string MainModel::StateDataType(const PropertyBag& bag) const {
+  // Projects written before the axis kind was kept: an MCA spectrum is the
+  // one kind of file that is always read on channels.
+  const std::string type = MeasuredDataFileType == "mca" ? "Energy" : "Angle";
+  std::string kind = bag.ReadString("DataType", type);
+  return kind == "Energy" ? kind : std::string("Angle");
+}
+
+void MainModel::RestoreWindow(const std::string& ttMin, const std::string& ttMax, const std::string& iMin,
+                              const std::string& iMax, bool withData) {
+  // The plot now shows the data's full range (or the axis bounds without
+  // data) as the first entry of a fresh history. The stored window comes
+  // back exactly when the plot accepts it and it still meets the data; it is
+  // then a second history entry, so that Unzoom returns to the full range.
+  const float fullLo = XRDPlot.SngTTMin(), fullHi = XRDPlot.SngTTMax();
+  auto lo = StrictSingle(ttMin), hi = StrictSingle(ttMax);
+  if (lo && hi && *lo < *hi && (!withData || (*lo < data.Upper && *hi > data.Lower))) {
+    SetWindow(*lo, *hi);
+    if (XRDPlot.SngTTMin() != *lo || XRDPlot.SngTTMax() != *hi) SetWindow(fullLo, fullHi);
+  }
+  double dataLo = 0, dataHi = 0;
+  data.MinMaxIntensity(dataLo, dataHi);
+  auto iLo = StrictSingle(iMin), iHi = StrictSingle(iMax);
+  if (iLo && iHi && *iLo < *iHi && (!withData || (*iLo < dataHi && *iHi > dataLo))) {
+    const std::string oldLo = XRDPlot.imin(), oldHi = XRDPlot.IMax();
+    SetIntensityWindow(iMin, iMax);
+    if (XRDPlot.imin() != iMin || XRDPlot.IMax() != iMax) SetIntensityWindow(oldLo, oldHi);
+  }
+  if (withData) XRDPlot.LimitHistory(-1);
+  else XRDPlot.StartHistory();
+}
+
 void MainModel::WriteUndoRecord() { WriteStateToPb(undo_); }
 
 void MainModel::Undo() {
@@ -285,8 +333,7 @@ void MainModel::Undo() {
   WriteStateToPb(redo_);
   ReadStateFromPb(undo_);
   undo_ = redo_;
-  FormUpdate();
-  MakeXRDPlot();
+  Notify();
 }
 
 // --- files ---------------------------------------------------------------------
@@ -433,19 +480,18 @@ bool MainModel::ImportData(const std::string& type) {
   request.filters.push_back(kAllFiles);
   request.initialFolder = *TypeFolder(type);
   auto chosen = platform_.OpenFileDialog(request);
-  bool ok = false;
-  if (chosen) {
-    ok = ImportDataFile(type, *chosen);
-  } else {
-    FormUpdate();
-    MakeXRDPlot();
-  }
-  return ok;
+  if (chosen) return ImportDataFile(type, *chosen);
+  Notify();
+  return false;
 }
 
 bool MainModel::ImportDataFile(const std::string& type, const std::string& path) {
-  WriteUndoRecord();
-  const std::string file = ExtractFileName(path);
+  bool ok = false;
+  Edit([&] { ok = ImportFile(type, ExtractFileName(path)); });
+  return ok;
+}
+
+bool MainModel::ImportFile(const std::string& type, const std::string& file) {
   bool ok = false;
   if (!platform_.FileExists(file)) {
     platform_.ShowMessage(file + ": the file does not exist");
@@ -471,8 +517,6 @@ bool MainModel::ImportDataFile(const std::string& type, const std::string& path)
     dataOpened_ = true;
     ok = true;
   }
-  FormUpdate();
-  MakeXRDPlot();
   return ok;
 }
 
@@ -481,24 +525,26 @@ bool MainModel::ExportXY() {
   request.title = "Save To File";
   request.filters = {{"xy (*.xy)", "*.xy"}, kAllFiles};
   request.defaultExtension = "xy";
-  request.initialFolder = DataDirectory;
-  request.fileName = ExtractFileName(PatternDataFile) + ".xy";
+  // The data's own folder and its bare name: the dialog joins the two.
+  const std::string dataFile = ExtractFileName(PatternDataFile);
+  const std::string folder = FolderOf(dataFile);
+  request.initialFolder = folder.empty() ? DataDirectory : folder;
+  request.fileName = FileNameOf(dataFile) + ".xy";
   auto chosen = platform_.SaveFileDialog(request);
   if (!chosen) return false;
   return WriteDataFile(ExtractFileName(*chosen), "xy");
 }
 
 bool MainModel::ProjectOpen() {
-  WriteUndoRecord();
-  FileDialogRequest request;
-  request.title = "Open File";
-  request.filters = {kProjectFiles, kAllFiles};
-  request.initialFolder = ProjectDirectory;
-  auto chosen = platform_.OpenFileDialog(request);
   bool ok = false;
-  if (chosen) ok = ProjectOpenFile(ExtractFileName(*chosen));
-  MakeXRDPlot();
-  FormUpdate();
+  Edit([&] {
+    FileDialogRequest request;
+    request.title = "Open File";
+    request.filters = {kProjectFiles, kAllFiles};
+    request.initialFolder = ProjectDirectory;
+    auto chosen = platform_.OpenFileDialog(request);
+    if (chosen) ok = ProjectOpenFile(ExtractFileName(*chosen));
+  });
   return ok;
 }
 
@@ -524,52 +570,37 @@ bool MainModel::ProjectSaveFile(const std::string& path) { return WriteState(pat
 bool MainModel::ProjectSaveAsDefault() { return WriteState(DefaultProjectPath()); }
 
 bool MainModel::RestoreDefaults() {
-  WriteUndoRecord();
-  ReadStateFromPb(PropertyBag());
-  bool ok = WriteState(DefaultProjectPath());
-  FormUpdate();
-  MakeXRDPlot();
+  bool ok = false;
+  Edit([&] {
+    ReadStateFromPb(PropertyBag());
+    ok = WriteState(DefaultProjectPath());
+  });
   return ok;
 }
 
 void MainModel::SetLatticeType(std::int32_t cellType) {
   if (cellType != 1 && cellType != -1) return;
-  WriteUndoRecord();
-  UserCellType = cellType;
-  FormUpdate();
+  Edit([&] { UserCellType = cellType; }, ModelChange::Controls);
 }
 
 void MainModel::SysNone() {
-  WriteUndoRecord();
-  SetCrystalSystem(8);
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] { SetCrystalSystem(8); });
 }
 
 void MainModel::TogglePlotAbsences() {
-  WriteUndoRecord();
-  pattern.PlotAbsences = !pattern.PlotAbsences;
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] { pattern.PlotAbsences = !pattern.PlotAbsences; });
 }
 
 void MainModel::ToggleSpecimenDisplacement() {
-  WriteUndoRecord();
-  XRDPlot.ShowSpecimenDisplacement = !XRDPlot.ShowSpecimenDisplacement;
-  FormUpdate();
+  Edit([&] { XRDPlot.ShowSpecimenDisplacement = !XRDPlot.ShowSpecimenDisplacement; }, ModelChange::Controls);
 }
 
 void MainModel::ToggleFreeRemoval() {
-  WriteUndoRecord();
-  pattern.SetFreeRemoval(!pattern.FreeRemoval());
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] { pattern.SetFreeRemoval(!pattern.FreeRemoval()); });
 }
 
 void MainModel::ToggleShowReport() {
-  WriteUndoRecord();
-  XRDPlot.ShowReport = !XRDPlot.ShowReport;
-  FormUpdate();
+  Edit([&] { XRDPlot.ShowReport = !XRDPlot.ShowReport; }, ModelChange::Controls);
 }
 
 // --- cell editor ---------------------------------------------------------------------
@@ -587,8 +618,7 @@ bool MainModel::CellTextChanged(int index, std::string_view text) {
   if (index < 0 || index > 5) return false;
   editedBox_ = index;
   if (!UnitCell.SetCellParameters(index, UserCellType, text)) return false;
-  FormUpdate();
-  MakeXRDPlot();
+  Notify();  // the undo record was written when the box got the focus
   return true;
 }
 
@@ -599,17 +629,37 @@ std::string MainModel::CellTextLostFocus(int index) {
   return text;
 }
 
+void MainModel::CellScrollPressed(int index) {
+  if (index < 0 || index > 5) return;
+  WriteUndoRecord();
+  scrollDrag_ = index;
+}
+
 bool MainModel::CellScrollChanged(int index, std::int32_t value) {
   if (index < 0 || index > 5 || !UnitCell.IsIndependent(index) || !benaCellScroll) return false;
-  WriteUndoRecord();
   std::int16_t scale = index < 3 ? CellScrollWrapper.EdgeScale(UserCellType) : CellScrollWrapper.AngleScale();
   if (scale <= 0) return false;
   float parameter = static_cast<float>(value) / static_cast<float>(scale);
-  bool ok = UnitCell.SetCellParameters(index, UserCellType, SingleText(parameter));
-  UnitCell.CellHistory(-1);
-  FormUpdate();
-  MakeXRDPlot();
+  bool ok = false;
+  if (scrollDrag_ == index) {
+    // Inside a thumb drag: the cell and the plot follow, and the release
+    // makes the one history entry.
+    ok = UnitCell.SetCellParameters(index, UserCellType, SingleText(parameter));
+    Notify();
+    return ok;
+  }
+  Edit([&] {
+    ok = UnitCell.SetCellParameters(index, UserCellType, SingleText(parameter));
+    UnitCell.CellHistory(-1);
+  });
   return ok;
+}
+
+void MainModel::CellScrollReleased(int index) {
+  if (scrollDrag_ < 0 || scrollDrag_ != index) return;
+  scrollDrag_ = -1;
+  UnitCell.CellHistory(-1);
+  Notify(ModelChange::Controls);
 }
 
 ScrollSetting MainModel::CellScrollSetting(int index) const {
@@ -635,54 +685,52 @@ ScrollSetting MainModel::CellScrollSetting(int index) const {
 
 void MainModel::CellShapeClicked(std::int32_t shape) {
   if (shape < 0 || shape > 2) return;
-  WriteUndoRecord();
-  SetCrystalSystem(8);
-  UnitCell.SetCellShape(shape);
-  pattern.SetExtinctionNumber(-1, &UnitCell);
-  SymmetryChanged();
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] {
+    SetCrystalSystem(8);
+    UnitCell.SetCellShape(shape);
+    pattern.SetExtinctionNumber(-1, &UnitCell);
+    SymmetryChanged();
+  });
 }
 
 void MainModel::CellHistoryButton(int action) {
   if (action < 0 || action > 3) return;
-  WriteUndoRecord();
-  UnitCell.CellHistory(action);
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] { UnitCell.CellHistory(action); });
 }
 
 void MainModel::ExtinctionComboClicked(int index, int listIndex, int listCount) {
   if (!benaExtinctionCombo || index < 0 || index > 11) return;
-  WriteUndoRecord();
   int value = listIndex;
   if (listIndex < 0 || listIndex >= listCount - 1) value = -1;  // "(none)" / "(No)" clear the box
-  pattern.SetExtCond(index, static_cast<std::int16_t>(value));
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] { pattern.SetExtCond(index, static_cast<std::int16_t>(value)); });
 }
 
 void MainModel::DimensionClicked(int index, bool ticked) {
   if (index < 0 || index > 6) return;
-  WriteUndoRecord();
-  pattern.SetDimensionFlags(index, ticked);
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] { pattern.SetDimensionFlags(index, ticked); });
 }
 
 void MainModel::ClearDiffraction() {
-  WriteUndoRecord();
-  pattern.ClearDimensions();
-  FormUpdate();
-  MakeXRDPlot();
+  Edit([&] { pattern.ClearDimensions(); });
 }
+
+void MainModel::SpecimenDisplacementGotFocus() { displacementAtFocus_ = XRDPlot.SpecimenDisplacement; }
 
 bool MainModel::SpecimenDisplacementChanged(std::string_view text) {
   auto v = StrictSingle(text);
+  if (IsNumeric(text) && !v) {
+    // A number no Single holds: the entry is refused as a whole, and the
+    // value from before it (the keystrokes on the way, "1e9" for "1e999",
+    // were applied) comes back.
+    if (displacementAtFocus_ && XRDPlot.SpecimenDisplacement != *displacementAtFocus_) {
+      XRDPlot.SpecimenDisplacement = *displacementAtFocus_;
+      Notify();
+    }
+    return false;
+  }
   if (!v || !std::isfinite(*v)) return false;
   XRDPlot.SpecimenDisplacement = *v;
-  FormUpdate();
-  MakeXRDPlot();
+  Notify();
   return true;
 }
 
@@ -718,13 +766,32 @@ bool MainModel::SetLimit(int index, std::string_view text) {
 }
 
 void MainModel::PlotLimitGotFocus(int index) {
-  (void)index;
   WriteUndoRecord();
+  limitAtFocus_.reset();
+  if (index >= 0 && index <= 3) limitAtFocus_ = std::make_pair(index, LimitValueText(index));
+}
+
+std::string MainModel::LimitValueText(int index) const {
+  switch (index) {
+    case 0: return XRDPlot.TTMin();
+    case 1: return XRDPlot.TTMax();
+    case 2: return XRDPlot.imin();
+    case 3: return XRDPlot.IMax();
+    default: return std::string();
+  }
 }
 
 bool MainModel::PlotLimitChanged(int index, std::string_view text) {
+  if (IsNumeric(text) && !StrictSingle(text)) {
+    // A number no Single holds is refused as a whole: the limit from before
+    // the entry comes back (the keystrokes on the way were applied); the box
+    // shows it again when it loses the focus.
+    if (limitAtFocus_ && limitAtFocus_->first == index && SetLimit(index, limitAtFocus_->second))
+      Notify(ModelChange::Plot);
+    return false;
+  }
   if (!SetLimit(index, text)) return false;
-  MakeXRDPlot();
+  Notify(ModelChange::Plot);  // the undo record was written when the box got the focus
   return true;
 }
 
@@ -760,40 +827,42 @@ void MainModel::SetIntensityWindow(const std::string& lo, const std::string& hi)
 }
 
 void MainModel::ShiftLeft() {
-  WriteUndoRecord();
-  float lo = XRDPlot.SngTTMin(), hi = XRDPlot.SngTTMax();
-  float step = (hi - lo) / 3.0f;
-  float newLo = std::max(lo - step, XRDPlot.TTAbsMin);
-  float shift = lo - newLo;
-  XRDPlot.SetTTMin(SingleText(newLo));
-  XRDPlot.SetTTMax(SingleText(hi - shift));
-  PlotLimitUpdate();
-  XRDPlot.LimitHistory(-1);
-  RefreshHistoryButtons();
-  MakeXRDPlot();
+  Edit([&] {
+    float lo = XRDPlot.SngTTMin(), hi = XRDPlot.SngTTMax();
+    float step = (hi - lo) / 3.0f;
+    float newLo = std::max(lo - step, XRDPlot.TTAbsMin);
+    float shift = lo - newLo;
+    XRDPlot.SetTTMin(SingleText(newLo));
+    XRDPlot.SetTTMax(SingleText(hi - shift));
+    WindowMoved();
+  }, ModelChange::Plot);
 }
 
 void MainModel::ShiftRight() {
-  WriteUndoRecord();
-  float lo = XRDPlot.SngTTMin(), hi = XRDPlot.SngTTMax();
-  float step = (hi - lo) / 3.0f;
-  float newHi = std::min(hi + step, XRDPlot.TTAbsMax);
-  float shift = newHi - hi;
-  XRDPlot.SetTTMax(SingleText(newHi));
-  XRDPlot.SetTTMin(SingleText(lo + shift));
+  Edit([&] {
+    float lo = XRDPlot.SngTTMin(), hi = XRDPlot.SngTTMax();
+    float step = (hi - lo) / 3.0f;
+    float newHi = std::min(hi + step, XRDPlot.TTAbsMax);
+    float shift = newHi - hi;
+    XRDPlot.SetTTMax(SingleText(newHi));
+    XRDPlot.SetTTMin(SingleText(lo + shift));
+    WindowMoved();
+  }, ModelChange::Plot);
+}
+
+void MainModel::WindowMoved() {
   PlotLimitUpdate();
   XRDPlot.LimitHistory(-1);
   RefreshHistoryButtons();
-  MakeXRDPlot();
 }
 
 void MainModel::PlotHistory(int action) {
   if (action < 0 || action > 3) return;
-  WriteUndoRecord();
-  XRDPlot.LimitHistory(action);
-  RefreshHistoryButtons();
-  PlotLimitUpdate();
-  MakeXRDPlot();
+  Edit([&] {
+    XRDPlot.LimitHistory(action);
+    RefreshHistoryButtons();
+    PlotLimitUpdate();
+  }, ModelChange::Plot);
 }
 
 void MainModel::Unzoom() { PlotHistory(0); }
@@ -803,9 +872,7 @@ void MainModel::Unzoom() { PlotHistory(0); }
 void MainModel::SetMouseMode(std::int16_t mode) {
   if (mode < kPoint || mode > kVolume) return;
   if (mode == kFullStrain && crystalSystem_ != 8) return;  // the button is disabled then
-  WriteUndoRecord();
-  mouseMode_ = mode;
-  FormUpdate();
+  Edit([&] { mouseMode_ = mode; }, ModelChange::Controls);
 }
 
 float MainModel::PrimaryLambda() const { return data.Lambda(data.PrimaryLineIndex()); }
@@ -888,9 +955,11 @@ void MainModel::PlotMouseMove(MouseButton button, float x, float y) {
 
 void MainModel::PlotMouseUp(MouseButton button, float x, float y) {
   if (!buttonDown_) return;
+  // The release is the gesture's one edit. The press wrote a record too;
+  // this one makes Undo return to the state just before the release.
   WriteUndoRecord();
   float dt = XRDPlot.DFromTT(x);
-  bool redraw = true;
+  std::optional<ModelChange> changed = ModelChange::Plot;
   switch (mouseMode_) {
     case kPoint:
       if (boxDrawn_) {
@@ -899,13 +968,11 @@ void MainModel::PlotMouseUp(MouseButton button, float x, float y) {
         if (button == MouseButton::Left) {
           SetWindow(std::min(anchorX_, x), std::max(anchorX_, x));
           SetIntensityWindow(SingleText(std::min(anchorY_, y)), SingleText(std::max(anchorY_, y)));
-          PlotLimitUpdate();
-          XRDPlot.LimitHistory(-1);
-          RefreshHistoryButtons();
+          WindowMoved();
         }
       } else {
         CursorReadout(x, y);
-        redraw = false;
+        changed.reset();
       }
       break;
     case kCellEdge:
@@ -922,19 +989,18 @@ void MainModel::PlotMouseUp(MouseButton button, float x, float y) {
         else FullStrainDrag(UnitCell, r[0], r[1], r[2], d0_, dt);
       }
       UnitCell.CellHistory(-1);
-      FormUpdate();
       if (!ReportText.empty()) ReportText += "\n";
       ReportText += "Volume tracking: " + Num(UnitCell.VNorm());
-      ReportChanged();
+      changed = ModelChange::All;
       break;
     }
     case kHand: Pan(x, y); break;
     default: break;
   }
-  if (redraw) MakeXRDPlot();
   anchorX_ = x;
   anchorY_ = y;
   buttonDown_ = false;
+  if (changed) Notify(*changed);
 }
 
 void MainModel::Pan(float x, float y) {
@@ -954,9 +1020,7 @@ void MainModel::Pan(float x, float y) {
   SetWindow(newLo, newHi);
   const double iLo = XRDPlot.IMinValue() - dy, iHi = XRDPlot.IMaxValue() - dy;
   SetIntensityWindow(DoubleText(iLo), DoubleText(iHi));
-  PlotLimitUpdate();
-  XRDPlot.LimitHistory(-1);
-  RefreshHistoryButtons();
+  WindowMoved();
 }
 
 void MainModel::CursorReadout(float x, float y) {

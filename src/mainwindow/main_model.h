@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/cell_scroll_wrapper.h"
@@ -118,6 +119,8 @@ class MainModel {
   void SymmetryChanged();
   void EliminateSymmetry();
   void ExtinctionClear_Invoke();
+  // btnExtinctionClear: the undo record, then ExtinctionClear_Invoke.
+  void ClearExtinctions();
 
   // --- stored phases ----------------------------------------------------
   static constexpr int kStoredLines = 400;
@@ -181,8 +184,13 @@ class MainModel {
   // Arms the one-shot flag that skips the next text-change event (set while
   // the window rewrites a box itself).
   void SuppressNextCellTextChange() { suppressTextChange_ = true; }
-  // Scroll bar i moved to `value` (scroll units).
+  // Scroll bar i moved to `value` (scroll units). A step of its own (arrow,
+  // page, key) is one change; between CellScrollPressed and
+  // CellScrollReleased (a thumb drag) the cell follows live and the whole
+  // drag is one undo step and one history entry.
   bool CellScrollChanged(int index, std::int32_t value);
+  void CellScrollPressed(int index);
+  void CellScrollReleased(int index);
   ScrollSetting CellScrollSetting(int index) const;
   void CellShapeClicked(std::int32_t shape);
   void CellHistoryButton(int action);
@@ -191,7 +199,10 @@ class MainModel {
   void DimensionClicked(int index, bool ticked);
   void ClearDiffraction();
   // Text of the specimen-displacement box; a non-number keeps the old value.
+  // A number too large for a Single is refused and the value the box had
+  // when it got the focus comes back.
   bool SpecimenDisplacementChanged(std::string_view text);
+  void SpecimenDisplacementGotFocus();
 
   // --- plot window --------------------------------------------------------
   void PlotLimitUpdate();
@@ -239,9 +250,18 @@ class MainModel {
   void ReportChanged() { if (view_) view_->ReportTextChanged(); }
   void ShowRubberBand(const std::optional<RubberBandFigure>& f) { if (view_) view_->RubberBandChanged(f); }
   std::string LimitText(int index) const;
+  std::string LimitValueText(int index) const;
   bool SetLimit(int index, std::string_view text);
   void SetWindow(float ttMin, float ttMax);
   void SetIntensityWindow(const std::string& lo, const std::string& hi);
+  // After a window change of the user's: the limit boxes, a history entry,
+  // the history buttons.
+  void WindowMoved();
+  bool ImportFile(const std::string& type, const std::string& file);
+  // The axis kind a state was saved on.
+  std::string StateDataType(const PropertyBag& bag) const;
+  void RestoreWindow(const std::string& ttMin, const std::string& ttMax, const std::string& iMin,
+                     const std::string& iMax, bool withData);
   void CursorReadout(float x, float y);
   void Pan(float x, float y);
   float PrimaryLambda() const;
@@ -265,6 +285,10 @@ class MainModel {
   bool dataOpened_ = false;
   int editedBox_ = -1;
   bool suppressTextChange_ = false;
+  int scrollDrag_ = -1;  // the scroll bar whose thumb is being dragged
+  // What the box being typed in held when it got the focus.
+  std::optional<std::pair<int, std::string>> limitAtFocus_;
+  std::optional<float> displacementAtFocus_;
 
   // Gesture state.
   bool buttonDown_ = false;
