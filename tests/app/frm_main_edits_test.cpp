@@ -3,7 +3,9 @@
 // displacement box is refused and the box restored.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
