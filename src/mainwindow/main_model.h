@@ -4,6 +4,11 @@
 // run. It has no display of its own: platform services come through
 // IPlatform, and refresh requests go to an IMainView (which may be absent).
 //
+// Its jobs live in one file each: main_model.cpp (ownership, observers,
+// crystal system, menu toggles, exit), model_state.cpp (state and undo),
+// file_commands.cpp, cell_editor.cpp, plot_window.cpp, plot_gesture.* (the
+// mouse gesture), peak_numerics.* and stored_phase_lines.*.
+//
 // Every operation that changes the model goes through one edit path, Edit():
 // write the undo record, change the model, then notify the view and every
 // observer (tool windows) of what changed.
@@ -25,16 +30,13 @@
 #include "energy/peak_list.h"
 #include "mainwindow/model_observer.h"
 #include "mainwindow/platform.h"
+#include "mainwindow/plot_gesture.h"
 #include "core/property_bag.h"
 #include "phases/stored_phases.h"
 #include "plot/xrd_plot.h"
 #include "reflections/pattern.h"
 
 namespace quorlin {
-
-// Mouse modes of the plot.
-enum MouseModes : std::int16_t { kPoint = 1, kCellEdge = 2, kHand = 3, kFullStrain = 4, kVolume = 5 };
-enum class MouseButton { Left, Right, Middle };
 
 // Range and position of one cell-editor scroll bar, in scroll units.
 struct ScrollSetting {
@@ -219,13 +221,15 @@ class MainModel {
   void SetMouseMode(std::int16_t mode);  // a mode button
   bool Snap() const { return snap_; }
   void SetSnap(bool on) { snap_ = on; }
-  bool ButtonDown() const { return buttonDown_; }
+  bool ButtonDown() const { return gesture_.Active(); }
   // Returns true when the right button asks for the Plot pop-up menu.
   bool PlotMouseDown(MouseButton button, float x, float y);
   void PlotMouseMove(MouseButton button, float x, float y);
   void PlotMouseUp(MouseButton button, float x, float y);
+  // Drops a gesture in progress (the window lost the mouse): nothing changes.
+  void CancelPlotGesture();
   // The reflection picked at the last press (empty when none).
-  const std::vector<std::array<std::int16_t, 3>>& DraggedReflections() const { return dragged_; }
+  const std::vector<std::array<std::int16_t, 3>>& DraggedReflections() const { return gesture_.Dragged(); }
 
   float GrowPeak(std::int32_t peakHalfWidth, std::int32_t halfRange, float initialDSpacing) const;
   double IFromDSPacing(float d) const;
@@ -243,6 +247,7 @@ class MainModel {
   static std::string ExtractFileName(std::string_view text);
 
  private:
+  friend class PlotGesture;
   void FormUpdate();
   void MakeXRDPlot();
   void NotifyObservers(ModelChange what);
@@ -262,14 +267,10 @@ class MainModel {
   std::string StateDataType(const PropertyBag& bag) const;
   void RestoreWindow(const std::string& ttMin, const std::string& ttMax, const std::string& iMin,
                      const std::string& iMax, bool withData);
-  void CursorReadout(float x, float y);
-  void Pan(float x, float y);
   float PrimaryLambda() const;
   bool OpenDataFile(const std::string& path, const std::string& type, ReadNotes* notes);
   void ApplyDataRangeToPlot();
   std::string* TypeFolder(const std::string& type);
-  // The reflections nearest to spacing d (the card's peaks for "jcpds").
-  std::vector<std::array<std::int16_t, 3>> Nearest(float d, int maxNumber) const;
 
   IPlatform& platform_;
   IMainView* view_ = nullptr;
@@ -290,13 +291,7 @@ class MainModel {
   std::optional<std::pair<int, std::string>> limitAtFocus_;
   std::optional<float> displacementAtFocus_;
 
-  // Gesture state.
-  bool buttonDown_ = false;
-  float anchorX_ = 0, anchorY_ = 0, lastX_ = 0, lastY_ = 0;
-  bool boxDrawn_ = false;
-  bool segmentDrawn_ = false;
-  std::vector<std::array<std::int16_t, 3>> dragged_;
-  float d0_ = 0;
+  PlotGesture gesture_{*this};
 };
 
 }  // namespace quorlin
