@@ -138,6 +138,18 @@ TEST_F(ModelEditsTest, ObserversHearEveryChangeAfterItIsMadeAndMayLeaveDuringANo
   EXPECT_TRUE(last.Heard(ModelChange::Controls) && last.Heard(ModelChange::Plot));
   EXPECT_NE(last.seenA.back(), "7.5");
 
+  // A cancelled drag changes nothing and tells no one; its release is ignored.
+  const std::string a = m.UnitCell.CellParameters(0, 1);
+  const float tt = m.XRDPlot.TTFromD(lambda, m.UnitCell.hklDSpacing(1, 0, 0));
+  m.PlotMouseDown(MouseButton::Left, tt, 100.0f);
+  ASSERT_TRUE(m.ButtonDown());
+  last.changes.clear();
+  m.CancelPlotGesture();
+  EXPECT_FALSE(m.ButtonDown());
+  m.PlotMouseUp(MouseButton::Left, tt + 1.0f, 100.0f);
+  EXPECT_EQ(m.UnitCell.CellParameters(0, 1), a);
+  EXPECT_TRUE(last.changes.empty());
+
   // Removing every observer leaves the model quiet and sound.
   m.RemoveObserver(&last);
   last.changes.clear();
