@@ -15,18 +15,6 @@ namespace quorlin {
 
 namespace {
 
-// Shows the readers' carry-on messages through the platform's OK box.
-class PlatformMessages : public IMessages {
- public:
-  explicit PlatformMessages(IPlatform* p) : platform_(p) {}
-  void Show(const std::string& text) override {
-    if (platform_ != nullptr) platform_->ShowMessage(text);
-  }
-
- private:
-  IPlatform* platform_;
-};
-
 }  // namespace
 
 std::optional<ReadNotes> ReadModelDataFile(const std::string& path, const std::string& type, CData& data,
@@ -46,8 +34,13 @@ std::optional<ReadNotes> ReadModelDataFile(const std::string& path, const std::s
     return card.notes;
   }
   if (FindDataFormat(type) == nullptr) return std::nullopt;
-  PlatformMessages messages(platform);
-  return ReadDataFile(path, type, data, &messages);
+  (void)platform;
+  // The readers' carry-on messages join the notes, so that one import shows
+  // at most one box, which names the file; a refused file shows only why.
+  RecordingMessages messages;
+  ReadNotes notes = ReadDataFile(path, type, data, &messages);
+  notes.insert(notes.begin(), messages.shown.begin(), messages.shown.end());
+  return notes;
 }
 
 void WriteTextFile(const std::string& path, const std::string& text) {

@@ -19,8 +19,8 @@ namespace quorlin {
 // Reads `path` as `type` ("gsa", "cpi", "chi", "mca", "xy" or "jcpds") into
 // the given objects. A jcpds card sets the crystal system (with hand-made
 // conditions), the cell and the peak list; the other types fill `data`.
-// Messages the readers show while carrying on go to `platform`; the notes
-// worth telling the user are returned. Returns nothing for an unknown type
+// The messages the readers give while carrying on and the notes worth
+// telling the user are returned together (`platform` is not used). Returns nothing for an unknown type
 // (nothing read); throws QuorlinError ("file:line: problem") when the file is
 // refused, and then the objects may be partly changed: callers pass copies.
 std::optional<ReadNotes> ReadModelDataFile(const std::string& path, const std::string& type, CData& data,

@@ -4,6 +4,11 @@
 // run. It has no display of its own: platform services come through
 // IPlatform, and refresh requests go to an IMainView (which may be absent).
 //
+// Its jobs live in one file each: main_model.cpp (ownership, observers,
+// crystal system, menu toggles, exit), model_state.cpp (state and undo),
+// file_commands.cpp, cell_editor.cpp, plot_window.cpp, plot_gesture.* (the
+// mouse gesture), peak_numerics.* and stored_phase_lines.*.
+//
 // Every operation that changes the model goes through one edit path, Edit():
 // write the undo record, change the model, then notify the view and every
 // observer (tool windows) of what changed.
@@ -14,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/cell_scroll_wrapper.h"
@@ -24,16 +30,13 @@
 #include "energy/peak_list.h"
 #include "mainwindow/model_observer.h"
 #include "mainwindow/platform.h"
+#include "mainwindow/plot_gesture.h"
 #include "core/property_bag.h"
 #include "phases/stored_phases.h"
 #include "plot/xrd_plot.h"
 #include "reflections/pattern.h"
 
 namespace quorlin {
-
-// Mouse modes of the plot.
-enum MouseModes : std::int16_t { kPoint = 1, kCellEdge = 2, kHand = 3, kFullStrain = 4, kVolume = 5 };
-enum class MouseButton { Left, Right, Middle };
 
 // Range and position of one cell-editor scroll bar, in scroll units.
 struct ScrollSetting {
@@ -118,6 +121,8 @@ class MainModel {
   void SymmetryChanged();
   void EliminateSymmetry();
   void ExtinctionClear_Invoke();
+  // btnExtinctionClear: the undo record, then ExtinctionClear_Invoke.
+  void ClearExtinctions();
 
   // --- stored phases ----------------------------------------------------
   static constexpr int kStoredLines = 400;
@@ -181,8 +186,13 @@ class MainModel {
   // Arms the one-shot flag that skips the next text-change event (set while
   // the window rewrites a box itself).
   void SuppressNextCellTextChange() { suppressTextChange_ = true; }
-  // Scroll bar i moved to `value` (scroll units).
+  // Scroll bar i moved to `value` (scroll units). A step of its own (arrow,
+  // page, key) is one change; between CellScrollPressed and
+  // CellScrollReleased (a thumb drag) the cell follows live and the whole
+  // drag is one undo step and one history entry.
   bool CellScrollChanged(int index, std::int32_t value);
+  void CellScrollPressed(int index);
+  void CellScrollReleased(int index);
   ScrollSetting CellScrollSetting(int index) const;
   void CellShapeClicked(std::int32_t shape);
   void CellHistoryButton(int action);
@@ -191,7 +201,10 @@ class MainModel {
   void DimensionClicked(int index, bool ticked);
   void ClearDiffraction();
   // Text of the specimen-displacement box; a non-number keeps the old value.
+  // A number too large for a Single is refused and the value the box had
+  // when it got the focus comes back.
   bool SpecimenDisplacementChanged(std::string_view text);
+  void SpecimenDisplacementGotFocus();
 
   // --- plot window --------------------------------------------------------
   void PlotLimitUpdate();
@@ -208,13 +221,15 @@ class MainModel {
   void SetMouseMode(std::int16_t mode);  // a mode button
   bool Snap() const { return snap_; }
   void SetSnap(bool on) { snap_ = on; }
-  bool ButtonDown() const { return buttonDown_; }
+  bool ButtonDown() const { return gesture_.Active(); }
   // Returns true when the right button asks for the Plot pop-up menu.
   bool PlotMouseDown(MouseButton button, float x, float y);
   void PlotMouseMove(MouseButton button, float x, float y);
   void PlotMouseUp(MouseButton button, float x, float y);
+  // Drops a gesture in progress (the window lost the mouse): nothing changes.
+  void CancelPlotGesture();
   // The reflection picked at the last press (empty when none).
-  const std::vector<std::array<std::int16_t, 3>>& DraggedReflections() const { return dragged_; }
+  const std::vector<std::array<std::int16_t, 3>>& DraggedReflections() const { return gesture_.Dragged(); }
 
   float GrowPeak(std::int32_t peakHalfWidth, std::int32_t halfRange, float initialDSpacing) const;
   double IFromDSPacing(float d) const;
@@ -232,6 +247,7 @@ class MainModel {
   static std::string ExtractFileName(std::string_view text);
 
  private:
+  friend class PlotGesture;
   void FormUpdate();
   void MakeXRDPlot();
   void NotifyObservers(ModelChange what);
@@ -239,17 +255,22 @@ class MainModel {
   void ReportChanged() { if (view_) view_->ReportTextChanged(); }
   void ShowRubberBand(const std::optional<RubberBandFigure>& f) { if (view_) view_->RubberBandChanged(f); }
   std::string LimitText(int index) const;
+  std::string LimitValueText(int index) const;
   bool SetLimit(int index, std::string_view text);
   void SetWindow(float ttMin, float ttMax);
   void SetIntensityWindow(const std::string& lo, const std::string& hi);
-  void CursorReadout(float x, float y);
-  void Pan(float x, float y);
+  // After a window change of the user's: the limit boxes, a history entry,
+  // the history buttons.
+  void WindowMoved();
+  bool ImportFile(const std::string& type, const std::string& file);
+  // The axis kind a state was saved on.
+  std::string StateDataType(const PropertyBag& bag) const;
+  void RestoreWindow(const std::string& ttMin, const std::string& ttMax, const std::string& iMin,
+                     const std::string& iMax, bool withData);
   float PrimaryLambda() const;
   bool OpenDataFile(const std::string& path, const std::string& type, ReadNotes* notes);
   void ApplyDataRangeToPlot();
   std::string* TypeFolder(const std::string& type);
-  // The reflections nearest to spacing d (the card's peaks for "jcpds").
-  std::vector<std::array<std::int16_t, 3>> Nearest(float d, int maxNumber) const;
 
   IPlatform& platform_;
   IMainView* view_ = nullptr;
@@ -265,14 +286,12 @@ class MainModel {
   bool dataOpened_ = false;
   int editedBox_ = -1;
   bool suppressTextChange_ = false;
+  int scrollDrag_ = -1;  // the scroll bar whose thumb is being dragged
+  // What the box being typed in held when it got the focus.
+  std::optional<std::pair<int, std::string>> limitAtFocus_;
+  std::optional<float> displacementAtFocus_;
 
-  // Gesture state.
-  bool buttonDown_ = false;
-  float anchorX_ = 0, anchorY_ = 0, lastX_ = 0, lastY_ = 0;
-  bool boxDrawn_ = false;
-  bool segmentDrawn_ = false;
-  std::vector<std::array<std::int16_t, 3>> dragged_;
-  float d0_ = 0;
+  PlotGesture gesture_{*this};
 };
 
 }  // namespace quorlin

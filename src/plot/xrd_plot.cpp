@@ -208,16 +208,18 @@ double CXRDPlot::IMinValue() const { return StrictDouble(imin_).value_or(0.0); }
 double CXRDPlot::IMaxValue() const { return StrictDouble(imax_).value_or(0.0); }
 
 bool CXRDPlot::Setimin(std::string_view text) {
+  // Intensities are drawn in single precision: a larger number blanks the plot.
   auto v = StrictDouble(text);
-  if (!v || !std::isfinite(*v)) return false;
+  if (!v || !StrictSingle(text)) return false;
   if (!(*v < IMaxValue() - 1.0)) return false;
   imin_ = std::string(text);
   return true;
 }
 
 bool CXRDPlot::SetIMax(std::string_view text) {
+  // Intensities are drawn in single precision: a larger number blanks the plot.
   auto v = StrictDouble(text);
-  if (!v || !std::isfinite(*v)) return false;
+  if (!v || !StrictSingle(text)) return false;
   if (!(*v > IMinValue() + 1.0)) return false;
   imax_ = std::string(text);
   return true;

@@ -267,10 +267,14 @@ TEST(FrmMain, UndoAfterAZoomOnImportedDataReturnsToTheWindowBefore) {
   EXPECT_NEAR(m.XRDPlot.SngTTMin(), 12.0, 1e-5);
   EXPECT_NEAR(m.XRDPlot.SngTTMax(), 20.0, 1e-5);
   EXPECT_EQ(lo->text(), "12");
-  // The re-read restarted the window history: its buttons say so.
-  EXPECT_FALSE(m.XRDPlot.BackwardOK);
-  EXPECT_FALSE(f.window.cmdPlotHistory[1]->isEnabled());
-  EXPECT_FALSE(f.window.mnuUnzoom->isEnabled());
+  // The re-read restarted the window history at the data's full range with
+  // the zoomed window after it: Unzoom is offered and reaches the data.
+  EXPECT_TRUE(m.XRDPlot.BackwardOK);
+  EXPECT_TRUE(f.window.cmdPlotHistory[1]->isEnabled());
+  ASSERT_TRUE(f.window.mnuUnzoom->isEnabled());
+  f.window.mnuUnzoom->trigger();
+  EXPECT_NEAR(m.XRDPlot.SngTTMin(), 10.0, 1e-5);
+  EXPECT_NEAR(m.XRDPlot.SngTTMax(), 20.0, 1e-5);
 }
 
 TEST(FrmMain, UndoTwiceReturnsToWhereTheUserWas) {
