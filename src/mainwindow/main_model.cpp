@@ -7,6 +7,7 @@
 
 #include "core/errors.h"
 #include "core/numtext.h"
+#include "data/formats.h"
 #include "data/readers.h"
 #include "mainwindow/data_import.h"
 #include "mainwindow/plot_interaction.h"
@@ -14,6 +15,14 @@
 #include "reflections/catalogue.h"
 
 namespace quorlin {
+
+namespace {
+
+// A path as a dialog or an old project gives it: a fixed-size buffer may pad
+// it with NULs, which no path holds. Everything else is kept exactly.
+std::string DialogPath(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+
+}  // namespace
 
 namespace {
 
@@ -205,9 +214,10 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   BitmapDirectory = bag.ReadString("BitmapDirectory", home);
   DataDirectory = bag.ReadString("DataDirectory", home);
   JCPDSDirectory = bag.ReadString("JCPDSDirectory", home);
-  PatternDataFile = ExtractFileName(bag.ReadString("PatternDataFile", "default.gsa"));
+  // Paths are kept exactly (spaces, any letters); only the caption is filtered.
+  PatternDataFile = DialogPath(bag.ReadString("PatternDataFile", "default.gsa"));
   PatternDataFileType = bag.ReadString("PatternDataFileType", "gsa");
-  MeasuredDataFile = ExtractFileName(bag.ReadString("MeasuredDataFile", PatternDataFile));
+  MeasuredDataFile = DialogPath(bag.ReadString("MeasuredDataFile", PatternDataFile));
   MeasuredDataFileType = bag.ReadString("MeasuredDataFileType", PatternDataFileType);
   std::int32_t system = bag.ReadLong("CrystalSystem", 8);
   SetCrystalSystem(static_cast<std::int16_t>(system >= 1 && system <= 8 ? system : 8));
@@ -236,7 +246,9 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
     measured = OpenDataFile(MeasuredDataFile, MeasuredDataFileType);
   const bool reimported = OpenDataFile(PatternDataFile, PatternDataFileType);
   // The caption names the file now shown, not the one imported before.
-  Caption = reimported ? "Quorlin: " + PatternDataFile : measured ? "Quorlin: " + MeasuredDataFile : "Quorlin";
+  Caption = reimported ? "Quorlin: " + ExtractFileName(PatternDataFile)
+            : measured ? "Quorlin: " + ExtractFileName(MeasuredDataFile)
+                       : "Quorlin";
   if (view_) view_->SetCaption(Caption);
   if (reimported || measured) {
     if (PatternDataFileType == "jcpds") {
@@ -400,7 +412,7 @@ struct ImportKind {
 };
 
 constexpr ImportKind kImports[] = {
-    {"gsa", "Open a GSAS File", "GSAS Data Files (*.gsa)", "*.gsa"},
+    {"gsa", "Open a GSAS File", kGsasDialogFilter, kGsasDialogPattern},
     {"cpi", "Open a CPI File", "Sietronics CPI Files (*.cpi)", "*.cpi"},
     {"chi", "Open a CHI File", "CHI Files (*.chi)", "*.chi"},
     {"mca", "Open an MCA File", nullptr, nullptr},
@@ -445,7 +457,7 @@ bool MainModel::ImportData(const std::string& type) {
 
 bool MainModel::ImportDataFile(const std::string& type, const std::string& path) {
   WriteUndoRecord();
-  const std::string file = ExtractFileName(path);
+  const std::string file = DialogPath(path);
   bool ok = false;
   if (!platform_.FileExists(file)) {
     platform_.ShowMessage(file + ": the file does not exist");
@@ -466,7 +478,7 @@ bool MainModel::ImportDataFile(const std::string& type, const std::string& path)
       MeasuredDataFileType = type;
     }
     if (type == "jcpds") PatternType = "jcpds";
-    Caption = "Quorlin: " + file;
+    Caption = "Quorlin: " + ExtractFileName(file);
     if (view_) view_->SetCaption(Caption);
     dataOpened_ = true;
     ok = true;
@@ -482,10 +494,10 @@ bool MainModel::ExportXY() {
   request.filters = {{"xy (*.xy)", "*.xy"}, kAllFiles};
   request.defaultExtension = "xy";
   request.initialFolder = DataDirectory;
-  request.fileName = ExtractFileName(PatternDataFile) + ".xy";
+  request.fileName = PatternDataFile + ".xy";
   auto chosen = platform_.SaveFileDialog(request);
   if (!chosen) return false;
-  return WriteDataFile(ExtractFileName(*chosen), "xy");
+  return WriteDataFile(DialogPath(*chosen), "xy");
 }
 
 bool MainModel::ProjectOpen() {
@@ -496,7 +508,7 @@ bool MainModel::ProjectOpen() {
   request.initialFolder = ProjectDirectory;
   auto chosen = platform_.OpenFileDialog(request);
   bool ok = false;
-  if (chosen) ok = ProjectOpenFile(ExtractFileName(*chosen));
+  if (chosen) ok = ProjectOpenFile(DialogPath(*chosen));
   MakeXRDPlot();
   FormUpdate();
   return ok;
@@ -516,7 +528,7 @@ bool MainModel::ProjectSave() {
   request.initialFolder = ProjectDirectory;
   auto chosen = platform_.SaveFileDialog(request);
   if (!chosen) return false;
-  return ProjectSaveFile(ExtractFileName(*chosen));
+  return ProjectSaveFile(DialogPath(*chosen));
 }
 
 bool MainModel::ProjectSaveFile(const std::string& path) { return WriteState(path); }
