@@ -110,13 +110,36 @@ class TempFile {
   int fd_ = -1;
 };
 
+// A device or pipe (/dev/stdout, /dev/null) is written in place: renaming a
+// file over it would replace the device itself.
+void WriteInPlace(const std::string& target, const std::string& shown, std::string_view bytes) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) Fail(shown, "cannot be written", errno);
+  while (!bytes.empty()) {
+    long n = writeBlock(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      Fail(shown, "cannot be written", error);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  if (::close(fd) != 0) Fail(shown, "cannot be written", errno);
+}
+
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   if (path.empty()) throw QuorlinError("(no file name): cannot be written");
   const std::string target = ResolvedTarget(path);
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Fail(path, "cannot be replaced", EISDIR);
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) Fail(path, "cannot be replaced", EISDIR);
+  if (exists && !S_ISREG(st.st_mode)) {
+    WriteInPlace(target, path, bytes);
+    return;
+  }
   TempFile temp(target, path);
   temp.Write(bytes);
   temp.TakePermissions();

@@ -6,7 +6,8 @@
 // The bytes go to a new temporary file beside the target (created with a
 // unique name, so it can never be a user's file), are flushed to the disk and
 // closed with every step checked; the temporary file takes the permissions of
-// the file it replaces, and only then is it renamed over the target.
+// the file it replaces, and only then is it renamed over the target. A
+// device or pipe under the name (/dev/stdout) is written in place instead.
 #pragma once
 
 #include <cstddef>

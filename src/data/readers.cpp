@@ -387,9 +387,11 @@ ReadNotes OpenCDI(std::istream& in, const std::string& fileName, CData& data, IM
 
   CData work = data;
   work.DataType = "Angle";
-  for (int i = 1; i <= 3; ++i)
+  // Start, end, step and wavelength: read leniently, "1,54" would be 1.
+  for (int i : {1, 2, 3, 5})
     if (HasDecimalComma(header[i]))
-      Fail(fileName, i + 1, "expected an angle, found " + Found(header[i]));
+      Fail(fileName, i + 1, std::string(i == 5 ? "expected a wavelength" : "expected an angle") + ", found " +
+                                Found(header[i]));
   work.Lower = static_cast<float>(LenientDouble(header[1]));
   work.Upper = static_cast<float>(LenientDouble(header[2]));
   const float step = static_cast<float>(LenientDouble(header[3]));

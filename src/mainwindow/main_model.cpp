@@ -22,10 +22,6 @@ namespace {
 // it with NULs, which no path holds. Everything else is kept exactly.
 std::string DialogPath(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
-}  // namespace
-
-namespace {
-
 // Never equal to a real folder text, so the key is always written.
 const std::string kAlwaysWritten(1, '\0');
 

@@ -128,7 +128,7 @@ TEST(PlotExport, APictureThatCannotBeWrittenKeepsTheOldOne) {
 
 TEST(PlotExport, DataThatCannotBeReadAgainIsNamedWithStatusThree) {
   TempHome home;
-  const QString data = home.File("pattern é.chi"), project = home.File("p.prb");
+  const QString data = home.File("pattern é.chi"), project = home.File("Projekt März.prb");
   auto writeData = [&](const char* text) {
     QFile f(data);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -157,6 +157,20 @@ TEST(PlotExport, DataThatCannotBeReadAgainIsNamedWithStatusThree) {
   EXPECT_EQ(ExportPlot({project, out}, error), kDrawnWithoutData);
   EXPECT_NE(error.find(data.toStdString() + ": the data file does not exist"), std::string::npos) << error;
   EXPECT_TRUE(QFile::exists(out));
+
+  // The real program: non-ASCII names from the command line, the warning on
+  // stderr and status 3.
+  const QString picture = home.File("Bild ü.svg");
+  QProcess run;
+  auto env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  run.setProcessEnvironment(env);
+  run.start(QUORLIN_APP_PATH, {"--export-plot", project, picture});
+  ASSERT_TRUE(run.waitForFinished(30000));
+  EXPECT_EQ(run.exitCode(), 3);
+  const QString stderrText = QString::fromUtf8(run.readAllStandardError());
+  EXPECT_TRUE(stderrText.contains(data + ": the data file does not exist")) << stderrText.toStdString();
+  EXPECT_TRUE(QFile::exists(picture));
 }
 
 }  // namespace

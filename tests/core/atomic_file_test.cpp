@@ -135,6 +135,9 @@ TEST_F(AtomicFileTest, ReplacesKeepingPermissionsLinksAndOtherFiles) {
     WriteFileAtomically(Path(name), name);
     EXPECT_EQ(Contents(Path(name)), name) << name.size();
   }
+  // A device is written in place, never replaced by a file.
+  WriteFileAtomically("/dev/null", "discarded");
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
   // The stream form: a writer's output, whole.
   WriteFileAtomically(Path("s.txt"), [](std::ostream& os) { os << "a " << 12.5 << '\n'; });
   EXPECT_EQ(Contents(Path("s.txt")), "a 12.5\n");

@@ -584,6 +584,7 @@ TEST(Axes, DecimalCommasAreRefusedAndNamed) {
       // Split at the commas it would read as x = 10, 11, ... with the decimals as y.
       {OpenCHI, "t\nx\ny\n2\n10,1 200,5\n11,1 201,5\n", 5, "CHI row"},
       {OpenCDI, "S\n10,5\n20\n0.02\n" + kCpiTail, 2, "CPI start"},
+      {OpenCDI, "S\n10\n20\n0.02\nCo\n1,79\n01/01/90\n1.0\nsample\nSCANDATA\n1\n", 6, "CPI wavelength"},
       {OpenOstrelMCA, "CHANNELS: 2\nCAL_SLOPE: 0,01\nDATA:\n1\n2\n", 2, "MCA calibration"},
       {OpenXY, "10.0 100\n10,1 200\n", 2, "xy x"},
   };
