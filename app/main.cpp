@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
     args.removeFirst();
     std::string error;
     int status = quorlin::ExportPlot(args, error);
-    if (status != 0) std::fprintf(stderr, "quorlin: %s\n", error.c_str());
+    if (status != 0) std::fprintf(stderr, "quorlin: %s%s\n", status == quorlin::kDrawnWithoutData ? "warning: " : "",
+                                  error.c_str());
     return status;
   }
 

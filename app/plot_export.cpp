@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "core/bag_file.h"
+#include "core/errors.h"
 #include "qt_surface.h"
 
 namespace quorlin {
@@ -16,8 +18,10 @@ namespace {
 class HeadlessPlatform : public IPlatform {
  public:
   std::string firstMessage;
+  std::vector<std::string> messages;
   void ShowMessage(const std::string& text) override {
     if (firstMessage.empty()) firstMessage = text;
+    messages.push_back(text);
   }
   MessageAnswer AskYesNoCancel(const std::string&) override { return MessageAnswer::Cancel; }
   std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
@@ -26,6 +30,39 @@ class HeadlessPlatform : public IPlatform {
     return std::nullopt;
   }
 };
+
+// The data files the project names (a key is stored only when it differs from
+// its default) that could not be read again, each with the reason: the
+// message the reader gave, or that the file is gone.
+std::string MissingDataFiles(const std::string& project, MainModel& model, const std::vector<std::string>& shown) {
+  PropertyBag bag;
+  try {
+    bag = ReadPropertyBagFromFile(project);
+  } catch (const QuorlinError&) {
+    return {};
+  }
+  std::vector<std::string> named;
+  if (bag.Contains("PatternDataFile")) named.push_back(model.PatternDataFile);
+  if (bag.Contains("MeasuredDataFile") && model.PatternDataFileType == "jcpds" && model.MeasuredDataFile != model.PatternDataFile)
+    named.push_back(model.MeasuredDataFile);
+  std::string text;
+  for (const std::string& file : named) {
+    std::string reason;
+    if (!model.Platform().FileExists(file)) {
+      reason = file + ": the data file does not exist";
+    } else {
+      for (const std::string& m : shown)
+        if (m.rfind(file + ":", 0) == 0) {
+          reason = m;
+          break;
+        }
+    }
+    if (reason.empty()) continue;
+    text += (text.empty() ? "" : "; ") + reason;
+  }
+  if (!text.empty()) text += " (the plot was drawn without its data)";
+  return text;
+}
 
 }  // namespace
 
@@ -44,23 +81,12 @@ std::optional<QSize> ParsePictureSize(const QString& text) {
 }
 
 bool SavePictureSafely(const QtSurface& surface, const QString& path, std::string& error) {
-  // Written beside the target first, so a failed write leaves an older
-  // picture of that name as it was.
-  QFileInfo target(path);
-  QString suffix = target.suffix().isEmpty() ? QString("bmp") : target.suffix();
-  QString partial = target.absolutePath() + "/." + target.completeBaseName() + ".partial." + suffix;
-  QFile::remove(partial);
+  // One atomic replacement: a failed write leaves an older picture of that
+  // name as it was.
   try {
-    surface.SavePicture(partial.toStdString());
-  } catch (const std::exception&) {
-    QFile::remove(partial);
-    error = path.toStdString() + ": the picture could not be written";
-    return false;
-  }
-  if (!QFileInfo(partial).isFile() || QFileInfo(partial).size() == 0 ||
-      (QFile::exists(path) && !QFile::remove(path)) || !QFile::rename(partial, path)) {
-    QFile::remove(partial);
-    error = path.toStdString() + ": the picture could not be written";
+    surface.SavePicture(path.toStdString());
+  } catch (const std::exception& e) {
+    error = e.what();
     return false;
   }
   return true;
@@ -104,9 +130,14 @@ int ExportPlot(const QStringList& arguments, std::string& error) {
     error = platform.firstMessage.empty() ? project.toStdString() + ": cannot be read" : platform.firstMessage;
     return 2;
   }
+  const std::string missing = MissingDataFiles(project.toStdString(), model, platform.messages);
   QtSurface surface(size.width(), size.height());
   DrawPlot(model, surface);
   if (!SavePictureSafely(surface, out, error)) return 2;
+  if (!missing.empty()) {
+    error = missing;
+    return kDrawnWithoutData;
+  }
   return 0;
 }
 

@@ -25,10 +25,15 @@ class QtSurface;
 // a one-line message in `error`, when it could not be written.
 bool SavePictureSafely(const QtSurface& surface, const QString& path, std::string& error);
 
+// The exit status of an export whose picture was written without the
+// measured data: the data file the project names is gone or was refused.
+constexpr int kDrawnWithoutData = 3;
+
 // quorlin --export-plot PROJECT.prb OUT.(png|bmp|svg) [--size WxH]: reads
 // the project, draws the plot and writes the picture. Returns the exit status
-// (0 done, 2 bad arguments or a file that cannot be read or written); problems
-// go to `error` as one line.
+// (0 done, 2 bad arguments or a file that cannot be read or written,
+// kDrawnWithoutData when the picture lacks the data); problems go to `error`
+// as one line naming the file.
 int ExportPlot(const QStringList& arguments, std::string& error);
 
 }  // namespace quorlin

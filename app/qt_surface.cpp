@@ -1,11 +1,13 @@
 #include "qt_surface.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QPainter>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 
+#include "core/atomic_file.h"
 #include "core/errors.h"
 
 namespace quorlin {
@@ -149,14 +151,20 @@ void QtSurface::MoveTo(double x, double y) {
 void QtSurface::LineTo(double x, double y, Colour colour) { Line(penX_, penY_, x, y, colour); }
 
 void QtSurface::SavePicture(const std::string& path) const {
+  const QByteArray bytes = PictureBytes(path);
+  WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+QByteArray QtSurface::PictureBytes(const std::string& path) const {
   EndPainting();
-  const QString name = QString::fromStdString(path);
+  // Encoded in memory first, so that the file is written in one checked step.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
   if (EndsWithNoCase(path, ".svg")) {
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw QuorlinError(path + ": cannot be written");
     {
       QSvgGenerator svg;
-      svg.setOutputDevice(&file);
+      svg.setOutputDevice(&buffer);
       svg.setSize(image_.size());
       svg.setViewBox(QRect(QPoint(0, 0), image_.size()));
       svg.setTitle("Quorlin plot");
@@ -166,11 +174,13 @@ void QtSurface::SavePicture(const std::string& path) const {
       for (const Item& item : items_)
         if (item.mode == DrawMode::Copy) Paint(p, image_.width(), image_.height(), item, true);
     }
-    if (file.error() != QFileDevice::NoError) throw QuorlinError(path + ": cannot be written");
-    return;
+    if (bytes.isEmpty()) throw QuorlinError(path + ": cannot be written: the picture could not be encoded");
+    return bytes;
   }
   const char* format = EndsWithNoCase(path, ".png") ? "PNG" : "BMP";
-  if (!image_.save(name, format)) throw QuorlinError(path + ": cannot be written");
+  if (!image_.save(&buffer, format) || bytes.isEmpty())
+    throw QuorlinError(path + ": cannot be written: the picture could not be encoded");
+  return bytes;
 }
 
 }  // namespace quorlin

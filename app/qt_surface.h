@@ -42,7 +42,10 @@ class QtSurface : public IDrawingSurface {
   double CurrentY() const override { return penY_; }
   // ".png" PNG, ".svg" SVG (inverted figures such as rubber bands left out),
   // anything else BMP.
+  // Written through WriteFileAtomically: a failed save keeps the old file.
   void SavePicture(const std::string& path) const override;
+  // The encoded picture SavePicture writes for that name.
+  QByteArray PictureBytes(const std::string& path) const;
 
  private:
   enum class Kind { Point, Line, Box };

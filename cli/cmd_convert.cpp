@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "command.h"
+#include "core/atomic_file.h"
 #include "core/errors.h"
 #include "core/messages.h"
 #include "data/formats.h"
@@ -46,25 +47,8 @@ int Convert(const Args& args, std::ostream& out, std::ostream& err) {
     WriteXY(out, data);
     return 0;
   }
-  // Through a temporary file and a rename: a failed write never leaves a
-  // half-written OUT in place of an old one.
-  const std::string temp = output + ".tmp";
-  {
-    std::ofstream os(temp, std::ios::binary | std::ios::trunc);
-    if (!os) throw QuorlinError(output + ": cannot be written");
-    WriteXY(os, data);
-    os.close();
-    if (!os) {
-      std::filesystem::remove(temp);
-      throw QuorlinError(output + ": cannot be written completely");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, output, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    throw QuorlinError(output + ": cannot be replaced: " + ec.message());
-  }
+  // A failed write never leaves a half-written OUT in place of an old one.
+  WriteFileAtomically(output, [&](std::ostream& os) { WriteXY(os, data); });
   return 0;
 }
 

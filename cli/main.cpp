@@ -15,6 +15,7 @@ std::vector<Command>& Registry() {
 
 double NumberArg(const std::string& text, std::string_view what) {
   auto v = StrictDouble(text);
+  if (!v && IsNumeric(text)) throw QuorlinError(std::string(what) + ": \"" + text + "\" is out of range");
   if (!v) throw QuorlinError(std::string(what) + ": \"" + text + "\" is not a number");
   return *v;
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs every reader's fuzz target for a short, bounded time, seeded with the
-# real data files. Usage: scripts/fuzz-smoke.sh BUILD_DIR [SECONDS]
+# Runs every fuzz target for a short, bounded time, seeded with the real data
+# files. Usage: scripts/fuzz-smoke.sh BUILD_DIR [SECONDS]
+# The targets are built with -fno-sanitize-recover=all: any sanitizer report
+# (UBSan's "runtime error" too) ends the run with a failure.
 # The seeds are copied to a temporary folder: nothing is written into the
 # shared data folder.
 set -euo pipefail
@@ -31,19 +33,52 @@ declare -A folders=(
   [xy]="xy chi"
   [jcpds]="jcpds"
   [project]=""
+  [datafile]=""
+  [project_file]=""
 )
+
+# The small valid project the project targets start from: cell type -1 and
+# alpha given as text.
+project_seed() {
+  printf '\x11\x20\x01\x00\x2d\x00\x00\x00\x00\x00\x00\x00QBAG\x01\x00\x02\x00\x00\x00\x08\x00CellType\x02\xff\xff\xff\xff\x0b\x00UnitCell(3)\x06\x02\x00\x00\x0060'
+}
+
+# datafile inputs: one byte choosing the extension (0 gsa, 5 chi, 6 mca,
+# 9 xy; see fuzz/fuzz_files.h), then the file. project_file inputs: flags 3
+# (add the project keys, name the data file), that byte, the project's
+# length (57 bytes, little-endian), the project, then the data file.
+file_seeds() {  # file_seeds TARGET
+  local dir="$work/$1" folder byte f n=0
+  mkdir -p "$dir"
+  for pair in gsas:00 chi:05 mca:06 xy:09; do
+    folder="${pair%%:*}"
+    byte="${pair##*:}"
+    [ -d "$realdata/$folder" ] || continue
+    while IFS= read -r f; do
+      n=$((n + 1))
+      if [ "$1" = datafile ]; then
+        { printf "\x$byte"; cat "$f"; } >"$dir/seed$n"
+      else
+        { printf "\x03\x$byte\x39\x00"; project_seed; cat "$f"; } >"$dir/seed$n"
+      fi
+    done < <(find "$realdata/$folder" -type f -size -200k)
+  done
+  echo "$dir"
+}
 status=0
-for target in gsas cpi chi mca xy jcpds project; do
+for target in gsas cpi chi mca xy jcpds project datafile project_file; do
   exe="$build/fuzz/fuzz_$target"
   if [ ! -x "$exe" ]; then
     echo "fuzz-smoke: $exe not built" >&2
     status=1
     continue
   fi
-  corpus="$(seed "$target" ${folders[$target]})"
+  case "$target" in
+    datafile | project_file) corpus="$(file_seeds "$target")" ;;
+    *) corpus="$(seed "$target" ${folders[$target]})" ;;
+  esac
   if [ "$target" = project ]; then
-    # A small valid project: cell type -1 and alpha given as text.
-    printf '\x11\x20\x01\x00\x2d\x00\x00\x00\x00\x00\x00\x00QBAG\x01\x00\x02\x00\x00\x00\x08\x00CellType\x02\xff\xff\xff\xff\x0b\x00UnitCell(3)\x06\x02\x00\x00\x0060' >"$corpus/seed.prb"
+    project_seed >"$corpus/seed.prb"
   fi
   echo "fuzz-smoke: $target for ${seconds}s"
   if ! (cd "$work" && "$exe" -max_total_time="$seconds" -max_len=200000 -rss_limit_mb=2048 \

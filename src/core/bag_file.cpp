@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/atomic_file.h"
 #include "core/errors.h"
 
 namespace quorlin {
@@ -53,27 +54,8 @@ std::vector<std::uint8_t> UnwrapContainer(std::span<const std::uint8_t> bytes, c
 void WritePropertyBagToFile(const std::string& fileName, const PropertyBag& bag) {
   namespace fs = std::filesystem;
   auto bytes = WrapContainer(bag.Contents());
-  fs::path target = fs::u8path(fileName);
-  fs::path temp = target;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw QuorlinError("Cannot write " + fileName + ": " + std::strerror(errno));
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw QuorlinError("Cannot write " + fileName + ": the disk may be full");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    throw QuorlinError("Cannot write " + fileName + ": " + ec.message());
-  }
+  WriteFileAtomically(fileName,
+                      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 PropertyBag ReadPropertyBagFromFile(const std::string& fileName) {

@@ -16,8 +16,8 @@ std::vector<std::uint8_t> WrapContainer(std::span<const std::uint8_t> contents);
 // Throws FormatError naming `fileName` when the container is not valid.
 std::vector<std::uint8_t> UnwrapContainer(std::span<const std::uint8_t> bytes, const std::string& fileName);
 
-// Writes via a temporary file in the same folder and a rename, so a failed
-// write never destroys the previous file. Throws QuorlinError on failure.
+// Writes through WriteFileAtomically: a failed write never destroys the
+// previous file. Throws QuorlinError on failure.
 void WritePropertyBagToFile(const std::string& fileName, const PropertyBag& bag);
 
 // An empty name or a missing file gives an empty bag. A file that exists but

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -33,6 +34,41 @@ std::size_t NumberLength(std::string_view s) {
   return i;
 }
 
+// True when a number whose conversion is out of range lies beyond the
+// largest double rather than below the smallest: its leading digit's decimal
+// position plus the exponent is positive. "1" and 400 zeros overflows as
+// surely as "1e400"; "0.000...1" and "1e-400" underflow.
+bool Overflows(std::string_view number) {
+  std::size_t i = 0;
+  if (i < number.size() && (number[i] == '+' || number[i] == '-')) ++i;
+  long long position = 0;  // decimal position of the leading non-zero digit
+  bool found = false, fraction = false;
+  for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
+    if (number[i] == '.') {
+      fraction = true;
+      continue;
+    }
+    if (!found && number[i] != '0') {
+      found = true;
+      if (fraction) --position;
+      continue;
+    }
+    if (found && !fraction) ++position;
+    if (!found && fraction) --position;
+  }
+  if (!found) return false;
+  long long exponent = 0;
+  if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+    ++i;
+    bool negative = i < number.size() && number[i] == '-';
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) ++i;
+    for (; i < number.size() && IsDigit(number[i]); ++i)
+      exponent = std::min<long long>(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
+    if (negative) exponent = -exponent;
+  }
+  return position + exponent > 0;
+}
+
 double ParseDouble(std::string_view number) {
   // from_chars rejects a leading '+'.
   if (!number.empty() && number.front() == '+') number.remove_prefix(1);
@@ -40,11 +76,8 @@ double ParseDouble(std::string_view number) {
   auto r = std::from_chars(number.data(), number.data() + number.size(), v);
   if (r.ec == std::errc::result_out_of_range) {
     // Underflow reads as 0, overflow as infinity with the sign of the text.
-    bool negative = !number.empty() && number.front() == '-';
-    bool hugeExp = false;
-    auto e = number.find_first_of("eE");
-    if (e != std::string_view::npos) hugeExp = number.substr(e + 1).find('-') == std::string_view::npos;
-    if (!hugeExp) return negative ? -0.0 : 0.0;
+    const bool negative = !number.empty() && number.front() == '-';
+    if (!Overflows(number)) return negative ? -0.0 : 0.0;
     return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
   }
   return v;

@@ -108,6 +108,9 @@ void CData::ReadObjectState(std::string_view prefix, const PropertyBag& bag) {
   SetNChan(n);
   Lower = bag.ReadSingle(p + "Lower", 5.0f);
   Upper = bag.ReadSingle(p + "Upper", 90.0f);
+  // Older projects could hold an infinite range from an axis that overflowed.
+  if (!std::isfinite(Lower)) Lower = 5.0f;
+  if (!std::isfinite(Upper)) Upper = 90.0f;
   for (int i = 6; i < kLineCount; ++i) SetLambda(i, bag.ReadSingle(IndexedKey(p, "m_Lambda", i), 1.0f));
   for (int i = 0; i < 6; ++i)
     SetSourceIntensity(i, bag.ReadSingle(IndexedKey(p, "m_SourceIntensity", i), kTubeIntensities[i]));

@@ -1,10 +1,16 @@
 #include "data/formats.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "core/errors.h"
 #include "core/numtext.h"
@@ -98,8 +104,8 @@ std::string Extension(const std::string& fileName) {
 
 const std::vector<DataFormat>& DataFormats() {
   static const std::vector<DataFormat> formats = {
-      {"gsa", "GSAS", {"gsa", "gsas", "gss", "gda", "fxye", "fxy", "xra", "cwn"}, "GSAS Data Files (*.gsa)", "*.gsa",
-       CheckGSAS, OpenGSAS},
+      {"gsa", "GSAS", {"gsa", "gsas", "gss", "gda", "fxye", "fxy", "xra", "cwn", "raw"}, kGsasDialogFilter,
+       kGsasDialogPattern, CheckGSAS, OpenGSAS},
       {"cpi", "Sietronics CPI", {"cpi"}, "Sietronics CPI Files (*.cpi)", "*.cpi", CheckCPI, OpenCDI},
       {"mca", "MCA spectrum", {"mca", "med", "xrf"}, "", "", CheckMCA, OpenOstrelMCA},
       {"chi", "CHI", {"chi"}, "CHI Files (*.chi)", "*.chi", CheckCHI, OpenCHI},
@@ -132,26 +138,68 @@ const DataFormat* GuessDataFormat(const std::string& fileName, std::string_view 
   return nullptr;
 }
 
-std::string ReadWholeFile(const std::string& path, std::size_t maxSize) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(std::filesystem::path(path), ec))
-    throw FormatError(path, 0, "is a folder, not a file");
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  if (!in) throw FormatError(path, 0, std::string("cannot be opened: ") + std::strerror(errno));
-  // Read in pieces up to a bound, so that a device or pipe without end
-  // (/dev/zero) is refused instead of filling the memory.
-  std::string text;
-  const auto size = std::filesystem::is_regular_file(std::filesystem::path(path), ec)
-                        ? std::filesystem::file_size(std::filesystem::path(path), ec)
-                        : 0;
-  if (!ec && size <= maxSize) text.reserve(static_cast<std::size_t>(size));
-  char piece[1 << 16];
-  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
-    if (text.size() + static_cast<std::size_t>(in.gcount()) > maxSize)
-      throw FormatError(path, 0, "is larger than " + std::to_string(maxSize) + " bytes; not a data file");
-    text.append(piece, static_cast<std::size_t>(in.gcount()));
+namespace {
+
+// The names under which a shell hands a program a pipe it means to be read:
+// standard input and process substitution ("<(...)" gives /dev/fd/N).
+bool IsStreamName(const std::string& path) {
+  return path == "/dev/stdin" || path.rfind("/dev/fd/", 0) == 0 ||
+         path.rfind("/proc/self/fd/", 0) == 0;
+}
+
+// Closes a descriptor on every way out.
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
   }
-  if (in.bad()) throw FormatError(path, 0, "cannot be read");
+};
+
+}  // namespace
+
+std::string ReadWholeFile(const std::string& path, std::size_t maxSize) {
+  // Opened without blocking: a named pipe nobody writes to would otherwise
+  // hang the open, and a pipe is refused below unless it is standard input
+  // or a process substitution.
+  Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+  if (file.fd < 0) {
+    const int error = errno;
+    throw FormatError(path, 0, std::string("cannot be opened: ") + std::strerror(error));
+  }
+  struct stat st {};
+  if (::fstat(file.fd, &st) != 0) {
+    const int error = errno;
+    throw FormatError(path, 0, std::string("cannot be read: ") + std::strerror(error));
+  }
+  if (S_ISDIR(st.st_mode)) throw FormatError(path, 0, "is a folder, not a file");
+  const bool stream = S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode);
+  if (!S_ISREG(st.st_mode) && !(stream && IsStreamName(path)))
+    throw FormatError(path, 0, "is not a regular file (a pipe, device or socket); not a data file");
+  // Reads block again from here on: standard input may be slow to arrive.
+  const int flags = ::fcntl(file.fd, F_GETFL);
+  if (flags >= 0) ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK);
+
+  // Read in pieces up to a bound, so that a stream without end is refused
+  // instead of filling the memory.
+  std::string text;
+  if (S_ISREG(st.st_mode)) {
+    if (static_cast<std::uintmax_t>(st.st_size) > maxSize)
+      throw FormatError(path, 0, "is larger than " + std::to_string(maxSize) + " bytes; not a data file");
+    text.reserve(static_cast<std::size_t>(st.st_size));
+  }
+  std::vector<char> piece(1 << 16);
+  for (;;) {
+    const ssize_t n = ::read(file.fd, piece.data(), piece.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      throw FormatError(path, 0, std::string("cannot be read: ") + std::strerror(error));
+    }
+    if (n == 0) break;
+    if (text.size() + static_cast<std::size_t>(n) > maxSize)
+      throw FormatError(path, 0, "is larger than " + std::to_string(maxSize) + " bytes; not a data file");
+    text.append(piece.data(), static_cast<std::size_t>(n));
+  }
   return text;
 }
 

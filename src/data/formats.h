@@ -28,6 +28,14 @@ struct DataFormat {
 
 inline constexpr std::size_t kHeadSize = 64 * 1024;
 
+// The GSAS open dialog's filter: the extensions GSAS files really carry, in
+// lower and in upper case, since file dialogs on Linux match case-sensitively.
+inline constexpr const char* kGsasDialogFilter =
+    "GSAS Data Files (*.gsa *.gsas *.gss *.fxye *.xra *.raw *.gda *.cwn "
+    "*.GSA *.GSAS *.GSS *.FXYE *.XRA *.RAW *.GDA *.CWN)";
+inline constexpr const char* kGsasDialogPattern =
+    "*.gsa;*.gsas;*.gss;*.fxye;*.xra;*.raw;*.gda;*.cwn;*.GSA;*.GSAS;*.GSS;*.FXYE;*.XRA;*.RAW;*.GDA;*.CWN";
+
 const std::vector<DataFormat>& DataFormats();
 // By name ("gsa", ...), or nullptr.
 const DataFormat* FindDataFormat(std::string_view name);

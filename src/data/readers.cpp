@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
+#include <optional>
 
 #include "core/errors.h"
 #include "core/numtext.h"
@@ -57,6 +59,72 @@ struct Points {
 
 void CheckIntensity(double v, const std::string& file, long line, std::string_view text) {
   if (!std::isfinite(v)) Fail(file, line, "intensity out of range: " + Quote(text));
+}
+
+// A comma between two digits: a number written with a decimal comma, which
+// would otherwise read as the digits before the comma or as two numbers.
+bool HasDecimalComma(std::string_view text) {
+  for (std::size_t i = 1; i + 1 < text.size(); ++i)
+    if (text[i] == ',' && std::isdigit(static_cast<unsigned char>(text[i - 1])) &&
+        std::isdigit(static_cast<unsigned char>(text[i + 1])))
+      return true;
+  return false;
+}
+
+// Found text for a message, naming a decimal comma when there is one, so a
+// user whose locale writes commas learns why the number was refused, and a
+// number too large for its field.
+std::string Found(std::string_view text) {
+  std::string q = Quote(text);
+  if (HasDecimalComma(text)) q += " (a decimal comma; numbers must use a decimal point)";
+  else if (IsNumeric(text)) q += " (a number out of range)";
+  return q;
+}
+
+// Two neighbouring x values are distinct points only when the second lies
+// above the first, also in the 7 significant digits the x-y text keeps.
+bool Increases(float before, float after) {
+  if (!(after > before)) return false;
+  const double gap = static_cast<double>(after) - before;
+  const double scale = std::max(std::fabs(static_cast<double>(after)), std::fabs(static_cast<double>(before)));
+  return gap > scale * 1e-5 || GeneralText(before) != GeneralText(after);
+}
+
+// What is wrong with an axis, or nothing when every value is finite and
+// above the one before it.
+std::optional<std::string> AxisProblem(const std::vector<float>& x) {
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    if (!std::isfinite(x[i])) return "is not finite at point " + std::to_string(i + 1);
+    if (i > 0 && !Increases(x[i - 1], x[i]))
+      return "does not increase at point " + std::to_string(i + 1) + " (" + GeneralText(x[i - 1]) + " then " +
+             GeneralText(x[i]) + ")";
+  }
+  return std::nullopt;
+}
+
+// For readers that take x from each row: the row's x must lie above the
+// previous row's.
+void CheckRowX(const std::vector<float>& x, float next, const std::string& file, long line) {
+  if (!std::isfinite(next)) Fail(file, line, "x out of range: " + GeneralText(next));
+  if (!x.empty() && !Increases(x.back(), next))
+    Fail(file, line,
+         "expected x above the previous row's " + GeneralText(x.back()) + ", found " + GeneralText(next) +
+             "; x must increase");
+}
+
+// The energies of channels 0..n-1 by the data's calibration.
+std::vector<float> CalibratedAxis(const CData& data, std::int32_t n) {
+  std::vector<float> e(static_cast<std::size_t>(std::max<std::int32_t>(n, 0)));
+  for (std::int32_t i = 0; i < n; ++i) e[static_cast<std::size_t>(i)] = EnergyFromCalibration(data, i);
+  return e;
+}
+
+void CheckCalibration(const CData& data, std::int32_t n, const std::string& file, long line) {
+  if (auto problem = AxisProblem(CalibratedAxis(data, n)))
+    Fail(file, line,
+         "the energy calibration (offset " + SingleText(data.edsCAL_OFFSET) + ", slope " +
+             SingleText(data.edsCAL_SLOPE) + ", quadratic " + SingleText(data.edsCAL_QUAD) +
+             ") gives an energy axis that " + *problem);
 }
 
 // A blank line inside the data is only acceptable as trailing blank lines.
@@ -131,7 +199,8 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
   if (f.size() < 5)
     Fail(fileName, bankLine,
          "expected \"BANK number NCHAN NREC BINTYP ...\", found " + Quote(line));
-  const std::int32_t nchan = DeclaredCount(LenientDouble(f[2]), fileName, bankLine, "the channel count NCHAN");
+  const std::int32_t nchan =
+      DeclaredCount(StrictDouble(f[2]).value_or(std::nan("")), fileName, bankLine, "the channel count NCHAN");
   const std::int32_t nrec = ToLong(LenientDouble(f[3])).value_or(0);
   const std::string bintyp = f[4];
 
@@ -143,15 +212,20 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
     work.edsCAL_SLOPE = static_cast<float>(LenientDouble(Field(f, 7)));
     work.edsCAL_QUAD = static_cast<float>(LenientDouble(Field(f, 8)));
     work.edsTWO_THETA = 5.0f;
+    for (std::size_t i = 6; i <= 8; ++i)
+      if (HasDecimalComma(Field(f, i)))
+        Fail(fileName, bankLine, "expected the energy calibration after EDS, found " + Found(Field(f, i)));
     if (!std::isfinite(work.edsCAL_OFFSET) || !std::isfinite(work.edsCAL_SLOPE) || !std::isfinite(work.edsCAL_QUAD))
       Fail(fileName, bankLine, "expected the energy calibration after EDS, found " + Quote(line));
   } else if (bintyp == "CONST" || bintyp == "CONS") {
     work.DataType = "Angle";
-    start = static_cast<float>(LenientDouble(Field(f, 5)));
-    step = static_cast<float>(LenientDouble(Field(f, 6)));
+    // Both whole numbers as written: read leniently, "2,5" would be a step of 2.
+    const auto startValue = StrictDouble(Field(f, 5)), stepValue = StrictDouble(Field(f, 6));
+    start = static_cast<float>(startValue.value_or(std::nan("")));
+    step = static_cast<float>(stepValue.value_or(std::nan("")));
     if (!std::isfinite(start) || !std::isfinite(step) || !(step > 0))
       Fail(fileName, bankLine, "expected a start and a positive step (centidegrees) after " + bintyp + ", found " +
-                                   Quote(Field(f, 5) + " " + Field(f, 6)));
+                                   Found(Field(f, 5) + " " + Field(f, 6)));
   } else if (bintyp == "RALF" || bintyp == "SLOG" || bintyp == "TIME_MAP") {
     Fail(fileName, bankLine,
          "a time-of-flight bank (" + bintyp + ") has no 2-theta axis; expected CONST, CONS or EDS binning");
@@ -193,11 +267,12 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
       auto row = Fields(line);
       auto x = row.size() >= 2 ? StrictDouble(row[0]) : std::nullopt;
       auto y = row.size() >= 2 ? StrictDouble(row[1]) : std::nullopt;
-      if (!x || !y) Fail(fileName, lines.Number(), "expected \"x y esd\" numbers, found " + Quote(line));
+      if (!x || !y) Fail(fileName, lines.Number(), "expected \"x y esd\" numbers, found " + Found(line));
       if (row.size() >= 3 && !IsNumeric(row[2]) && !EqualsNoCase(row[2], "nan"))
         Fail(fileName, lines.Number(), "expected a number or NaN for the esd, found " + Quote(row[2]));
       float xv = static_cast<float>(*x / 100.0);
       if (!std::isfinite(xv)) Fail(fileName, lines.Number(), "x out of range: " + Quote(row[0]));
+      if (!energy) CheckRowX(points.x, xv, fileName, lines.Number());
       points.Add(energy ? static_cast<float>(points.Count()) : xv, *y);
       continue;
     }
@@ -224,6 +299,14 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
   const std::int32_t n = points.Count();
   if (n == 0) Fail(fileName, lines.Number(), "no data after the BANK line");
   NoteShortFile(notes, nchan, n);
+  if (energy) {
+    CheckCalibration(work, n, fileName, bankLine);
+  } else if (type != "FXY") {
+    if (auto problem = AxisProblem(points.x))
+      Fail(fileName, bankLine,
+           "the start " + Field(f, 5) + " and step " + Field(f, 6) + " (centidegrees) give a 2-theta axis that " +
+               *problem);
+  }
 
   if (energy) {
     work.Lower = 0;
@@ -304,6 +387,11 @@ ReadNotes OpenCDI(std::istream& in, const std::string& fileName, CData& data, IM
 
   CData work = data;
   work.DataType = "Angle";
+  // Start, end, step and wavelength: read leniently, "1,54" would be 1.
+  for (int i : {1, 2, 3, 5})
+    if (HasDecimalComma(header[i]))
+      Fail(fileName, i + 1, std::string(i == 5 ? "expected a wavelength" : "expected an angle") + ", found " +
+                                Found(header[i]));
   work.Lower = static_cast<float>(LenientDouble(header[1]));
   work.Upper = static_cast<float>(LenientDouble(header[2]));
   const float step = static_cast<float>(LenientDouble(header[3]));
@@ -311,16 +399,27 @@ ReadNotes OpenCDI(std::istream& in, const std::string& fileName, CData& data, IM
     Fail(fileName, 3, "expected an end angle not below the start angle " + SingleText(work.Lower) + ", found " +
                           Quote(header[2]));
   if (!(step > 0) || !std::isfinite(step)) Fail(fileName, 4, "expected a positive step, found " + Quote(header[3]));
-  // Point i lies at Lower + i step; adding the step up would let rounding
-  // drift the angles and lose the last point.
-  const double span = (static_cast<double>(work.Upper) - work.Lower) / step;
-  if (span + 1 > CData::kMaxChannels)
-    Fail(fileName, 4, "a scan from " + SingleText(work.Lower) + " to " + SingleText(work.Upper) + " in steps of " +
-                          SingleText(step) + " has more than " + std::to_string(CData::kMaxChannels) + " points");
-  const auto count = static_cast<std::int32_t>(RoundHalfEven(span)) + 1;
   // The angles as written, not their single roundings: 0.005 in single
   // precision would put point 12313 of a 5-degree start at 66.56499.
   const double lowerExact = LenientDouble(header[1]), stepExact = LenientDouble(header[3]);
+  const double upperExact = LenientDouble(header[2]);
+  // Point i lies at Lower + i step; adding the step up would let rounding
+  // drift the angles and lose the last point.
+  const double span = (upperExact - lowerExact) / stepExact;
+  if (!(span + 1 <= CData::kMaxChannels))
+    Fail(fileName, 4, "a scan from " + SingleText(work.Lower) + " to " + SingleText(work.Upper) + " in steps of " +
+                          SingleText(step) + " has more than " + std::to_string(CData::kMaxChannels) + " points");
+  // The points at or below the end angle; a thousandth of a step absorbs
+  // the rounding of an end that is a whole number of steps away.
+  const auto count = static_cast<std::int32_t>(std::floor(span + 1e-3)) + 1;
+  {
+    std::vector<float> axis(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i)
+      axis[static_cast<std::size_t>(i)] = static_cast<float>(lowerExact + static_cast<double>(i) * stepExact);
+    if (auto problem = AxisProblem(axis))
+      Fail(fileName, 4, "the start " + SingleText(work.Lower) + " and step " + SingleText(step) +
+                            " give a 2-theta axis that " + *problem);
+  }
 
   std::string tube = header[4];
   for (char& c : tube)
@@ -336,7 +435,7 @@ ReadNotes OpenCDI(std::istream& in, const std::string& fileName, CData& data, IM
     }
     // One count per line and nothing else: a damaged line is refused, not
     // read as the digits before the damage.
-    if (!IsNumeric(line)) Fail(fileName, lines.Number(), "expected a count, found " + Quote(line));
+    if (!IsNumeric(line)) Fail(fileName, lines.Number(), "expected a count, found " + Found(line));
     double v = LenientDouble(line);
     CheckIntensity(v, fileName, lines.Number(), line);
     double x = lowerExact + static_cast<double>(points.Count()) * stepExact;
@@ -400,12 +499,16 @@ ReadNotes OpenCHI(std::istream& in, const std::string& fileName, CData& data, IM
     if (IsBlankLine(line)) {
       if (BlankDataLineEnds(lines, fileName, "\"x intensity\"")) break;
     }
+    // chiplot's comma separates fields; a comma between digits is a
+    // decimal comma, which read as a separator would give x = 1, 3, 5, ...
+    if (HasDecimalComma(line)) Fail(fileName, lines.Number(), "expected \"x intensity\", found " + Found(line));
     auto f = ChiFields(line);
-    if (f.size() < 2) Fail(fileName, lines.Number(), "expected \"x intensity\", found " + Quote(line));
+    if (f.size() != 2) Fail(fileName, lines.Number(), "expected \"x intensity\" and nothing more, found " + Quote(line));
     auto x = StrictSingle(f[0]);
     if (!x) Fail(fileName, lines.Number(), "expected a number for x, found " + Quote(f[0]));
     auto y = StrictDouble(f[1]);
     if (!y) Fail(fileName, lines.Number(), "expected a number for the intensity, found " + Quote(f[1]));
+    CheckRowX(points.x, *x, fileName, lines.Number());
     points.Add(*x, *y);
   }
   if (points.Count() == 0) Fail(fileName, countLine, "no rows after the number of points");
@@ -425,13 +528,13 @@ ReadNotes OpenOstrelMCA(std::istream& in, const std::string& fileName, CData& da
   CData work = data;
   work.DataType = "Energy";
   std::int32_t channels = 0;
-  long elements = 1;
+  long elements = 1, calibrationLine = 0;
   bool twoTheta = false, dataLine = false, any = false;
 
   auto value = [&](const std::vector<std::string>& f) -> double {
     if (f.size() < 2) Fail(fileName, lines.Number(), "expected a value after " + f[0] + ", found none");
     auto v = StrictDouble(f[1]);
-    if (!v) Fail(fileName, lines.Number(), "expected a number after " + f[0] + ", found " + Quote(f[1]));
+    if (!v) Fail(fileName, lines.Number(), "expected a number after " + f[0] + ", found " + Found(f[1]));
     return *v;
   };
   auto single = [&](const std::vector<std::string>& f) -> float {
@@ -453,10 +556,13 @@ ReadNotes OpenOstrelMCA(std::istream& in, const std::string& fileName, CData& da
       elements = v >= 1 && v <= 1e6 ? static_cast<long>(v) : 1;
     } else if (key == "CAL_OFFSET:") {
       work.edsCAL_OFFSET = single(f);
+      calibrationLine = lines.Number();
     } else if (key == "CAL_SLOPE:") {
       work.edsCAL_SLOPE = single(f);
+      calibrationLine = lines.Number();
     } else if (key == "CAL_QUAD:") {
       work.edsCAL_QUAD = single(f);
+      calibrationLine = lines.Number();
     } else if (key == "TWO_THETA:") {
       work.edsTWO_THETA = single(f);
       twoTheta = true;
@@ -479,7 +585,7 @@ ReadNotes OpenOstrelMCA(std::istream& in, const std::string& fileName, CData& da
     }
     auto f = Fields(line);
     auto v = StrictDouble(f[0]);
-    if (!v) Fail(fileName, lines.Number(), "expected a count, found " + Quote(f[0]));
+    if (!v) Fail(fileName, lines.Number(), "expected a count, found " + Found(f[0]));
     columns = std::max(columns, f.size());
     points.Add(static_cast<float>(points.Count()), *v);
   }
@@ -490,6 +596,7 @@ ReadNotes OpenOstrelMCA(std::istream& in, const std::string& fileName, CData& da
   if (!twoTheta)
     notes.push_back("no TWO_THETA: line; the detector angle stays at " + SingleText(work.edsTWO_THETA) + " degrees");
   NoteShortFile(notes, channels, points.Count());
+  CheckCalibration(work, points.Count(), fileName, calibrationLine != 0 ? calibrationLine : dataStart);
   work.Lower = 0;
   work.Upper = static_cast<float>(points.Count() - 1);
   Commit(data, work, points);
@@ -516,11 +623,12 @@ ReadNotes OpenXY(std::istream& in, const std::string& fileName, CData& data, IMe
     }
     if (f.size() < 2) Fail(fileName, lines.Number(), "expected \"x y\" or \"x y esd\", found " + Quote(line));
     auto x = StrictSingle(f[0]);
-    if (!x) Fail(fileName, lines.Number(), "expected a number for x, found " + Quote(f[0]));
+    if (!x) Fail(fileName, lines.Number(), "expected a number for x, found " + Found(f[0]));
     auto y = StrictDouble(f[1]);
-    if (!y) Fail(fileName, lines.Number(), "expected a number for y, found " + Quote(f[1]));
+    if (!y) Fail(fileName, lines.Number(), "expected a number for y, found " + Found(f[1]));
     if (f.size() >= 3 && !IsNumeric(f[2]) && !EqualsNoCase(f[2], "nan"))
-      Fail(fileName, lines.Number(), "expected a number or NaN for the esd, found " + Quote(f[2]));
+      Fail(fileName, lines.Number(), "expected a number or NaN for the esd, found " + Found(f[2]));
+    CheckRowX(points.x, *x, fileName, lines.Number());
     extraColumns = extraColumns || f.size() > 3;
     if (points.Count() >= CData::kMaxChannels)
       Fail(fileName, lines.Number(), "more than " + std::to_string(CData::kMaxChannels) + " points");

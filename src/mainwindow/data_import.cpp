@@ -5,6 +5,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "core/atomic_file.h"
 #include "core/errors.h"
 #include "core/messages.h"
 #include "data/formats.h"
@@ -43,27 +44,6 @@ std::optional<ReadNotes> ReadModelDataFile(const std::string& path, const std::s
   return notes;
 }
 
-void WriteTextFile(const std::string& path, const std::string& text) {
-  namespace fs = std::filesystem;
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw QuorlinError(path + ": cannot be written (the folder is missing or read-only)");
-    out << text;
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ec;
-      fs::remove(temp, ec);
-      throw QuorlinError(path + ": the file could not be written completely (disk full?)");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    throw QuorlinError(path + ": cannot be replaced: " + ec.message());
-  }
-}
+void WriteTextFile(const std::string& path, const std::string& text) { WriteFileAtomically(path, text); }
 
 }  // namespace quorlin

@@ -7,6 +7,7 @@
 
 #include "core/errors.h"
 #include "core/numtext.h"
+#include "data/formats.h"
 #include "data/readers.h"
 #include "mainwindow/data_import.h"
 
@@ -86,7 +87,7 @@ struct ImportKind {
 };
 
 constexpr ImportKind kImports[] = {
-    {"gsa", "Open a GSAS File", "GSAS Data Files (*.gsa)", "*.gsa"},
+    {"gsa", "Open a GSAS File", kGsasDialogFilter, kGsasDialogPattern},
     {"cpi", "Open a CPI File", "Sietronics CPI Files (*.cpi)", "*.cpi"},
     {"chi", "Open a CHI File", "CHI Files (*.chi)", "*.chi"},
     {"mca", "Open an MCA File", nullptr, nullptr},
@@ -126,7 +127,7 @@ bool MainModel::ImportData(const std::string& type) {
 
 bool MainModel::ImportDataFile(const std::string& type, const std::string& path) {
   bool ok = false;
-  Edit([&] { ok = ImportFile(type, ExtractFileName(path)); });
+  Edit([&] { ok = ImportFile(type, DialogPath(path)); });
   return ok;
 }
 
@@ -151,7 +152,7 @@ bool MainModel::ImportFile(const std::string& type, const std::string& file) {
       MeasuredDataFileType = type;
     }
     if (type == "jcpds") PatternType = "jcpds";
-    Caption = "Quorlin: " + file;
+    Caption = "Quorlin: " + ExtractFileName(file);
     if (view_) view_->SetCaption(Caption);
     dataOpened_ = true;
     ok = true;
@@ -165,13 +166,13 @@ bool MainModel::ExportXY() {
   request.filters = {{"xy (*.xy)", "*.xy"}, kAllFiles};
   request.defaultExtension = "xy";
   // The data's own folder and its bare name: the dialog joins the two.
-  const std::string dataFile = ExtractFileName(PatternDataFile);
+  const std::string dataFile = PatternDataFile;
   const std::string folder = FolderOf(dataFile);
   request.initialFolder = folder.empty() ? DataDirectory : folder;
   request.fileName = FileNameOf(dataFile) + ".xy";
   auto chosen = platform_.SaveFileDialog(request);
   if (!chosen) return false;
-  return WriteDataFile(ExtractFileName(*chosen), "xy");
+  return WriteDataFile(DialogPath(*chosen), "xy");
 }
 
 bool MainModel::ProjectOpen() {
@@ -182,7 +183,7 @@ bool MainModel::ProjectOpen() {
     request.filters = {kProjectFiles, kAllFiles};
     request.initialFolder = ProjectDirectory;
     auto chosen = platform_.OpenFileDialog(request);
-    if (chosen) ok = ProjectOpenFile(ExtractFileName(*chosen));
+    if (chosen) ok = ProjectOpenFile(DialogPath(*chosen));
   });
   return ok;
 }
@@ -201,7 +202,7 @@ bool MainModel::ProjectSave() {
   request.initialFolder = ProjectDirectory;
   auto chosen = platform_.SaveFileDialog(request);
   if (!chosen) return false;
-  return ProjectSaveFile(ExtractFileName(*chosen));
+  return ProjectSaveFile(DialogPath(*chosen));
 }
 
 bool MainModel::ProjectSaveFile(const std::string& path) { return WriteState(path); }

@@ -69,9 +69,10 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   BitmapDirectory = bag.ReadString("BitmapDirectory", home);
   DataDirectory = bag.ReadString("DataDirectory", home);
   JCPDSDirectory = bag.ReadString("JCPDSDirectory", home);
-  PatternDataFile = ExtractFileName(bag.ReadString("PatternDataFile", "default.gsa"));
+  // Paths are kept exactly (spaces, any letters); only the caption is filtered.
+  PatternDataFile = DialogPath(bag.ReadString("PatternDataFile", "default.gsa"));
   PatternDataFileType = bag.ReadString("PatternDataFileType", "gsa");
-  MeasuredDataFile = ExtractFileName(bag.ReadString("MeasuredDataFile", PatternDataFile));
+  MeasuredDataFile = DialogPath(bag.ReadString("MeasuredDataFile", PatternDataFile));
   MeasuredDataFileType = bag.ReadString("MeasuredDataFileType", PatternDataFileType);
   std::int32_t system = bag.ReadLong("CrystalSystem", 8);
   SetCrystalSystem(static_cast<std::int16_t>(system >= 1 && system <= 8 ? system : 8));
@@ -116,7 +117,9 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
     platform_.ShowMessage(text + ": the data file of the project is missing; the project opens without it");
   }
   // The caption names the file now shown, not the one imported before.
-  Caption = reimported ? "Quorlin: " + PatternDataFile : measured ? "Quorlin: " + MeasuredDataFile : "Quorlin";
+  Caption = reimported ? "Quorlin: " + ExtractFileName(PatternDataFile)
+            : measured ? "Quorlin: " + ExtractFileName(MeasuredDataFile)
+                       : "Quorlin";
   if (view_) view_->SetCaption(Caption);
   if (reimported && PatternDataFileType == "jcpds") {
     UnitCell = savedCell;

@@ -79,4 +79,6 @@ std::string FileNameOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+std::string DialogPath(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+
 }  // namespace quorlin

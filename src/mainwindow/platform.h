@@ -108,6 +108,11 @@ CustomColors CustomColorsFromText(std::string_view text);
 // ($XDG_DATA_HOME/Quorlin or ~/.local/share/Quorlin), created when missing.
 std::string ProgramFolder();
 
+// A path as a dialog or an old project gives it: a fixed-size buffer may pad
+// it with NULs, which no path holds. Everything else is kept exactly (spaces,
+// any letters); only the caption is filtered to printable characters.
+std::string DialogPath(std::string_view text);
+
 // The folder part of a path ("/a/b/c.prb" -> "/a/b"), and the name part.
 std::string FolderOf(std::string_view path);
 std::string FileNameOf(std::string_view path);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "core/atomic_file.h"
 #include "core/errors.h"
 
 namespace quorlin {
@@ -63,15 +64,13 @@ std::vector<RecordingSurface::Primitive> RecordingSurface::OfKind(Kind kind) con
 }
 
 void RecordingSurface::SavePicture(const std::string& path) const {
-  std::ofstream out(path, std::ios::trunc);
-  if (!out) throw QuorlinError(path + ": cannot be written");
   static const char* const kNames[] = {"clear", "point", "line", "box", "move"};
-  out.precision(9);
-  for (const auto& p : primitives_)
-    out << kNames[static_cast<int>(p.kind)] << ' ' << p.x1 << ' ' << p.y1 << ' ' << p.x2 << ' ' << p.y2 << ' '
-        << p.colour << ' ' << p.width << ' ' << (p.mode == DrawMode::Invert ? "invert" : "copy") << '\n';
-  out.close();
-  if (!out) throw QuorlinError(path + ": cannot be written");
+  WriteFileAtomically(path, [&](std::ostream& out) {
+    out.precision(9);
+    for (const auto& p : primitives_)
+      out << kNames[static_cast<int>(p.kind)] << ' ' << p.x1 << ' ' << p.y1 << ' ' << p.x2 << ' ' << p.y2 << ' '
+          << p.colour << ' ' << p.width << ' ' << (p.mode == DrawMode::Invert ? "invert" : "copy") << '\n';
+  });
 }
 
 }  // namespace quorlin

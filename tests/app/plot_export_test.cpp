@@ -2,10 +2,14 @@
 // PNG by the real program under the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <cerrno>
 #include <cmath>
+
+#include "core/atomic_file.h"
 
 #include "../mainwindow/scripted_platform.h"
 #include "frm_main.h"
@@ -91,6 +95,82 @@ TEST(PlotExport, DrawsTheProjectAsTheWindowWould) {
   // Between 100 (22.2) and the K-beta line of 110 (28.5) nothing is drawn.
   for (int x = static_cast<int>((23.0 - 20.0) / 60.0 * 300.0); x < static_cast<int>((28.0 - 20.0) / 60.0 * 300.0); ++x)
     ASSERT_EQ(picture.pixel(x, 150), background) << "column " << x;
+}
+
+long FullDisk(int, const void*, std::size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+TEST(PlotExport, APictureThatCannotBeWrittenKeepsTheOldOne) {
+  TempHome home;
+  QtSurface surface(60, 40);
+  surface.Line(0, 0, 59, 39, 0);
+  for (const char* name : {"old.svg", "old.png", "old.bmp"}) {
+    const QString path = home.File(name);
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the old picture");
+    old.close();
+    SetWriteBlockCallForTesting(FullDisk);
+    std::string error;
+    const bool saved = SavePictureSafely(surface, path, error);
+    SetWriteBlockCallForTesting(nullptr);
+    EXPECT_FALSE(saved) << name;
+    EXPECT_EQ(error, path.toStdString() + ": cannot be written: No space left on device");
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), QByteArray("the old picture")) << name;
+    EXPECT_EQ(QDir(home.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "a temporary file was left";
+    ASSERT_TRUE(QFile::remove(path));
+  }
+}
+
+TEST(PlotExport, DataThatCannotBeReadAgainIsNamedWithStatusThree) {
+  TempHome home;
+  const QString data = home.File("pattern é.chi"), project = home.File("Projekt März.prb");
+  auto writeData = [&](const char* text) {
+    QFile f(data);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+  };
+  writeData("t\nx\ny\n3\n20 5\n30 600\n40 7\n");
+  {
+    testing::ScriptedPlatform platform;
+    MainModel m(platform);
+    m.StartUp();
+    ASSERT_TRUE(m.ImportDataFile("chi", data.toStdString()));
+    ASSERT_TRUE(m.ProjectSaveFile(project.toStdString()));
+  }
+  std::string error;
+  const QString out = home.File("plot.png");
+  EXPECT_EQ(ExportPlot({project, out}, error), 0) << error;
+
+  // Damaged, then gone: the picture is still drawn, the file is named, status 3.
+  writeData("t\nx\ny\n3\n20 5\n30 abc\n40 7\n");
+  error.clear();
+  EXPECT_EQ(ExportPlot({project, out}, error), kDrawnWithoutData);
+  EXPECT_EQ(error.rfind(data.toStdString() + ":6:", 0), 0u) << error;
+  ASSERT_TRUE(QFile::remove(data));
+  ASSERT_TRUE(QFile::remove(out));
+  error.clear();
+  EXPECT_EQ(ExportPlot({project, out}, error), kDrawnWithoutData);
+  EXPECT_NE(error.find(data.toStdString() + ": the data file does not exist"), std::string::npos) << error;
+  EXPECT_TRUE(QFile::exists(out));
+
+  // The real program: non-ASCII names from the command line, the warning on
+  // stderr and status 3.
+  const QString picture = home.File("Bild ü.svg");
+  QProcess run;
+  auto env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  run.setProcessEnvironment(env);
+  run.start(QUORLIN_APP_PATH, {"--export-plot", project, picture});
+  ASSERT_TRUE(run.waitForFinished(30000));
+  EXPECT_EQ(run.exitCode(), 3);
+  const QString stderrText = QString::fromUtf8(run.readAllStandardError());
+  EXPECT_TRUE(stderrText.contains(data + ": the data file does not exist")) << stderrText.toStdString();
+  EXPECT_TRUE(QFile::exists(picture));
 }
 
 }  // namespace

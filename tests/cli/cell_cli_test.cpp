@@ -106,6 +106,13 @@ TEST(CellCommand, RefusesImpossibleCellsAndBadArguments) {
     EXPECT_EQ(Cli(args).output, "") << args;  // and nothing on stdout
   }
   EXPECT_NE(Cli("cell 5 5 five 90 90 90", true).output.find("five"), std::string::npos);
+  // A number too large for a double, with or without an exponent, is named
+  // as out of range rather than read as 0 and called an impossible cell.
+  for (const std::string& big : {std::string("1e400"), "1" + std::string(400, '0')}) {
+    Outcome r = Cli("cell 4 4 " + big + " 90 90 90", true);
+    EXPECT_EQ(r.status, 2) << big;
+    EXPECT_NE(r.output.find("c: \"" + big + "\" is out of range"), std::string::npos) << r.output;
+  }
 }
 
 TEST(Linkage, CommandLineAndModelLinkNoQt) {

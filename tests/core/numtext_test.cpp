@@ -32,6 +32,39 @@ TEST(NumericText, StrictAndLenientConversions) {
   EXPECT_EQ(LenientDouble("-7.5E+1,"), -75.0);
 }
 
+TEST(NumericText, OutOfRangeDependsOnMagnitudeNotOnTheExponentLetter) {
+  // Whether a number beyond the double range overflows or underflows follows
+  // from its value alone: 10^400 is too large however it is written, and
+  // 10^-400 too small. The largest double is about 1.8e308.
+  const std::string zeros(400, '0');
+  struct Case {
+    std::string text;
+    double lenient;  // expected LenientDouble; StrictDouble must agree when finite
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const Case cases[] = {
+      {"1" + zeros, inf},                    // 10^400, no exponent
+      {"-1" + zeros + ".5", -inf},           // -10^400 with a fraction
+      {"1e400", inf},
+      {"0.0001e310", 1e306},                 // in range: 10^-4 * 10^310
+      {"1" + zeros + "e-500", 1e-100},       // in range: the exponent brings it back
+      {"0." + zeros + "1", 0.0},             // 10^-401 underflows
+      {"1e-400", 0.0},
+      {"0.001" + zeros + "e-330", 0.0},      // trailing zeros of a fraction do not count
+      {"100" + zeros + "e-420", 1e-18},      // 10^402 * 10^-420
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LenientDouble(c.text), c.lenient) << c.text.substr(0, 12);
+    auto strict = StrictDouble(c.text);
+    if (std::isfinite(c.lenient)) {
+      ASSERT_TRUE(strict) << c.text.substr(0, 12);
+      EXPECT_DOUBLE_EQ(*strict, c.lenient) << c.text.substr(0, 12);
+    } else {
+      EXPECT_FALSE(strict) << c.text.substr(0, 12);
+    }
+  }
+}
+
 TEST(NumericText, SingleTextIsShortestAndReadsBack) {
   EXPECT_EQ(SingleText(5.0f), "5");
   EXPECT_EQ(SingleText(0.2f), "0.2");

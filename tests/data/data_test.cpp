@@ -187,3 +187,14 @@ TEST(Data, StateRoundTripAndTubeDefaults) {
   h.ReadObjectState("", huge);
   EXPECT_EQ(h.NChan(), 1);
 }
+
+TEST(Data, AStateWithAnInfiniteRangeReadsTheDefaultRange) {
+  // A project saved from an overflowing axis held "Upper = inf".
+  PropertyBag bag;
+  bag.WriteProperty("Lower", -std::numeric_limits<float>::infinity(), 5.0f);
+  bag.WriteProperty("Upper", std::numeric_limits<float>::infinity(), 90.0f);
+  CData d;
+  d.ReadObjectState("", bag);
+  EXPECT_EQ(d.Lower, 5.0f);
+  EXPECT_EQ(d.Upper, 90.0f);
+}

@@ -1,6 +1,10 @@
 #include "data/formats.h"
 
 #include <gtest/gtest.h>
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <cctype>
 
 #include <filesystem>
 #include <fstream>
@@ -14,7 +18,7 @@ TEST(DataFormats, RegistryOrderFiltersAndSniffing) {
   const auto& formats = DataFormats();
   ASSERT_EQ(formats.size(), 5u);
   EXPECT_EQ(formats.back().name, "xy");  // plain text is the last resort
-  EXPECT_EQ(FindDataFormat("gsa")->filter, "GSAS Data Files (*.gsa)");
+  EXPECT_EQ(FindDataFormat("gsa")->filter, kGsasDialogFilter);
   EXPECT_EQ(FindDataFormat("cpi")->filter, "Sietronics CPI Files (*.cpi)");
   EXPECT_EQ(FindDataFormat("chi")->filter, "CHI Files (*.chi)");
   EXPECT_EQ(FindDataFormat("mca")->filter, "");  // only "All Files (*.*)"
@@ -78,4 +82,35 @@ TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {
     EXPECT_THROW(ReadWholeFile("/dev/zero", 1 << 20), FormatError);
   }
   fs::remove_all(dir);
+}
+
+TEST(DataFormats, TheGsasFilterMatchesEveryRealGsasFile) {
+  // The real GSAS files carry .gsa, .gsas, .gss, .fxye, .XRA, .CWN, .gda and
+  // .raw; the dialog's patterns, matched as a Linux file dialog does (case
+  // sensitive), must take each of them, in either case, and still refuse others.
+  const std::string folder = std::string(QUORLIN_SHARED_DIR) + "/realdata/gsas";
+  if (!fs::exists(folder)) GTEST_SKIP() << "no realdata folder";
+  std::vector<std::string> patterns;
+  std::string all = kGsasDialogPattern;
+  for (std::size_t start = 0; start <= all.size();) {
+    auto end = std::min(all.find(';', start), all.size());
+    patterns.push_back(all.substr(start, end - start));
+    start = end + 1;
+  }
+  auto offered = [&](const std::string& name) {
+    for (const auto& p : patterns)
+      if (::fnmatch(p.c_str(), name.c_str(), 0) == 0) return true;
+    return false;
+  };
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    std::string upper = name, lower = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(offered(name) && offered(upper) && offered(lower)) << name;
+    ++files;
+  }
+  EXPECT_GE(files, 11);
+  for (const char* other : {"p.chi", "p.xy", "p.gsa.bak", "p.cpi"}) EXPECT_FALSE(offered(other)) << other;
 }

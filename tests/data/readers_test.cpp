@@ -500,3 +500,127 @@ TEST(XyWriter, LayoutAndRoundTrip) {
   WriteXY(none, e);
   EXPECT_TRUE(none.str().empty());
 }
+
+namespace {
+
+// The refusal's problem text, after checking file, line and the untouched data.
+std::string RefusalText(Reader reader, const std::string& text, long line, const std::string& why) {
+  CData d = Sentinel();
+  std::string problem;
+  try {
+    Read(reader, text, d);
+    ADD_FAILURE() << why << ": not refused";
+  } catch (const FormatError& e) {
+    EXPECT_EQ(e.line(), line) << why << ": " << e.what();
+    problem = e.problem();
+  }
+  EXPECT_TRUE(SameData(d, Sentinel())) << why;
+  return problem;
+}
+
+const std::string kCpiTail = "Cu\n1.54\n01/01/90\n1.0\nsample\nSCANDATA\n1\n2\n3\n";
+
+}  // namespace
+
+TEST(Axes, EveryReaderRefusesAnAxisThatIsNotFiniteOrDoesNotIncrease) {
+  // Each case gives, through its start, step, calibration or rows, x values
+  // that overflow a Single (above about 3.4e38) or that stand still: the
+  // values worked by hand are in the comments.
+  struct Case {
+    Reader reader;
+    std::string text;
+    long line;
+    const char* problem;  // a word the message must hold
+    const char* why;
+  };
+  const std::string rec = StdRecord(1);
+  const Case cases[] = {
+      // 1000 + i * 1e38 centidegrees: point 341 is 3.4e38 degrees.
+      {OpenGSAS, "t\nBANK 1 400 40 CONST 1000 1e38 0 0 STD\n" + Repeat(rec, 40), 2, "not finite", "GSAS huge step"},
+      // 1e18 degrees + 0.025 i: all the same Single.
+      {OpenGSAS, "t\nBANK 1 20 2 CONST 1e20 2.5 0 0 STD\n" + rec + rec, 2, "increase", "GSAS huge start"},
+      {OpenGSAS, "t\nBANK 1 20 2 CONST 1e39 2.5 0 0 STD\n" + rec + rec, 2, "start", "GSAS start beyond Single"},
+      // EDS: 3e38 * 4 overflows at channel 2.
+      {OpenGSAS, "t\nBANK 1 10 1 EDS 0 0 0.01 3e38 STD\n" + rec, 2, "not finite", "GSAS EDS quadratic"},
+      {OpenGSAS, "t\nBANK 1 10 1 EDS 0 0 0 0 STD\n" + rec, 2, "increase", "GSAS EDS without slope"},
+      {OpenGSAS, "t\nBANK 1 3 3 CONS 50 0.1 0 0 FXYE\n 50.0 1 1\n 49.9 2 1\n 50.2 3 1\n", 4, "increase",
+       "FXYE row going back"},
+      {OpenOstrelMCA, "CHANNELS: 4\nCAL_SLOPE: 0.01\nCAL_QUAD: 3e38\nDATA:\n1\n2\n3\n4\n", 3, "not finite",
+       "MCA quadratic"},
+      {OpenOstrelMCA, "CHANNELS: 4\nCAL_OFFSET: 1\nCAL_SLOPE: -0.01\nDATA:\n1\n2\n3\n4\n", 3, "increase",
+       "MCA falling energies"},
+      {OpenOstrelMCA, "CHANNELS: 2\nCAL_SLOPE: 0\nDATA:\n1\n2\n", 2, "increase", "MCA without slope"},
+      // 1e10 + i: Singles near 1e10 lie 1024 apart, so all 11 points are one value.
+      {OpenCDI, "S\n1e10\n10000000010\n1\n" + kCpiTail, 4, "increase", "CPI start swamps step"},
+      {OpenCHI, "t\nx\ny\n3\n1 2\n1 3\n2 4\n", 6, "increase", "CHI repeated x"},
+      {OpenCHI, "t\nx\ny\n3\n2 2\n1 3\n3 4\n", 6, "increase", "CHI falling x"},
+      {OpenXY, "10 1\n10.1 2\n10.05 3\n", 3, "increase", "xy falling x"},
+      // Two Singles that differ but print alike in 7 digits.
+      {OpenXY, "10 1\n10.000001 2\n", 2, "increase", "xy x apart only beyond 7 digits"},
+      {OpenXY, "1e38 1\n3e38 2\n1e39 3\n", 3, "out of range", "xy x beyond Single"},
+      // 10^400 written without an exponent is as far out of range as 1e400.
+      {OpenXY, "10.1 1" + std::string(400, '0') + "\n", 1, "out of range", "xy y of 400 digits"},
+  };
+  for (const auto& c : cases) {
+    std::string problem = RefusalText(c.reader, c.text, c.line, c.why);
+    EXPECT_NE(problem.find(c.problem), std::string::npos) << c.why << ": " << problem;
+  }
+}
+
+TEST(Axes, DecimalCommasAreRefusedAndNamed) {
+  struct Case {
+    Reader reader;
+    std::string text;
+    long line;
+    const char* why;
+  };
+  const std::string rec = StdRecord(1);
+  const Case cases[] = {
+      // Read leniently the step would be 2 and the axis would end at 130 instead of 160 degrees.
+      {OpenGSAS, "t\nBANK 1 10 1 CONST 1000 2,5 0 0 STD\n" + rec, 2, "GSAS step"},
+      {OpenGSAS, "t\nBANK 1 10 1 CONST 1000,5 2 0 0 STD\n" + rec, 2, "GSAS start"},
+      {OpenGSAS, "t\nBANK 1 10 1 EDS 0 0,1 0.01 0 STD\n" + rec, 2, "GSAS EDS calibration"},
+      {OpenGSAS, "t\nBANK 1 2 2 CONS 50 0.1 0 0 FXYE\n 50,0 1 1\n 50,1 2 1\n", 3, "FXYE row"},
+      // Split at the commas it would read as x = 10, 11, ... with the decimals as y.
+      {OpenCHI, "t\nx\ny\n2\n10,1 200,5\n11,1 201,5\n", 5, "CHI row"},
+      {OpenCDI, "S\n10,5\n20\n0.02\n" + kCpiTail, 2, "CPI start"},
+      {OpenCDI, "S\n10\n20\n0.02\nCo\n1,79\n01/01/90\n1.0\nsample\nSCANDATA\n1\n", 6, "CPI wavelength"},
+      {OpenOstrelMCA, "CHANNELS: 2\nCAL_SLOPE: 0,01\nDATA:\n1\n2\n", 2, "MCA calibration"},
+      {OpenXY, "10.0 100\n10,1 200\n", 2, "xy x"},
+  };
+  for (const auto& c : cases) {
+    std::string problem = RefusalText(c.reader, c.text, c.line, c.why);
+    EXPECT_NE(problem.find("decimal comma"), std::string::npos) << c.why << ": " << problem;
+  }
+  // chiplot's "x, y" (comma and blank) is still a separator; a third field is not data.
+  CData d;
+  Read(OpenCHI, "t\nx\ny\n2\n1, 5\n2.,6\n", d);
+  EXPECT_EQ(d.NChan(), 2);
+  EXPECT_EQ(d.Intensity(1), 6);
+  ExpectRefused(OpenCHI, "t\nx\ny\n2\n10.1 200\n10.2 200 junk\n", 6, "CHI row with a third field");
+}
+
+TEST(CpiReader, CountsThePointsAtOrBelowTheEnd) {
+  // Points lie at start + i step; those not above the end count. Worked by
+  // hand: 10 + 3 x 0.2 = 10.6 lies past 10.55, so 10.0 .. 10.4 is 3 points.
+  struct Case {
+    const char *start, *end, *step;
+    int points;
+  };
+  const Case cases[] = {
+      {"10", "10.55", "0.2", 3},  // 10, 10.2, 10.4 (10.6 is past the end)
+      {"10", "10.6", "0.2", 4},   // the end itself counts, though 0.6/0.2 is 2.9999999999999996
+      {"10", "70", "0.02", 3001}, // 60/0.02 = 2999.9999999999995 in doubles
+      {"10", "10.19", "0.2", 1},
+      {"5", "5", "0.01", 1},
+  };
+  for (const auto& c : cases) {
+    std::string text = std::string("S\n") + c.start + "\n" + c.end + "\n" + c.step + "\n" +
+                       "Cu\n1.54\n01/01/90\n1.0\nsample\nSCANDATA\n";
+    for (int i = 0; i < c.points + 2; ++i) text += "1\n";
+    CData d;
+    Read(OpenCDI, text, d);
+    EXPECT_EQ(d.NChan(), c.points) << c.start << " to " << c.end << " by " << c.step;
+    EXPECT_LE(d.TwoTheta(d.NChan() - 1), std::stof(c.end) + 1e-5f) << c.end;
+  }
+}

@@ -801,7 +801,7 @@ TEST_F(MainModelTest, OutOfRangeValuesInAStateReadAsTheirDefaults) {
   EXPECT_EQ(m.CrystalSystem(), 8);
   EXPECT_EQ(m.CellScrollWrapper.EdgeScale(1), 100);
   EXPECT_EQ(m.CellScrollWrapper.EdgeScale(-1), 1000);
-  EXPECT_EQ(m.PatternDataFile, "/data/p.gsa");  // only printable characters
+  EXPECT_EQ(m.PatternDataFile, "/data/p.gsa");  // up to the NULs that padded an old dialog buffer
   // A scroll bar with a zero scale would divide by zero; the reset scale works.
   EXPECT_TRUE(m.CellScrollChanged(3, 8000));
   EXPECT_EQ(m.UnitCell.CellParameters(3, 1), "80");
