@@ -8,8 +8,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QImage>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -175,6 +178,52 @@ TEST(PhasesWindows, ExportDataWritesTheCurrentPhaseAsAJcpdsCard) {
   for (const JcpdsPeak& p : card.peaks) {
     EXPECT_EQ(p.intensity, 100.0f);
     EXPECT_NEAR(p.d, 5.0 / std::sqrt(p.h * p.h + p.k * p.k + p.l * p.l), 1e-5);
+  }
+}
+
+// Two stored phases saved in a project, reopened by the headless picture
+// export: each phase's 100 line is drawn in its own colour. Bragg's law by
+// hand with Cu K-alpha1 (1.540562 A): a = 6 at 14.75, a = 7 at 12.64 degrees.
+TEST(PhasesWindows, StoredPhasesAreDrawnInTheirColoursAfterReopening) {
+  Fixture f;
+  f.Trigger("mnuStorePatterns");
+  auto* w = f.window.FindToolWindow<frmStorePatterns>();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(f.m().XRDPlot.SetTTMax("40"));
+  ASSERT_TRUE(f.m().XRDPlot.SetTTMin("10"));
+  const std::uint32_t colours[2] = {0x0000FFu, 0x00FF00u};  // red, green (red in the lowest byte)
+  const float edges[2] = {6.0f, 7.0f};
+  for (int i = 0; i < 2; ++i) {
+    f.m().SetCrystalSystem(1);
+    f.m().pattern.SetExtinctionNumber(0, &f.m().UnitCell);
+    ASSERT_TRUE(f.m().UnitCell.SetCell(1, {edges[i], edges[i], edges[i], 90, 90, 90}));
+    f.m().pattern.PatternName.clear();
+    QTest::mouseClick(f.Find<QPushButton>(w, "cmdStorePattern"), Qt::LeftButton);
+    f.platform.chosenColors.push_back(colours[i]);
+    QTest::mouseClick(f.Find<QPushButton>(w, QString("picLineColor(%1)").arg(i).toUtf8().constData()), Qt::LeftButton);
+  }
+  ASSERT_TRUE(f.m().UnitCell.SetCell(1, {3, 3, 3, 90, 90, 90}));  // the current phase draws above 29 degrees
+  const QString project = f.home.File("two.prb");
+  ASSERT_TRUE(f.m().ProjectSaveFile(project.toStdString()));
+
+  const QString out = f.home.File("two.png");
+  QProcess run;
+  auto env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  run.setProcessEnvironment(env);
+  run.start(QUORLIN_APP_PATH, {"--export-plot", project, out, "--size", "300x200"});
+  ASSERT_TRUE(run.waitForFinished(30000));
+  ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+  QImage picture(out);
+  ASSERT_FALSE(picture.isNull());
+  const QColor expected[2] = {QColor(255, 0, 0), QColor(0, 255, 0)};
+  for (int i = 0; i < 2; ++i) {
+    double tt = 2.0 * std::asin(1.540562 / (2.0 * edges[i])) * 180.0 / M_PI;
+    int column = static_cast<int>((tt - 10.0) / 30.0 * 300.0);
+    bool found = false;
+    for (int x = column - 2; x <= column + 2; ++x)
+      for (int y = 0; y < picture.height(); ++y) found = found || picture.pixelColor(x, y) == expected[i];
+    EXPECT_TRUE(found) << "no line of stored phase " << i << " near " << tt << " degrees";
   }
 }
 
