@@ -92,11 +92,25 @@ TEST(PhasesWindows, StorePatternsFromTheMenuStoresSelectsLoadsAndDeletes) {
   QTest::keyClicks(name, "Au");
   EXPECT_EQ(f.m().pattern.PatternName, "Au");
 
+  // Cancelling the colour chooser keeps the colour; choosing one sets it.
+  auto* colour0 = f.Find<QPushButton>(w, "picLineColor(0)");
+  const std::int32_t white = f.m().storedphases.StoredPattern(0).StoredColor;
+  QTest::mouseClick(colour0, Qt::LeftButton);
+  EXPECT_EQ(f.m().storedphases.StoredPattern(0).StoredColor, white);
   f.platform.chosenColors.push_back(0xFF0000u);  // blue
-  QTest::mouseClick(f.Find<QPushButton>(w, "picLineColor(0)"), Qt::LeftButton);
+  QTest::mouseClick(colour0, Qt::LeftButton);
   EXPECT_EQ(f.m().storedphases.StoredPattern(0).StoredColor, 0xFF0000);
 
-  QTest::mouseClick(slot0, Qt::LeftButton);  // select again
+  // Load makes the slot the current phase: its cell and name, its lines hidden.
+  ASSERT_TRUE(f.m().UnitCell.SetCell(1, {6, 6, 6, 90, 90, 90}));
+  QTest::mouseClick(slot0, Qt::LeftButton);  // select
+  QTest::mouseClick(slot0, Qt::LeftButton);  // show again
+  EXPECT_TRUE(slot0->isChecked());
+  QTest::mouseClick(load, Qt::LeftButton);
+  EXPECT_FALSE(slot0->isChecked());
+  EXPECT_EQ(f.m().UnitCell.CellParameters(0, 1), "4");
+  EXPECT_EQ(f.m().pattern.PatternName, "Pattern 1");
+
   QTest::mouseClick(del, Qt::LeftButton);
   EXPECT_FALSE(slot0->isEnabled());
   EXPECT_EQ(del->text(), "Delete");

@@ -85,49 +85,6 @@ TEST_F(PhasesTest, StoringFillsTheLowestFreeSlotAndNamesUnnamedPhases) {
   EXPECT_TRUE(before == after);
 }
 
-TEST_F(PhasesTest, CheckBoxSelectsFirstThenShowsOrHides) {
-  StorePatternsModel w(*model);
-  Cubic(4.0f);
-  model->pattern.PatternName = "Si";
-  w.StoreCurrentPhase();
-  EXPECT_EQ(w.LoadCaption(), "load");
-  EXPECT_EQ(w.DeleteCaption(), "Delete");
-  EXPECT_FALSE(w.ActionsEnabled());
-
-  w.SlotClicked(0, false);  // an unselected slot: selected, Plotted unchanged
-  EXPECT_EQ(w.Selected(), 0);
-  EXPECT_TRUE(w.SlotChecked(0));
-  EXPECT_EQ(w.LoadCaption(), "Load pattern: 1: Si");
-  EXPECT_EQ(w.DeleteCaption(), "Delete pattern: 1: Si");
-
-  // Load makes it the current phase and hides its lines; ticking shows them.
-  Cubic(6.0f);
-  model->pattern.PatternName = "other";
-  w.Load();
-  EXPECT_FLOAT_EQ(Direct(0), 4.0f);
-  EXPECT_EQ(model->pattern.PatternName, "Si");
-  EXPECT_FALSE(w.SlotChecked(0));
-  EXPECT_FALSE(w.SlotColour(0).has_value());
-  w.SlotClicked(0, true);
-  EXPECT_TRUE(w.SlotChecked(0));
-
-  w.NameFocused();
-  EXPECT_EQ(w.Selected(), -1);
-  w.NameChanged("Si at 3 GPa");
-  EXPECT_EQ(model->pattern.PatternName, "Si at 3 GPa");
-}
-
-TEST_F(PhasesTest, ColourChooserSetsTheSlotColourAndCancelKeepsIt) {
-  StorePatternsModel w(*model);
-  w.StoreCurrentPhase();
-  const auto white = w.SlotColour(0);
-  w.ColourClicked(0);  // cancelled
-  EXPECT_EQ(w.SlotColour(0), white);
-  platform.chosenColors.push_back(0x0000FFu);  // red (red in the lowest byte)
-  w.ColourClicked(0);
-  EXPECT_EQ(w.SlotColour(0), 0x0000FF);
-}
-
 TEST_F(PhasesTest, StoredPhasesSurviveSaveReopenAndUndo) {
   StorePatternsModel w(*model);
   Cubic(4.0f);

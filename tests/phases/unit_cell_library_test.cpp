@@ -145,12 +145,3 @@ TEST(UnitCellLibrary, DamagedFilesAreRefusedByName) {
   WriteBytes(file, good);
   EXPECT_TRUE(UnitCellLibrary::ReadFile(file.string()) == Sample());
 }
-
-TEST(UnitCellLibrary, CellCanExistFollowsTheVolumeFormula) {
-  EXPECT_TRUE(CellCanExist({5, 6, 7, 90, 100, 90}));
-  EXPECT_TRUE(CellCanExist({3, 3, 3, 100, 100, 100}));
-  // 120+120+120 = 360 degrees: the axes lie in one plane.
-  EXPECT_FALSE(CellCanExist({3, 3, 3, 120, 120, 120}));
-  EXPECT_FALSE(CellCanExist({0, 3, 3, 90, 90, 90}));
-  EXPECT_FALSE(CellCanExist({std::numeric_limits<float>::infinity(), 3, 3, 90, 90, 90}));
-}
