@@ -116,7 +116,17 @@ UnitCellLibrary UnitCellLibrary::FromBag(const PropertyBag& bag, const std::stri
 }
 
 UnitCellLibrary UnitCellLibrary::ReadFile(const std::string& fileName) {
-  return FromBag(ReadPropertyBagFromFile(fileName), fileName);
+  PropertyBag bag;
+  try {
+    bag = ReadPropertyBagFromFile(fileName);
+  } catch (const FormatError& e) {
+    // The container is the project file's; the message names what was opened.
+    std::string problem = e.problem();
+    for (std::size_t at; (at = problem.find("project file")) != std::string::npos;)
+      problem.replace(at, 12, "unit-cell library");
+    throw FormatError(fileName, e.line(), problem);
+  }
+  return FromBag(bag, fileName);
 }
 
 void UnitCellLibrary::WriteFile(const std::string& fileName) const {

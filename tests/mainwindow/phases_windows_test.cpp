@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "mainwindow/card_export.h"
 #include "mainwindow/store_patterns.h"
 #include "mainwindow/unit_cell_database.h"
 #include "scripted_platform.h"
@@ -138,6 +140,23 @@ TEST_F(PhasesTest, ShowingASlotHiddenAtSaveDrawsItsLines) {
   w2.SlotClicked(0, true);
   w2.SlotClicked(0, true);
   EXPECT_FLOAT_EQ(LargestLine(*model, 0), 4.0f);
+}
+
+// A card refined at pressure and passed on: the card's rows and K0 stay, d
+// follows the new cell (hexagonal 1/d^2 = 4(h^2+hk+k^2)/(3a^2) + l^2/c^2,
+// International Tables Vol. C Table 1.1.2).
+TEST_F(PhasesTest, ACardPhaseIsWrittenWithItsOwnRowsAndNewSpacings) {
+  const std::string card = std::string(QUORLIN_SHARED_DIR) + "/realdata/jcpds/dioptas-tests/re.jcpds";
+  if (!fs::exists(card)) GTEST_SKIP() << "no shared data";
+  ASSERT_TRUE(model->ImportDataFile("jcpds", card));
+  ASSERT_TRUE(model->UnitCell.SetCell(1, {2.7f, 2.7f, 4.4f, 90, 90, 120}));
+  JcpdsCard written = CurrentPhaseCard(*model);
+  EXPECT_EQ(written.crystalSystem, 2);
+  EXPECT_EQ(written.K0, 433.8f);
+  ASSERT_EQ(written.peaks.size(), 20u);
+  EXPECT_EQ(written.peaks[2].intensity, 100.0f);
+  for (const JcpdsPeak& p : written.peaks)
+    EXPECT_NEAR(p.d, 1 / std::sqrt(4.0 / 3.0 * (p.h * p.h + p.h * p.k + p.k * p.k) / 7.29 + p.l * p.l / 19.36), 2e-6);
 }
 
 void WriteLibrary(const std::string& path) {
