@@ -147,7 +147,8 @@ void frmStandardUnitCells::Refresh() {
   for (int g = 0; g < UnitCellLibrary::kGroups; ++g) {
     SetTextUnlessEditing(txtGroupNames[static_cast<std::size_t>(g)], QString::fromStdString(lib.GroupName(g)));
     QComboBox* cells = cmbPhaseNames[static_cast<std::size_t>(g)];
-    for (int c = 0; c < UnitCellLibrary::kSlots; ++c) cells->setItemText(c, QString::fromStdString(logic_.EntryText(g, c)));
+    for (int c = 0; c < UnitCellLibrary::kSlots; ++c)
+      cells->setItemText(c, QString::fromStdString(logic_.EntryText(g, c)));
   }
   SetTextUnlessEditing(Text1, QString::fromStdString(logic_.NameText()));
   cmdAddCell->setEnabled(logic_.AddEnabled());

@@ -14,9 +14,7 @@ namespace quorlin {
 namespace {
 
 // Colours are kept with red in the lowest byte.
-QString CssColour(std::int32_t c) {
-  return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF).name();
-}
+QString CssColour(std::int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF).name(); }
 
 }  // namespace
 
@@ -115,8 +113,8 @@ void frmStorePatterns::Refresh() {
     // The selected slot's caption is blue, the others black.
     box->setStyleSheet(i == logic_.Selected() ? "color: #0000ff" : "color: #000000");
     auto colour = logic_.SlotColour(i);
-    picLineColor[static_cast<std::size_t>(i)]->setStyleSheet(
-        colour ? "background-color: " + CssColour(*colour) : QString("background-color: palette(button)"));
+    picLineColor[static_cast<std::size_t>(i)]->setStyleSheet(colour ? "background-color: " + CssColour(*colour)
+                                                                    : QString("background-color: palette(button)"));
   }
   cmdLoad->setEnabled(logic_.ActionsEnabled());
   cmdDeletePattern->setEnabled(logic_.ActionsEnabled());

@@ -56,7 +56,8 @@ int Cells(const Args& args, std::ostream& out, std::ostream&) {
       if (group < 1 || group > UnitCellLibrary::kGroups) throw QuorlinError("--add GROUP: expected 1..8");
       if (slot < 1 || slot > UnitCellLibrary::kSlots) throw QuorlinError("--add SLOT: expected 1..20");
       entry.name = args[i + 3];
-      if (entry.name.empty() || entry.name == ".") throw QuorlinError("--add NAME: a cell needs a name other than \".\"");
+      if (entry.name.empty() || entry.name == ".")
+        throw QuorlinError("--add NAME: a cell needs a name other than \".\"");
       add = true;
       i += 4;
     } else if (opt == "--cell") {

@@ -8,8 +8,8 @@ namespace quorlin {
 namespace {
 
 const char* SymmetryWord(std::int16_t cs) {
-  static const char* names[] = {"", "CUBIC", "HEXAGONAL", "TRIGONAL", "TETRAGONAL", "ORTHORHOMBIC", "MONOCLINIC",
-                                "TRICLINIC"};
+  static const char* names[] = {"",           "CUBIC",        "HEXAGONAL",  "TRIGONAL",
+                                "TETRAGONAL", "ORTHORHOMBIC", "MONOCLINIC", "TRICLINIC"};
   return cs >= 1 && cs <= 7 ? names[cs] : "TRICLINIC";
 }
 
@@ -19,14 +19,26 @@ bool CellObeys(std::int16_t cs, const std::array<float, 6>& p) {
   const auto& [a, b, c, al, be, ga] = p;
   std::array<float, 6> rebuilt;
   switch (cs) {
-    case 1: rebuilt = {a, a, a, 90, 90, 90}; break;
+    case 1:
+      rebuilt = {a, a, a, 90, 90, 90};
+      break;
     case 2:
-    case 3: rebuilt = {a, a, c, 90, 90, 120}; break;
-    case 4: rebuilt = {a, a, c, 90, 90, 90}; break;
-    case 5: rebuilt = {a, b, c, 90, 90, 90}; break;
-    case 6: rebuilt = {a, b, c, 90, be, 90}; break;
-    case 7: return true;
-    default: return false;
+    case 3:
+      rebuilt = {a, a, c, 90, 90, 120};
+      break;
+    case 4:
+      rebuilt = {a, a, c, 90, 90, 90};
+      break;
+    case 5:
+      rebuilt = {a, b, c, 90, 90, 90};
+      break;
+    case 6:
+      rebuilt = {a, b, c, 90, be, 90};
+      break;
+    case 7:
+      return true;
+    default:
+      return false;
   }
   for (std::size_t i = 0; i < 6; ++i)
     if (std::fabs(rebuilt[i] - p[i]) > 1e-5f * std::fabs(p[i])) return false;
@@ -41,7 +53,8 @@ JcpdsCard MakeJcpdsCard(const std::string& name, std::int16_t crystalSystem, con
   card.version = 4;
   // One line only: a line break would end the comment in the card.
   for (char ch : name) card.comment += (ch == '\n' || ch == '\r') ? ' ' : ch;
-  for (int i = 0; i < 6; ++i) card.cell[static_cast<std::size_t>(i)] = static_cast<float>(LenientDouble(cell.CellParameters(i, 1)));
+  for (int i = 0; i < 6; ++i)
+    card.cell[static_cast<std::size_t>(i)] = static_cast<float>(LenientDouble(cell.CellParameters(i, 1)));
   card.crystalSystem = CellObeys(crystalSystem, card.cell) ? crystalSystem : std::int16_t{7};
   card.K0 = K0;
   card.K0p = K0p;

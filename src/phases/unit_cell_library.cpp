@@ -50,7 +50,9 @@ std::string GroupNameKey(int g) { return "GroupNames(" + std::to_string(g) + ")"
 std::string CellNameKey(int g, int c) { return "CellNames(" + Pair(g, c) + ")"; }
 std::string CellSymmetryKey(int g, int c) { return "CellSymmetries(" + Pair(g, c) + ")"; }
 std::string ExtinctionNumberKey(int g, int c) { return "ExtinctionNumbers(" + Pair(g, c) + ")"; }
-std::string CellParameterKey(int g, int c, int p) { return "CellParameters(" + Pair(g, c) + "," + std::to_string(p) + ")"; }
+std::string CellParameterKey(int g, int c, int p) {
+  return "CellParameters(" + Pair(g, c) + "," + std::to_string(p) + ")";
+}
 
 // Volume factor 1 - cos^2 a - cos^2 b - cos^2 g + 2 cos a cos b cos g must be
 // positive (Giacovazzo, Fundamentals of Crystallography, cell volume).
@@ -89,7 +91,8 @@ UnitCellLibrary UnitCellLibrary::FromBag(const PropertyBag& bag, const std::stri
   if (!bag.empty()) {
     bool known = false;
     for (const auto& e : bag.Entries())
-      for (const char* start : {"groupnames(", "cellnames(", "cellsymmetries(", "extinctionnumbers(", "cellparameters("})
+      for (const char* start :
+           {"groupnames(", "cellnames(", "cellsymmetries(", "extinctionnumbers(", "cellparameters("})
         if (AsciiLowerCopy(e.name).rfind(start, 0) == 0) known = true;
     if (!known) throw FormatError(file, 0, "holds no unit cells (is it a project file?)");
   }
@@ -109,7 +112,9 @@ UnitCellLibrary UnitCellLibrary::FromBag(const PropertyBag& bag, const std::stri
         e.parameters[p] = static_cast<float>(v);
       }
       if (!e.Free() && !CellCanExist(e.parameters))
-        throw FormatError(file, 0, "the cell \"" + e.name + "\" (" + CellNameKey(g, c) + ") cannot exist: edges must be positive, angles between 0 and 180 degrees");
+        throw FormatError(file, 0,
+                          "the cell \"" + e.name + "\" (" + CellNameKey(g, c) +
+                              ") cannot exist: edges must be positive, angles between 0 and 180 degrees");
     }
   }
   return lib;

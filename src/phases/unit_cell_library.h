@@ -15,7 +15,7 @@ namespace quorlin {
 struct UnitCellEntry {
   std::string name = ".";  // "." marks a free slot
   std::int32_t symmetry = 7;
-  std::int16_t extinction = -1;  // -1: conditions chosen by hand
+  std::int16_t extinction = -1;       // -1: conditions chosen by hand
   std::array<float, 6> parameters{};  // a, b, c (Angstrom), alpha, beta, gamma (degrees)
 
   bool Free() const { return name == "."; }

@@ -6,9 +6,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
-#include <QImage>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>

@@ -3,7 +3,6 @@
 // a card written with a new cell reads back with spacings that agree with
 // the hexagonal formula.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cmath>
@@ -40,12 +39,13 @@ std::vector<std::string> DataLines(const std::string& out) {
 TEST(CellsCommand, AddedCellsAreListedAgainAndTakenSlotsRefused) {
   const std::string file = (Scratch() / "lab.ucl").string();
   fs::remove(file);
-  auto add = RunShell(CliCommand("cells '" + file +
-                                 "' --add 2 3 'NaCl B1' --cell 5.6402 5.6402 5.6402 90 90 90 --system cubic --symbol 12"));
+  auto add = RunShell(CliCommand(
+      "cells '" + file + "' --add 2 3 'NaCl B1' --cell 5.6402 5.6402 5.6402 90 90 90 --system cubic --symbol 12"));
   ASSERT_EQ(add.status, 0) << add.output;
-  ASSERT_EQ(RunShell(CliCommand("cells '" + file + "' --add 1 1 quartz --cell 4.9134 4.9134 5.4052 90 90 120 --system 3"))
-                .status,
-            0);
+  ASSERT_EQ(
+      RunShell(CliCommand("cells '" + file + "' --add 1 1 quartz --cell 4.9134 4.9134 5.4052 90 90 120 --system 3"))
+          .status,
+      0);
   auto list = RunShell(CliCommand("cells '" + file + "'"));
   ASSERT_EQ(list.status, 0);
   EXPECT_EQ(list.output.rfind("# group group_name slot name system symbol a b c alpha beta gamma\n", 0), 0u);
@@ -54,8 +54,9 @@ TEST(CellsCommand, AddedCellsAreListedAgainAndTakenSlotsRefused) {
                                       "2 \" \" 3 \"NaCl B1\" cubic 12 5.6402 5.6402 5.6402 90 90 90"}));
 
   // A taken slot, a bad symbol and an impossible cell: exit 2, one line, the file unchanged.
-  for (const char* args : {" --add 2 3 other --cell 4 4 4 90 90 90", " --add 2 4 x --cell 4 4 4 90 90 90 --system cubic --symbol 99",
-                           " --add 2 4 x --cell 4 4 4 120 120 120", " --add 9 1 x --cell 4 4 4 90 90 90"}) {
+  for (const char* args :
+       {" --add 2 3 other --cell 4 4 4 90 90 90", " --add 2 4 x --cell 4 4 4 90 90 90 --system cubic --symbol 99",
+        " --add 2 4 x --cell 4 4 4 120 120 120", " --add 9 1 x --cell 4 4 4 90 90 90"}) {
     auto r = RunShell(CliCommand("cells '" + file + "'" + args) + " 2>&1 >/dev/null");
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
@@ -104,6 +105,9 @@ TEST(JcpdsCommand, WrittenCardReadsBackWithTheNewCell) {
 
   // A hexagonal card cannot take a cell with a != b: refused, nothing written.
   const std::string bad = (Scratch() / "bad.jcpds").string();
-  EXPECT_EQ(RunShell(CliCommand("jcpds '" + card + "' --write '" + bad + "' --cell 2.7 2.8 4.4 90 90 120") + " 2>/dev/null").status, 2);
+  EXPECT_EQ(
+      RunShell(CliCommand("jcpds '" + card + "' --write '" + bad + "' --cell 2.7 2.8 4.4 90 90 120") + " 2>/dev/null")
+          .status,
+      2);
   EXPECT_FALSE(fs::exists(bad));
 }

@@ -39,11 +39,17 @@ TEST(JcpdsWriter, CardReadsBackWithTheSameCellAndIndependentSpacings) {
     std::array<float, 6> cell;
     std::function<double(int, int, int)> d;
   } cases[] = {
-      {"monoclinic", 6, {5.1f, 6.2f, 7.3f, 90, 101.5f, 90},
+      {"monoclinic",
+       6,
+       {5.1f, 6.2f, 7.3f, 90, 101.5f, 90},
        [](int h, int k, int l) { return MonoclinicD(5.1, 6.2, 7.3, 101.5, h, k, l); }},
-      {"hexagonal Re", 2, {2.761f, 2.761f, 4.4583f, 90, 90, 120},
+      {"hexagonal Re",
+       2,
+       {2.761f, 2.761f, 4.4583f, 90, 90, 120},
        [](int h, int k, int l) { return HexagonalD(2.761, 4.4583, h, k, l); }},
-      {"cubic", 1, {4.0785f, 4.0785f, 4.0785f, 90, 90, 90},
+      {"cubic",
+       1,
+       {4.0785f, 4.0785f, 4.0785f, 90, 90, 90},
        [](int h, int k, int l) { return 4.0785 / std::sqrt(h * h + k * k + l * l); }},
   };
   const std::vector<JcpdsPeak> rows = {{0, 100, 1, 0, 0}, {0, 42.5f, 1, 1, 1}, {0, 7, -2, 0, 1}, {0, 3, 1, 2, 3}};

@@ -104,27 +104,52 @@ TEST(UnitCellLibrary, DamagedFilesAreRefusedByName) {
       {"empty file", {}},
       {"header cut short", {good.begin(), good.begin() + 7}},
       {"payload cut short", {good.begin(), good.end() - 5}},
-      {"wrong container type", [&] { auto b = good; b[0] = 0x08; return b; }()},
-      {"wrong bag signature", [&] { auto b = good; b[12] = 'X'; return b; }()},
-      {"crystal system 99", bagWith([](PropertyBag& b) { b.WriteProperty("CellSymmetries(0,0)", std::int32_t{99}, std::int32_t{7}); })},
-      {"crystal system 0", bagWith([](PropertyBag& b) { b.WriteProperty("CellSymmetries(2,2)", std::int32_t{0}, std::int32_t{7}); })},
-      {"extinction number -2", bagWith([](PropertyBag& b) { b.WriteProperty("ExtinctionNumbers(0,0)", std::int16_t{-2}, std::int16_t{-1}); })},
-      {"extinction number 500", bagWith([](PropertyBag& b) { b.WriteProperty("ExtinctionNumbers(0,0)", std::int16_t{500}, std::int16_t{-1}); })},
-      {"parameter not a number", bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(0,0,0)", std::numeric_limits<float>::quiet_NaN(), std::string("0.0")); })},
-      {"parameter is text", bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(0,0,1)", std::string("five"), std::string("0.0")); })},
-      {"parameter beyond single", bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(0,0,2)", 1e300, std::string("0.0")); })},
-      {"negative edge", bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(0,0,0)", -5.4f, std::string("0.0")); })},
-      {"angle of 180", bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(3,2,4)", 180.0f, std::string("0.0")); })},
+      {"wrong container type",
+       [&] {
+         auto b = good;
+         b[0] = 0x08;
+         return b;
+       }()},
+      {"wrong bag signature",
+       [&] {
+         auto b = good;
+         b[12] = 'X';
+         return b;
+       }()},
+      {"crystal system 99",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellSymmetries(0,0)", std::int32_t{99}, std::int32_t{7}); })},
+      {"crystal system 0",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellSymmetries(2,2)", std::int32_t{0}, std::int32_t{7}); })},
+      {"extinction number -2",
+       bagWith([](PropertyBag& b) { b.WriteProperty("ExtinctionNumbers(0,0)", std::int16_t{-2}, std::int16_t{-1}); })},
+      {"extinction number 500",
+       bagWith([](PropertyBag& b) { b.WriteProperty("ExtinctionNumbers(0,0)", std::int16_t{500}, std::int16_t{-1}); })},
+      {"parameter not a number", bagWith([](PropertyBag& b) {
+         b.WriteProperty("CellParameters(0,0,0)", std::numeric_limits<float>::quiet_NaN(), std::string("0.0"));
+       })},
+      {"parameter is text", bagWith([](PropertyBag& b) {
+         b.WriteProperty("CellParameters(0,0,1)", std::string("five"), std::string("0.0"));
+       })},
+      {"parameter beyond single",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(0,0,2)", 1e300, std::string("0.0")); })},
+      {"negative edge",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(0,0,0)", -5.4f, std::string("0.0")); })},
+      {"angle of 180",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellParameters(3,2,4)", 180.0f, std::string("0.0")); })},
       // 60 + 60 + 150 degrees: the three axes cannot meet (no volume).
       {"angles without volume", bagWith([](PropertyBag& b) {
          b.WriteProperty("CellParameters(3,2,3)", 60.0f, std::string("0.0"));
          b.WriteProperty("CellParameters(3,2,4)", 60.0f, std::string("0.0"));
          b.WriteProperty("CellParameters(3,2,5)", 150.0f, std::string("0.0"));
        })},
-      {"filled slot without a cell", bagWith([](PropertyBag& b) { b.WriteProperty("CellNames(6,6)", std::string("ghost"), std::string(".")); })},
-      {"name stored as a number", bagWith([](PropertyBag& b) { b.WriteProperty("CellNames(0,0)", std::int32_t{3}, std::string(".")); })},
-      {"empty cell name", bagWith([](PropertyBag& b) { b.WriteProperty("CellNames(0,0)", std::string(""), std::string(".")); })},
-      {"a project, not a library", [] {
+      {"filled slot without a cell",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellNames(6,6)", std::string("ghost"), std::string(".")); })},
+      {"name stored as a number",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellNames(0,0)", std::int32_t{3}, std::string(".")); })},
+      {"empty cell name",
+       bagWith([](PropertyBag& b) { b.WriteProperty("CellNames(0,0)", std::string(""), std::string(".")); })},
+      {"a project, not a library",
+       [] {
          PropertyBag b;
          b.WriteProperty("CellType", std::int32_t{-1}, std::int32_t{1});
          return FileOf(b);
