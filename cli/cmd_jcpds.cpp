@@ -1,5 +1,8 @@
 // quorlin-cli jcpds: reads a card as the window's "Open a jcpds file" does
 // and prints the cell it sets and the peak list it fills.
+#include <array>
+#include <cmath>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -9,6 +12,8 @@
 #include "core/unitcell.h"
 #include "data/formats.h"
 #include "data/jcpds.h"
+#include "data/jcpds_writer.h"
+#include "mainwindow/data_import.h"
 #include "energy/peak_list.h"
 #include "reflections/catalogue.h"
 #include "reflections/pattern.h"
@@ -16,9 +21,55 @@
 namespace quorlin::cli {
 namespace {
 
+// Writes CARD again as a keyword card, with its reflections' d recomputed
+// from the given cell (the card's own when none is given); returns the path
+// written, which is then listed.
+std::string WriteCard(const Args& args) {
+  const std::string& source = args[0];
+  std::string output;
+  std::optional<std::array<float, 6>> newCell;
+  for (std::size_t i = 1; i < args.size();) {
+    if (args[i] == "--write" && i + 1 < args.size()) {
+      output = args[i + 1];
+      i += 2;
+    } else if (args[i] == "--cell" && i + 6 < args.size()) {
+      std::array<float, 6> c{};
+      for (std::size_t p = 0; p < 6; ++p) {
+        auto v = StrictSingle(args[i + 1 + p]);
+        if (!v) throw QuorlinError("--cell: \"" + args[i + 1 + p] + "\" is not a number");
+        c[p] = *v;
+      }
+      newCell = c;
+      i += 7;
+    } else {
+      throw QuorlinError("usage: jcpds CARD [--write OUT [--cell A B C ALPHA BETA GAMMA]]");
+    }
+  }
+  if (output.empty()) throw QuorlinError("--cell needs --write OUT");
+  std::istringstream in(ReadWholeFile(source));
+  JcpdsCard card = ReadJcpdsCard(in, source);
+  CUnitCell cell;
+  CPattern pattern;
+  clsPeakList peaks;
+  ApplyJcpdsCard(card, source, cell, CrystalSystemSetter(pattern, cell), peaks);
+  // The card's crystal system constrains the new cell: a cubic card takes a
+  // alone, and a cell that breaks the system is refused rather than bent.
+  if (newCell) {
+    if (!cell.SetCell(1, *newCell)) throw QuorlinError("--cell: the cell is refused (impossible or beyond the limits)");
+    for (std::size_t p = 0; p < 6; ++p)
+      if (std::fabs(static_cast<float>(LenientDouble(cell.CellParameters(static_cast<int>(p), 1))) - (*newCell)[p]) >
+          1e-4f * std::fabs((*newCell)[p]))
+        throw QuorlinError("--cell: the " + std::string(CrystalSystemName(pattern.CrystalSystem)) +
+                           " card cannot take this cell (parameter " + std::to_string(p + 1) + ")");
+  }
+  JcpdsCard written = MakeJcpdsCard(card.comment, card.crystalSystem, cell, card.peaks, card.K0, card.K0p);
+  WriteTextFile(output, JcpdsCardText(written));
+  return output;
+}
+
 int Jcpds(const Args& args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 1) throw QuorlinError("usage: jcpds CARD");
-  const std::string& file = args[0];
+  if (args.empty()) throw QuorlinError("usage: jcpds CARD [--write OUT [--cell A B C ALPHA BETA GAMMA]]");
+  const std::string file = args.size() == 1 ? args[0] : WriteCard(args);
   std::istringstream in(ReadWholeFile(file));
   JcpdsCard card = ReadJcpdsCard(in, file);
 
@@ -45,7 +96,10 @@ int Jcpds(const Args& args, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
-Register reg("jcpds", "jcpds CARD   crystal system, cell and reflections of a jcpds card", Jcpds);
+Register reg("jcpds",
+             "jcpds CARD [--write OUT [--cell A B C ALPHA BETA GAMMA]]   crystal system, cell and reflections of a "
+             "jcpds card; --write writes it again as a VERSION: 4 card (d from the given cell) and lists that",
+             Jcpds);
 
 }  // namespace
 }  // namespace quorlin::cli

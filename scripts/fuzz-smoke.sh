@@ -33,6 +33,7 @@ declare -A folders=(
   [xy]="xy chi"
   [jcpds]="jcpds"
   [project]=""
+  [ucl]=""
   [datafile]=""
   [project_file]=""
 )
@@ -66,7 +67,7 @@ file_seeds() {  # file_seeds TARGET
   echo "$dir"
 }
 status=0
-for target in gsas cpi chi mca xy jcpds project datafile project_file; do
+for target in gsas cpi chi mca xy jcpds project ucl datafile project_file; do
   exe="$build/fuzz/fuzz_$target"
   if [ ! -x "$exe" ]; then
     echo "fuzz-smoke: $exe not built" >&2
@@ -79,6 +80,10 @@ for target in gsas cpi chi mca xy jcpds project datafile project_file; do
   esac
   if [ "$target" = project ]; then
     project_seed >"$corpus/seed.prb"
+  fi
+  if [ "$target" = ucl ]; then
+    # A library holding one cubic cell of a = 4 (group 0, slot 0).
+    printf '\x11 \x01\x00\xe3\x00\x00\x00\x00\x00\x00\x00QBAG\x01\x00\x08\x00\x00\x00\x0e\x00CellNames(0,0)\x06\x02\x00\x00\x00Au\x13\x00CellSymmetries(0,0)\x02\x01\x00\x00\x00\x15\x00CellParameters(0,0,0)\x03\x00\x00\x80@\x15\x00CellParameters(0,0,1)\x03\x00\x00\x80@\x15\x00CellParameters(0,0,2)\x03\x00\x00\x80@\x15\x00CellParameters(0,0,3)\x03\x00\x00\xb4B\x15\x00CellParameters(0,0,4)\x03\x00\x00\xb4B\x15\x00CellParameters(0,0,5)\x03\x00\x00\xb4B' >"$corpus/seed.ucl"
   fi
   echo "fuzz-smoke: $target for ${seconds}s"
   if ! (cd "$work" && "$exe" -max_total_time="$seconds" -max_len=200000 -rss_limit_mb=2048 \
