@@ -1,6 +1,7 @@
 // Menu wiring of this group of tool windows: connects their menu items and
 // enables them.
 #include <QAction>
+#include <QMenu>
 
 #include "frm_lattice_projections.h"
 #include "frm_lattice_tools.h"
@@ -49,7 +50,9 @@ void frmMain::WireLattice() {
   });
   connect(mnuLatticeProjections, &QAction::triggered, this, [this] { ShowToolWindow<frmLatticeProjections>(); });
   for (QAction* a : {mnuCellManipulation, mnuCheckLatticePoints, mnuLatticeProjections}) a->setEnabled(true);
-  new CenteringMenuState(*model_, mnuAddCentering, this);
+  auto* centering = new CenteringMenuState(*model_, mnuAddCentering, this);
+  connect(mnuTranslations, &QMenu::aboutToShow, centering,
+          [centering] { centering->ModelChanged(ModelChange::Controls); });
 }
 
 }  // namespace quorlin

@@ -33,30 +33,6 @@ TEST(Section, CubicZoneSpotsLieOnTheSquareGrid) {
   }
 }
 
-// gamma* = 60 degrees for hexagonal axes: 100 and 010 stand at 60 degrees,
-// both of length 2/(a sqrt 3).
-TEST(Section, HexagonalBasalPlaneAngles) {
-  CUnitCell cell = Cell({3, 3, 5, 90, 90, 120});
-  CPattern pattern;
-  LatticeProjection p;
-  p.zone = {0, 0, 2};  // reduced to [001]
-  p.reach = 2;
-  auto frame = p.Frame(cell);
-  ASSERT_TRUE(frame);
-  auto spots = p.Spots(cell, pattern);
-  const double len = 2 / (3 * std::sqrt(3.0));
-  for (const auto& s : spots) EXPECT_EQ(s.l, 0);
-  const SectionSpot* a = nullptr;
-  const SectionSpot* b = nullptr;
-  for (const auto& s : spots) {
-    if (s.h == 1 && s.k == 0) a = &s;
-    if (s.h == 0 && s.k == 1) b = &s;
-  }
-  ASSERT_TRUE(a && b);
-  EXPECT_NEAR(std::hypot(a->x, a->y), len, 1e-6);
-  EXPECT_NEAR((a->x * b->x + a->y * b->y) / (len * len), 0.5, 1e-5);
-}
-
 // Random triclinic cells and zones: every spot obeys the zone law, and the
 // in-plane coordinates reproduce g1 . g2 from an independently inverted
 // metric for every pair.

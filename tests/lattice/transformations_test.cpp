@@ -138,9 +138,5 @@ TEST(TransformedParameters, HandWorkedCases) {
   EXPECT_NEAR(Determinant(rows({{{1, 1, 0}, {1, 1, 0}, {0, 0, 1}}})), 0, 0);
 }
 
-TEST(SingleAcos, MatchesAcos) {
-  for (float x : {-0.999f, -0.5f, 0.0f, 0.25f, 0.866f, 0.999f}) EXPECT_NEAR(SingleAcos(x), std::acos(x), 2e-6) << x;
-}
-
 }  // namespace
 }  // namespace quorlin
