@@ -1,7 +1,8 @@
 // quorlin-cli transform --cell A B C ALPHA BETA GAMMA --matrix "T00 .. T22"
 // [--reciprocal]: the cell in a new basis, a' = T00 a + T01 b + T02 c and so
 // on (rows a', b', c'), through the metric tensor as the transformation
-// window computes it. --reciprocal transforms the reciprocal cell instead.
+// window computes it. With --reciprocal the cell given is the reciprocal one
+// (as for `cell`), and its basis a*, b*, c* is the one transformed.
 #include <array>
 #include <cmath>
 #include <ostream>
@@ -67,7 +68,7 @@ int RunTransform(const Args& args, std::ostream& out, std::ostream& err) {
   if (!matrix) throw QuorlinError("--matrix \"T00 T01 T02 T10 T11 T12 T20 T21 T22\" is required");
 
   CUnitCell cell;
-  if (!cell.SetCell(1, *cellArgs)) throw QuorlinError("--cell: impossible cell");
+  if (!cell.SetCell(lattice, *cellArgs)) throw QuorlinError("--cell: impossible cell");
   double det = Determinant(*matrix);
   if (std::abs(det) < kSingularDeterminant)
     throw QuorlinError("singular matrix (determinant " + DoubleText(det) + ")");
