@@ -148,8 +148,8 @@ frmLatticeProjections::frmLatticeProjections(MainModel& model, QWidget* parent)
   lblSpot->setObjectName("lblSpot");
   lblSpot->setMinimumWidth(180);
   auto* hint = new QLabel("Click: centre. Drag: rotate.", this);
-  for (QWidget* w : std::initializer_list<QWidget*>{chkPlotAbsences, chkReplotPattern, cmdLoadImage, cmdSavePicture,
-                                                    hint, lblSpot})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{chkPlotAbsences, chkReplotPattern, cmdLoadImage, cmdSavePicture, hint, lblSpot})
     side->addWidget(w);
   side->addStretch(1);
   for (QPushButton* b : {cmdCameraScale, cmdLoadImage, cmdSavePicture}) b->setAutoDefault(false);

@@ -67,8 +67,8 @@ frmCellManipulation::frmCellManipulation(MainModel& model, QWidget* parent)
 
   auto* permutations = new QGroupBox("6 Permutations", this);
   auto* pl = new QGridLayout(permutations);
-  static const char* const kCaptions[6] = {"a,b,c   (Identity)", "b,a,-c    (a <--> b)", "c,a,b",
-                                          "c,-b,a     (c <--> a)", "b,c,a", "-a,c,b    (b <--> c)"};
+  static const char* const kCaptions[6] = {
+      "a,b,c   (Identity)", "b,a,-c    (a <--> b)", "c,a,b", "c,-b,a     (c <--> a)", "b,c,a", "-a,c,b    (b <--> c)"};
   for (int k = 0; k < 6; ++k) {
     Special[k] = Named(new QPushButton(kCaptions[k], permutations), Indexed("Special", k));
     pl->addWidget(Special[k], k / 2, k % 2);
@@ -184,9 +184,8 @@ frmAddLatticePoints::frmAddLatticePoints(MainModel& model, QWidget* parent)
   auto* points = new QGroupBox("Cell-doubling points", this);
   auto* pl = new QVBoxLayout(points);
   for (int k = 0; k < static_cast<int>(kLatticePoints.size()); ++k) {
-    optLatticePoint[k] =
-        Named(new QRadioButton(Q(kLatticePoints[static_cast<std::size_t>(k)].caption), points),
-              Indexed("optLatticePoint", k));
+    optLatticePoint[k] = Named(new QRadioButton(Q(kLatticePoints[static_cast<std::size_t>(k)].caption), points),
+                               Indexed("optLatticePoint", k));
     optLatticePoint[k]->installEventFilter(this);
     pl->addWidget(optLatticePoint[k]);
     connect(optLatticePoint[k], &QRadioButton::clicked, this, [this, k] {

@@ -70,8 +70,7 @@ int RunTransform(const Args& args, std::ostream& out, std::ostream& err) {
   CUnitCell cell;
   if (!cell.SetCell(lattice, *cellArgs)) throw QuorlinError("--cell: impossible cell");
   double det = Determinant(*matrix);
-  if (std::abs(det) < kSingularDeterminant)
-    throw QuorlinError("singular matrix (determinant " + DoubleText(det) + ")");
+  if (std::abs(det) < kSingularDeterminant) throw QuorlinError("singular matrix (determinant " + DoubleText(det) + ")");
   CMatrix33 g;
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) g.SetSelf(i, j, cell.Metric(lattice, i, j));
@@ -79,8 +78,8 @@ int RunTransform(const Args& args, std::ostream& out, std::ostream& err) {
   if (!p) throw QuorlinError("the new basis is degenerate (a cosine at or beyond +-1)");
 
   CUnitCell check;
-  if (!check.IsPossible(lattice, (*p)[0], (*p)[1], (*p)[2], CAngle::FromDegrees((*p)[3]),
-                        CAngle::FromDegrees((*p)[4]), CAngle::FromDegrees((*p)[5])))
+  if (!check.IsPossible(lattice, (*p)[0], (*p)[1], (*p)[2], CAngle::FromDegrees((*p)[3]), CAngle::FromDegrees((*p)[4]),
+                        CAngle::FromDegrees((*p)[5])))
     err << "note: the new cell lies outside the cell limits; the window would refuse it (Out of Range.)\n";
   out << (lattice == 1 ? "# a b c alpha beta gamma\n" : "# a* b* c* alpha* beta* gamma*\n");
   for (std::size_t i = 0; i < 6; ++i) out << (i ? " " : "") << SingleText((*p)[i]);

@@ -18,10 +18,10 @@ inline constexpr int kCentringCodes = 7;  // 0 P, 1 F, 2 I, 3 R, 4 A, 5 B, 6 C
 // Option captions by centring code. The reciprocal lattice of a centred
 // direct lattice is centred too: F and I swap, R has no named partner.
 inline constexpr std::array<std::string_view, kCentringCodes> kDirectCentringCaptions{
-    "P (primitive)",     "F (face-centered)", "I (body-centered)", "R (rhombohedral)",
+    "P (primitive)",    "F (face-centered)", "I (body-centered)", "R (rhombohedral)",
     "A (end-centered)", "B (end-centered)",  "C (end-centered)"};
 inline constexpr std::array<std::string_view, kCentringCodes> kReciprocalCentringCaptions{
-    "P (primitive)",     "I (body-centered)", "F (face-centered)", "",
+    "P (primitive)",    "I (body-centered)", "F (face-centered)", "",
     "A (end-centered)", "B (end-centered)",  "C (end-centered)"};
 
 struct SelectorSetting {

@@ -16,8 +16,8 @@ namespace {
 double Dot(const CUnitCell& cell, const Indices& a, const Indices& b) {
   double s = 0;
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) s += a[static_cast<std::size_t>(i)] * static_cast<double>(cell.Metric(-1, i, j)) *
-                                     b[static_cast<std::size_t>(j)];
+    for (int j = 0; j < 3; ++j)
+      s += a[static_cast<std::size_t>(i)] * static_cast<double>(cell.Metric(-1, i, j)) * b[static_cast<std::size_t>(j)];
   return s;
 }
 
@@ -131,8 +131,8 @@ std::vector<SectionSpot> LatticeProjection::Spots(const CUnitCell& cell, const C
 }
 
 std::string SpotText(const SectionSpot& s) {
-  return std::to_string(s.h) + " " + std::to_string(s.k) + " " + std::to_string(s.l) + "   d = " +
-         GeneralText(s.d) + (s.allowed ? "" : "  (absent)");
+  return std::to_string(s.h) + " " + std::to_string(s.k) + " " + std::to_string(s.l) + "   d = " + GeneralText(s.d) +
+         (s.allowed ? "" : "  (absent)");
 }
 
 }  // namespace quorlin

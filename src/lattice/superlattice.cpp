@@ -14,8 +14,8 @@ std::optional<LatticePoint> FindLatticePoint(float x, float y, float z) {
   return std::nullopt;
 }
 
-std::vector<ShiftedReflection> SuperlatticeReflections(const CUnitCell& cell, const CPattern& pattern, float x,
-                                                       float y, float z) {
+std::vector<ShiftedReflection> SuperlatticeReflections(const CUnitCell& cell, const CPattern& pattern, float x, float y,
+                                                       float z) {
   std::vector<ShiftedReflection> out;
   for (int l = pattern.lmin; l <= pattern.lmax; ++l)
     for (int k = pattern.kmin; k <= pattern.kmax; ++k)

@@ -39,8 +39,8 @@ struct ShiftedReflection {
 
 // Every triple of the pattern's index ranges shifted by (x, y, z), l outer
 // and h inner; no allowed or wanted test.
-std::vector<ShiftedReflection> SuperlatticeReflections(const CUnitCell& cell, const CPattern& pattern, float x,
-                                                       float y, float z);
+std::vector<ShiftedReflection> SuperlatticeReflections(const CUnitCell& cell, const CPattern& pattern, float x, float y,
+                                                       float z);
 
 // The direct-cell parameters after the cell-halving matrix of a point has
 // been applied to the reciprocal cell (a*' ... gamma*', degrees), or nothing

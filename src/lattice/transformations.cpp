@@ -14,13 +14,14 @@ struct Entry {
 };
 
 // Elements not listed are 0; the halving types (6..12) start from the identity.
+// Three entries a type; a halving type with fewer repeats one.
 const std::array<std::array<Entry, 3>, CTransformations::kTypes> kCatalogue{{
-    {{{0, 0, 1}, {1, 1, 1}, {2, 2, 1}}},      // 0 a, b, c
-    {{{0, 1, 1}, {1, 0, 1}, {2, 2, -1}}},     // 1 b, a, -c
-    {{{0, 2, 1}, {1, 0, 1}, {2, 1, 1}}},      // 2 c, a, b
-    {{{0, 2, -1}, {1, 1, 1}, {2, 0, 1}}},     // 3 -c, b, a
-    {{{0, 1, 1}, {1, 2, 1}, {2, 0, 1}}},      // 4 b, c, a
-    {{{0, 0, -1}, {1, 2, 1}, {2, 1, 1}}},     // 5 -a, c, b
+    {{{0, 0, 1}, {1, 1, 1}, {2, 2, 1}}},           // 0 a, b, c
+    {{{0, 1, 1}, {1, 0, 1}, {2, 2, -1}}},          // 1 b, a, -c
+    {{{0, 2, 1}, {1, 0, 1}, {2, 1, 1}}},           // 2 c, a, b
+    {{{0, 2, -1}, {1, 1, 1}, {2, 0, 1}}},          // 3 -c, b, a
+    {{{0, 1, 1}, {1, 2, 1}, {2, 0, 1}}},           // 4 b, c, a
+    {{{0, 0, -1}, {1, 2, 1}, {2, 1, 1}}},          // 5 -a, c, b
     {{{0, 0, 0.5f}, {0, 0, 0.5f}, {0, 0, 0.5f}}},  // 6 a' = a/2
     {{{1, 1, 0.5f}, {1, 1, 0.5f}, {1, 1, 0.5f}}},  // 7 b' = b/2
     {{{2, 2, 0.5f}, {2, 2, 0.5f}, {2, 2, 0.5f}}},  // 8 c' = c/2
@@ -53,9 +54,7 @@ double Determinant(const CMatrix33& t) {
          m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));
 }
 
-float SingleAcos(float x) {
-  return std::atan(-x / std::sqrt(1.0f - x * x)) + 2.0f * std::atan(1.0f);
-}
+float SingleAcos(float x) { return std::atan(-x / std::sqrt(1.0f - x * x)) + 2.0f * std::atan(1.0f); }
 
 std::optional<std::array<float, 6>> TransformedParameters(const CMatrix33& metric, const CMatrix33& t) {
   double g[3][3];

@@ -56,7 +56,8 @@ Matrix Inverse(const Matrix& g) {
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j)
       inv[i][j] = (g[(j + 1) % 3][(i + 1) % 3] * g[(j + 2) % 3][(i + 2) % 3] -
-                   g[(j + 1) % 3][(i + 2) % 3] * g[(j + 2) % 3][(i + 1) % 3]) / d;
+                   g[(j + 1) % 3][(i + 2) % 3] * g[(j + 2) % 3][(i + 1) % 3]) /
+                  d;
   return inv;
 }
 
@@ -130,10 +131,10 @@ TEST(TransformCommand, DeterminantMinusOneAndSingularMatrices) {
     EXPECT_NE(r.output.find("singular matrix"), std::string::npos) << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
   }
-  for (const char* bad : {"transform --cell 4 5 6 90 90 --matrix \"1 0 0 0 1 0 0 0 1\"",
-                          "transform --cell 4 5 6 90 90 90 --matrix \"1 0 0 0 1 0 0 0\"",
-                          "transform --cell 4 5 6 90 90 90 --matrix \"1 0 0 0 x 0 0 0 1\"",
-                          "transform --cell 4 5 6 90 90 90"}) {
+  for (const char* bad :
+       {"transform --cell 4 5 6 90 90 --matrix \"1 0 0 0 1 0 0 0 1\"",
+        "transform --cell 4 5 6 90 90 90 --matrix \"1 0 0 0 1 0 0 0\"",
+        "transform --cell 4 5 6 90 90 90 --matrix \"1 0 0 0 x 0 0 0 1\"", "transform --cell 4 5 6 90 90 90"}) {
     r = Cli(bad, true);
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;

@@ -37,9 +37,8 @@ TEST(Section, CubicZoneSpotsLieOnTheSquareGrid) {
 // in-plane coordinates reproduce g1 . g2 from an independently inverted
 // metric for every pair.
 TEST(Section, FrameReproducesReciprocalDotProducts) {
-  const std::array<std::array<float, 6>, 3> cells{{{5.1f, 6.3f, 7.7f, 84, 97, 103},
-                                                    {3.2f, 9.1f, 4.4f, 110, 75, 95},
-                                                    {8, 8.5f, 12, 90, 120, 90}}};
+  const std::array<std::array<float, 6>, 3> cells{
+      {{5.1f, 6.3f, 7.7f, 84, 97, 103}, {3.2f, 9.1f, 4.4f, 110, 75, 95}, {8, 8.5f, 12, 90, 120, 90}}};
   const std::array<Indices, 4> zones{{{1, 1, 1}, {1, -2, 0}, {2, 1, 3}, {0, 1, 1}}};
   for (const auto& p : cells) {
     CUnitCell cell = Cell(p);
@@ -48,13 +47,14 @@ TEST(Section, FrameReproducesReciprocalDotProducts) {
     double g[3][3] = {{p[0] * p[0], p[0] * p[1] * c[2], p[0] * p[2] * c[1]},
                       {p[0] * p[1] * c[2], p[1] * p[1], p[1] * p[2] * c[0]},
                       {p[0] * p[2] * c[1], p[1] * p[2] * c[0], p[2] * p[2]}};
-    double det = g[0][0] * (g[1][1] * g[2][2] - g[1][2] * g[2][1]) -
-                 g[0][1] * (g[1][0] * g[2][2] - g[1][2] * g[2][0]) + g[0][2] * (g[1][0] * g[2][1] - g[1][1] * g[2][0]);
+    double det = g[0][0] * (g[1][1] * g[2][2] - g[1][2] * g[2][1]) - g[0][1] * (g[1][0] * g[2][2] - g[1][2] * g[2][0]) +
+                 g[0][2] * (g[1][0] * g[2][1] - g[1][1] * g[2][0]);
     double gs[3][3];
     for (int i = 0; i < 3; ++i)
       for (int j = 0; j < 3; ++j)
         gs[i][j] = (g[(j + 1) % 3][(i + 1) % 3] * g[(j + 2) % 3][(i + 2) % 3] -
-                    g[(j + 1) % 3][(i + 2) % 3] * g[(j + 2) % 3][(i + 1) % 3]) / det;
+                    g[(j + 1) % 3][(i + 2) % 3] * g[(j + 2) % 3][(i + 1) % 3]) /
+                   det;
     for (const Indices& zone : zones) {
       CPattern pattern;
       LatticeProjection proj;
