@@ -1,0 +1,86 @@
+// quorlin-cli pressure and xray: the rows and the refusals.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/shell.h"
+
+namespace {
+
+using quorlin::testing::CliCommand;
+using quorlin::testing::RunShell;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
+
+TEST(EnergyCli, PressureRowsAndRefusals) {
+  // Decker NaCl at 25 C: 0.009, 27.11 and 53.18 kbar at the published edges.
+  auto r = RunShell(CliCommand("pressure --standard NaCl --a 5.64 5.4708 5.358"));
+  ASSERT_EQ(r.status, 0);
+  auto lines = Lines(r.output);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "# standard a T V/V0 P_GPa P_kbar");
+  const double expected[] = {0.009, 27.11, 53.18};
+  for (int i = 0; i < 3; ++i) {
+    std::istringstream row(lines[static_cast<std::size_t>(i + 1)]);
+    std::string standard;
+    double a, t, ratio, gpa, kbar;
+    row >> standard >> a >> t >> ratio >> gpa >> kbar;
+    EXPECT_EQ(standard, "NaCl");
+    EXPECT_EQ(t, 25);
+    EXPECT_NEAR(kbar, expected[i], 0.005);
+    EXPECT_NEAR(gpa * 10, kbar, 1e-5);
+  }
+  // W at V/V0 = 0.9 (a = a0 * 0.9^(1/3)): 40.0467 GPa by hand from the Vinet form.
+  r = RunShell(CliCommand("pressure --standard W --a 3.0556288 --T 25"));
+  ASSERT_EQ(r.status, 0);
+  std::istringstream row(Lines(r.output).at(1));
+  std::string standard;
+  double a, t, ratio, gpa;
+  row >> standard >> a >> t >> ratio >> gpa;
+  EXPECT_NEAR(ratio, 0.9, 2e-5);
+  EXPECT_NEAR(gpa, 40.0467, 0.01);
+
+  for (const char* bad : {"pressure --standard NaCl --a 0", "pressure --standard NaCl --a 5.6 --T -273.15",
+                          "pressure --standard Pt --a 4", "pressure --standard NaCl --a x", "pressure --a 5"}) {
+    auto refused = RunShell(CliCommand(bad) + " 2>&1");
+    EXPECT_EQ(refused.status, 2) << bad;
+    EXPECT_EQ(Lines(refused.output).size(), 1u) << bad << ": " << refused.output;
+  }
+}
+
+TEST(EnergyCli, XrayHeaderRowsAndRefusals) {
+  auto r = RunShell(CliCommand("xray cu 9 8.9785 0.6 --unit cm2/g"));
+  ASSERT_EQ(r.status, 0);
+  auto lines = Lines(r.output);
+  ASSERT_EQ(lines.size(), 14u);
+  EXPECT_EQ(lines[1], "# Z: 29");
+  EXPECT_EQ(lines[6], "# edges keV: K 8.979 L1 1.1 L2 0.952 L3 0.932 M 0.12");
+  EXPECT_EQ(lines[7], "# lines keV: Ka 8.047 Kb 8.904 La 0 Lb 0");
+  // Status column: 0 above K, 6 just below K, 5 in copper's M region.
+  for (auto [line, status] : {std::pair{11, "0"}, {12, "6"}, {13, "5"}})
+    EXPECT_EQ(lines[static_cast<std::size_t>(line)].substr(lines[static_cast<std::size_t>(line)].rfind(' ') + 1),
+              status);
+  // By Z, in barns: the total at 9 keV is 105.5 times the cm2/g value.
+  auto byZ = RunShell(CliCommand("xray 29 9"));
+  ASSERT_EQ(byZ.status, 0);
+  std::istringstream barn(Lines(byZ.output).back()), perGram(lines[11]);
+  double e, pe, coh, inc, tb, tg;
+  barn >> e >> pe >> coh >> inc >> tb;
+  perGram >> e >> pe >> coh >> inc >> tg;
+  EXPECT_NEAR(tb / tg, 105.5, 1e-3);
+
+  for (const char* bad : {"xray Qq 1", "xray cu 0", "xray cu -2", "xray 95", "xray cu 1 --unit mb", "xray"}) {
+    auto refused = RunShell(CliCommand(bad) + " 2>&1");
+    EXPECT_EQ(refused.status, 2) << bad;
+    EXPECT_EQ(Lines(refused.output).size(), 1u) << bad << ": " << refused.output;
+  }
+}
+
+}  // namespace
