@@ -84,3 +84,53 @@ TEST(EnergyCli, XrayHeaderRowsAndRefusals) {
 }
 
 }  // namespace
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "support/synthetic_spectrum.h"
+
+namespace {
+
+TEST(EnergyCli, EdfitRecoversTheEdgeOfSyntheticRockSalt) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("quorlin-edfit-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "nacl.jcpds") << quorlin::testing::NaClCard();
+  // Three pressures; the expected pressure is the Decker value at the true edge.
+  const double edges[] = {5.62, 5.58, 5.53};
+  std::string files;
+  for (int i = 0; i < 3; ++i) {
+    const fs::path p = dir / ("s" + std::to_string(i) + ".mca");
+    std::ofstream(p) << quorlin::testing::RockSaltMca(edges[i]);
+    files += " '" + p.string() + "'";
+  }
+  auto r = RunShell(CliCommand("edfit" + files + " --card '" + (dir / "nacl.jcpds").string() + "' --standard NaCl"));
+  ASSERT_EQ(r.status, 0) << r.output;
+  auto lines = Lines(r.output);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "# file a P_GPa reflections");
+  for (int i = 0; i < 3; ++i) {
+    std::istringstream row(lines[static_cast<std::size_t>(i + 1)]);
+    std::string file;
+    double a, gpa;
+    int used;
+    row >> file >> a >> gpa >> used;
+    EXPECT_NEAR(a, edges[i], 0.0005) << file;
+    auto p = RunShell(CliCommand("pressure --standard NaCl --a " + std::to_string(edges[i])));
+    std::istringstream ref(Lines(p.output).at(1));
+    std::string s;
+    double ra, t, ratio, rgpa;
+    ref >> s >> ra >> t >> ratio >> rgpa;
+    EXPECT_NEAR(gpa, rgpa, 0.02) << file;
+    EXPECT_EQ(used, 11);
+  }
+  // A missing card: one line, status 2.
+  auto refused = RunShell(CliCommand("edfit" + files + " --card '" + (dir / "none.jcpds").string() + "' 2>&1"));
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(Lines(refused.output).size(), 2u) << refused.output;  // the header, then the error line
+  fs::remove_all(dir);
+}
+
+}  // namespace
