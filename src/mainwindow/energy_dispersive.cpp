@@ -192,14 +192,15 @@ float EnergyDispersiveModel::FitOneLorentzian(float& Bkd, float& Pkhght, float& 
 
 float EnergyDispersiveModel::EstimateHalfWidth() const {
   const float half = (Best + Worst) / 2;
-  float left = 0, right = 0;
+  // A side whose crossing lies outside the window counts from the maximum
+  // itself: taking it as x = 0 gave a width of the order of the channel
+  // number, negative for a maximum at the right end.
+  float left = BestX, right = BestX;
   bool leftFound = false;
   for (std::size_t i = 0; i < ScanX.size(); ++i) {
-    if (!leftFound) {
-      if (ScanX[i] < BestX && ScanY[i] > half) {
-        left = ScanX[i];
-        leftFound = true;
-      }
+    if (!leftFound && ScanX[i] < BestX && ScanY[i] > half) {
+      left = ScanX[i];
+      leftFound = true;
     } else if (ScanX[i] > BestX && ScanY[i] < half) {
       right = ScanX[i];
       break;
