@@ -134,3 +134,31 @@ TEST(EnergyCli, EdfitRecoversTheEdgeOfSyntheticRockSalt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The README's examples on the real spectra (edges fitted with the NaCl card).
+TEST(EnergyCli, ReadmeExamplesRunOnRealSpectra) {
+  const std::string shared = QUORLIN_SHARED_DIR;
+  if (!std::filesystem::exists(shared + "/realdata/mca")) GTEST_SKIP() << "no realdata folder";
+  auto r = RunShell(CliCommand("edfit '" + shared + "/realdata/mca/COSI_021_0001.med' '" + shared +
+                               "/realdata/mca/COSI_022_0019.med' --card '" + shared +
+                               "/realdata/jcpds/dioptas-0.2.3-dac_user/nacl.jcpds' --standard NaCl 2>/dev/null"));
+  ASSERT_EQ(r.status, 0);
+  auto lines = Lines(r.output);
+  ASSERT_EQ(lines.size(), 3u);
+  for (int i = 1; i <= 2; ++i) {
+    std::istringstream row(lines[static_cast<std::size_t>(i)]);
+    std::string file;
+    double a = 0, gpa = 0;
+    int used = 0;
+    row >> file >> a >> gpa >> used;
+    EXPECT_GT(a, 5.4) << file;  // a rock-salt edge within the scans' reach
+    EXPECT_LT(a, 5.8) << file;
+    EXPECT_EQ(used, 11) << file;
+  }
+  EXPECT_EQ(RunShell(CliCommand("xray Cu 8 9 --unit cm2/g")).status, 0);
+  EXPECT_EQ(RunShell(CliCommand("pressure --standard NaCl --a 5.64 5.4708 5.358 --T 25")).status, 0);
+}
+
+}  // namespace
