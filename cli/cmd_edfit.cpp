@@ -54,12 +54,18 @@ Options Parse(const Args& args) {
       if (i + 1 >= args.size()) throw QuorlinError(std::string(what) + " needs a value");
       return args[++i];
     };
-    if (a == "--card") o.card = value("--card");
-    else if (a == "--a") NumberArg(value("--a"), "--a"), o.a = args[i];
-    else if (a == "--two-theta") NumberArg(value("--two-theta"), "--two-theta"), o.twoTheta = args[i];
-    else if (a == "--scan-range") NumberArg(value("--scan-range"), "--scan-range"), o.scanRange = args[i];
-    else if (a == "--points") IntegerArg(value("--points"), "--points"), o.points = args[i];
-    else if (a == "--T") NumberArg(value("--T"), "--T"), o.temperature = args[i];
+    if (a == "--card")
+      o.card = value("--card");
+    else if (a == "--a")
+      NumberArg(value("--a"), "--a"), o.a = args[i];
+    else if (a == "--two-theta")
+      NumberArg(value("--two-theta"), "--two-theta"), o.twoTheta = args[i];
+    else if (a == "--scan-range")
+      NumberArg(value("--scan-range"), "--scan-range"), o.scanRange = args[i];
+    else if (a == "--points")
+      IntegerArg(value("--points"), "--points"), o.points = args[i];
+    else if (a == "--T")
+      NumberArg(value("--T"), "--T"), o.temperature = args[i];
     else if (a == "--standard") {
       const std::string name = value("--standard");
       auto s = PressureStandardFromName(name);

@@ -22,9 +22,12 @@ int Xray(const Args& args, std::ostream& out, std::ostream& /*err*/) {
     const std::string& a = args[i];
     if (a == "--unit" && i + 1 < args.size()) {
       const std::string& u = args[++i];
-      if (u == "barn") unit = "B";
-      else if (u == "cm2/g") unit = "C";
-      else throw QuorlinError("--unit: \"" + u + "\" is not barn or cm2/g");
+      if (u == "barn")
+        unit = "B";
+      else if (u == "cm2/g")
+        unit = "C";
+      else
+        throw QuorlinError("--unit: \"" + u + "\" is not barn or cm2/g");
     } else if (element.empty()) {
       element = a;
     } else {
@@ -64,8 +67,8 @@ int Xray(const Args& args, std::ostream& out, std::ostream& /*err*/) {
   out << "# density: " << S(xsec[8]) << " g/cm3\n";
   out << "# conversion: " << S(el.conversion) << " barns/atom per cm2/g\n";
   out << "# L3 jump: " << S(xsec[10]) << "\n";
-  out << "# edges keV: K " << S(e[1]) << " L1 " << S(e[2]) << " L2 " << S(e[3]) << " L3 " << S(e[4]) << " M "
-      << S(e[5]) << "\n";
+  out << "# edges keV: K " << S(e[1]) << " L1 " << S(e[2]) << " L2 " << S(e[3]) << " L3 " << S(e[4]) << " M " << S(e[5])
+      << "\n";
   out << "# lines keV: Ka " << S(e[6]) << " Kb " << S(e[7]) << " La " << S(e[8]) << " Lb " << S(e[9]) << "\n";
   out << "# yields: K " << S(w[1]) << " L1 " << S(w[2]) << " L2 " << S(w[3]) << " L3 " << S(w[4]) << "\n";
   out << "# unit: " << (unit == "C" || unit == "C " ? "cm2/g" : "barn") << "\n";
@@ -75,14 +78,13 @@ int Xray(const Args& args, std::ostream& out, std::ostream& /*err*/) {
     std::int16_t zz = z, st = 0;
     std::string u = unit;
     table.mucal(energy, n, zz, u, xsec, e, w, false, st);
-    out << S(energy) << " " << GeneralText(xsec[1]) << " " << GeneralText(xsec[2]) << " " << GeneralText(xsec[3])
-        << " " << GeneralText(xsec[4]) << " " << GeneralText(xsec[6]) << " " << st << "\n";
+    out << S(energy) << " " << GeneralText(xsec[1]) << " " << GeneralText(xsec[2]) << " " << GeneralText(xsec[3]) << " "
+        << GeneralText(xsec[4]) << " " << GeneralText(xsec[6]) << " " << st << "\n";
   }
   return 0;
 }
 
-Register reg("xray", "xray ELEMENT [ENERGY_keV ...] [--unit barn|cm2/g]   edges, lines and cross sections",
-             Xray);
+Register reg("xray", "xray ELEMENT [ENERGY_keV ...] [--unit barn|cm2/g]   edges, lines and cross sections", Xray);
 
 }  // namespace
 }  // namespace quorlin::cli

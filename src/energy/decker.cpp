@@ -51,8 +51,10 @@ void clsDecker::Decker(const std::int16_t& ISTD, const float& TCEL, const float&
     return;
   }
   const double V = x * V0;
-  if (x < 0.5) IERR = kRatioBelowHalf;
-  else if (x > 1.5) IERR = kRatioAboveOneAndHalf;
+  if (x < 0.5)
+    IERR = kRatioBelowHalf;
+  else if (x > 1.5)
+    IERR = kRatioAboveOneAndHalf;
 
   const double r = s.k * std::cbrt(V);
   const double rho1 = 2 * p.rho * p.s1 / (p.s1 + p.s2);
@@ -68,8 +70,8 @@ void clsDecker::Decker(const std::int16_t& ISTD, const float& TCEL, const float&
   const double PW = static_cast<float>(F * (6e-7 * p.C / std::pow(r, 7) + 8e-7 * p.D / std::pow(r, 9)));
   const double PR1 = -F * 1000 * p.b * s.N1 * std::exp(-r / p.rho) / p.rho;
   const double b1 = p.f1 * p.b, b2 = p.f2 * p.b;
-  const double PR2 = -F * 0.5 * 1000 * s.N2 * s.d2 *
-                     (b1 * std::exp(-s.d2 * r / rho1) / rho1 + b2 * std::exp(-s.d2 * r / rho2) / rho2);
+  const double PR2 =
+      -F * 0.5 * 1000 * s.N2 * s.d2 * (b1 * std::exp(-s.d2 * r / rho1) / rho1 + b2 * std::exp(-s.d2 * r / rho2) / rho2);
   const double Pstatic = PM + PW + PR1 + PR2;
 
   double FDEBYE = 0;

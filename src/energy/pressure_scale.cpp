@@ -15,9 +15,12 @@ constexpr PressureStandard kAll[] = {PressureStandard::NaCl, PressureStandard::K
 
 std::int16_t DeckerCode(PressureStandard s) {
   switch (s) {
-    case PressureStandard::NaCl: return 1;
-    case PressureStandard::KCl: return 2;
-    default: return 3;
+    case PressureStandard::NaCl:
+      return 1;
+    case PressureStandard::KCl:
+      return 2;
+    default:
+      return 3;
   }
 }
 
@@ -31,12 +34,18 @@ std::optional<PressureStandard> PressureStandardFromName(std::string_view name) 
 
 std::string_view PressureStandardName(PressureStandard s) {
   switch (s) {
-    case PressureStandard::NaCl: return "NaCl";
-    case PressureStandard::KCl: return "KCl";
-    case PressureStandard::CsCl: return "CsCl";
-    case PressureStandard::Au: return "Au";
-    case PressureStandard::MgO: return "MgO";
-    case PressureStandard::W: return "W";
+    case PressureStandard::NaCl:
+      return "NaCl";
+    case PressureStandard::KCl:
+      return "KCl";
+    case PressureStandard::CsCl:
+      return "CsCl";
+    case PressureStandard::Au:
+      return "Au";
+    case PressureStandard::MgO:
+      return "MgO";
+    case PressureStandard::W:
+      return "W";
   }
   return "";
 }
@@ -44,10 +53,14 @@ std::string_view PressureStandardName(PressureStandard s) {
 double ReferenceEdge(PressureStandard s) {
   switch (s) {
     // Decker's nearest-neighbour distances r0 over r/a (1/2 rock salt, sqrt(3)/2 CsCl type).
-    case PressureStandard::NaCl: return 5.64;
-    case PressureStandard::KCl: return 6.2932;
-    case PressureStandard::CsCl: return 4.11904;
-    default: return std::cbrt(VinetOf(s).V0);
+    case PressureStandard::NaCl:
+      return 5.64;
+    case PressureStandard::KCl:
+      return 6.2932;
+    case PressureStandard::CsCl:
+      return 4.11904;
+    default:
+      return std::cbrt(VinetOf(s).V0);
   }
 }
 
@@ -57,10 +70,14 @@ bool IsRoomTemperatureIsotherm(PressureStandard s) {
 
 VinetParameters VinetOf(PressureStandard s) {
   switch (s) {
-    case PressureStandard::Au: return {67.847, 167.0, 6.00};     // Fei et al. 2007, PNAS 104, 9182
-    case PressureStandard::MgO: return {74.698, 160.63, 4.367};  // Tange et al. 2009, JGR 114, B03208
-    case PressureStandard::W: return {31.70, 306.0, 4.17};       // Dorogokupets & Oganov 2007, PRB 75, 024115
-    default: throw QuorlinError(std::string(PressureStandardName(s)) + " has no Vinet isotherm");
+    case PressureStandard::Au:
+      return {67.847, 167.0, 6.00};  // Fei et al. 2007, PNAS 104, 9182
+    case PressureStandard::MgO:
+      return {74.698, 160.63, 4.367};  // Tange et al. 2009, JGR 114, B03208
+    case PressureStandard::W:
+      return {31.70, 306.0, 4.17};  // Dorogokupets & Oganov 2007, PRB 75, 024115
+    default:
+      throw QuorlinError(std::string(PressureStandardName(s)) + " has no Vinet isotherm");
   }
 }
 

@@ -150,8 +150,8 @@ float EnergyDispersiveModel::Lorentzian(float x, float B, float H, float w, floa
   return B + H * w * w / D;
 }
 
-float EnergyDispersiveModel::FitOneLorentzian(float& Bkd, float& Pkhght, float& pkpos, float& Halfwidth,
-                                              bool FitBkd, bool FitHght, bool FitPos, bool FitWidth) {
+float EnergyDispersiveModel::FitOneLorentzian(float& Bkd, float& Pkhght, float& pkpos, float& Halfwidth, bool FitBkd,
+                                              bool FitHght, bool FitPos, bool FitWidth) {
   // dS/dp, up to a constant factor, for parameter p (0 x0, 1 w, 2 B, 3 H).
   auto gradient = [&](int p, float B, float H, float w, float x0) {
     float g = 0;
@@ -161,10 +161,18 @@ float EnergyDispersiveModel::FitOneLorentzian(float& Bkd, float& Pkhght, float& 
       const float r = ScanY[j] - (B + H * w * w / D);
       float dm = 0;
       switch (p) {
-        case 0: dm = 2 * H * w * w * (x - x0) / (D * D); break;
-        case 1: dm = 2 * H * w / D - 2 * H * w * w * w / (D * D); break;
-        case 2: dm = 1; break;
-        default: dm = w * w / D; break;
+        case 0:
+          dm = 2 * H * w * w * (x - x0) / (D * D);
+          break;
+        case 1:
+          dm = 2 * H * w / D - 2 * H * w * w * w / (D * D);
+          break;
+        case 2:
+          dm = 1;
+          break;
+        default:
+          dm = w * w / D;
+          break;
       }
       g += r * dm;
     }
@@ -328,11 +336,16 @@ bool EnergyDispersiveModel::FitPattern() {
 
 PressureStandard EnergyDispersiveModel::SelectedStandard() const {
   switch (optPressureStandard) {
-    case 1: return PressureStandard::W;
-    case 2: return PressureStandard::MgO;
-    case 3: return PressureStandard::Au;
-    case 4: return PressureStandard::NaCl;
-    default: return PressureStandard::CsCl;
+    case 1:
+      return PressureStandard::W;
+    case 2:
+      return PressureStandard::MgO;
+    case 3:
+      return PressureStandard::Au;
+    case 4:
+      return PressureStandard::NaCl;
+    default:
+      return PressureStandard::CsCl;
   }
 }
 
@@ -395,8 +408,12 @@ void EnergyDispersiveModel::UnselectAll() {
 
 void EnergyDispersiveModel::PlotMouseUp(float x) {
   switch (PlotMode) {
-    case 1: txtTwoTheta = SingleText(x); break;
-    case 3: txtLatticeParameter = SingleText(x); break;
+    case 1:
+      txtTwoTheta = SingleText(x);
+      break;
+    case 3:
+      txtLatticeParameter = SingleText(x);
+      break;
     case 2: {
       if (m_.PatternType != "jcpds") break;
       const float d = m_.XRDPlot.DFromTT(x);
@@ -406,7 +423,8 @@ void EnergyDispersiveModel::PlotMouseUp(float x) {
       m_.Edit([&] { m_.PeakList.SetIncluded(i, !m_.PeakList.Included(i)); });
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -414,7 +432,8 @@ void EnergyDispersiveModel::PlotMouseUp(float x) {
 
 bool EnergyDispersiveModel::SaveNew2Theta() {
   auto v = StrictSingle(txtTwoTheta);
-  if (!v || !(*v > 0 && *v < 180)) return Refuse("Two theta: \"" + txtTwoTheta + "\" is not an angle between 0 and 180.");
+  if (!v || !(*v > 0 && *v < 180))
+    return Refuse("Two theta: \"" + txtTwoTheta + "\" is not an angle between 0 and 180.");
   m_.Edit([&] { m_.data.edsTWO_THETA = *v; });
   return true;
 }

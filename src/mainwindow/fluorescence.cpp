@@ -10,8 +10,8 @@ void FluorescenceModel::StoreAll() {
   for (int slot = 0; slot < 5; ++slot) {
     const std::string& name = txtElement[static_cast<std::size_t>(slot)];
     for (std::int16_t line = 1; line <= 4; ++line)
-      m_.storedphases.SetStoredFluorescenceLine(
-          line, slot, name.empty() ? 0.0f : clsPeriodicTable::FluorescenceEnergy(name, line));
+      m_.storedphases.SetStoredFluorescenceLine(line, slot,
+                                                name.empty() ? 0.0f : clsPeriodicTable::FluorescenceEnergy(name, line));
   }
   m_.Notify(ModelChange::Plot);
 }

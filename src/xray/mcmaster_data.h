@@ -11,13 +11,13 @@
 namespace quorlin {
 
 struct McMasterElement {
-  const char* symbol;            // upper case, one-letter symbols padded with a blank
-  std::array<float, 5> edges;    // K, L1, L2, L3, M (keV)
-  std::array<float, 4> lines;    // K-alpha, K-beta, L-alpha, L-beta (keV)
-  std::array<float, 4> yields;   // omega K, L1, L2, L3
-  float density;                 // g/cm^3
-  float atomicWeight;            // g/mol
-  float conversion;              // barns/atom divided by this gives cm^2/g
+  const char* symbol;           // upper case, one-letter symbols padded with a blank
+  std::array<float, 5> edges;   // K, L1, L2, L3, M (keV)
+  std::array<float, 4> lines;   // K-alpha, K-beta, L-alpha, L-beta (keV)
+  std::array<float, 4> yields;  // omega K, L1, L2, L3
+  float density;                // g/cm^3
+  float atomicWeight;           // g/mol
+  float conversion;             // barns/atom divided by this gives cm^2/g
   float l3Jump;
   // ln sigma = a0 + a1 L + a2 L^2 + a3 L^3, L = ln(E/keV), sigma in barns/atom:
   // photoelectric AK, AL, AM, AN, then coherent, then incoherent.

@@ -64,8 +64,8 @@ float clsPeriodicTable::FluorescenceYield(std::string AtomName, std::int16_t she
 }
 
 void clsPeriodicTable::mucal(const float& energy, std::string& name, std::int16_t& z, std::string& unit,
-                             std::array<float, 11>& xsec, std::array<float, 10>& energies,
-                             std::array<float, 5>& yields, bool showMessages, std::int16_t& status) const {
+                             std::array<float, 11>& xsec, std::array<float, 10>& energies, std::array<float, 5>& yields,
+                             bool showMessages, std::int16_t& status) const {
   const bool byNumber = name == "  ";
   if (byNumber && z <= 0) {
     // A negative Z names no element either.
@@ -111,10 +111,14 @@ void clsPeriodicTable::mucal(const float& energy, std::string& name, std::int16_
     }
     const double L = std::log(static_cast<double>(E));
     const std::array<float, 4>* a = nullptr;
-    if (E >= K) a = &el.fits[kFitK];
-    else if (E >= L3) a = &el.fits[kFitL];
-    else if (E >= M) a = &el.fits[kFitM];
-    else a = &el.fits[kFitN];
+    if (E >= K)
+      a = &el.fits[kFitK];
+    else if (E >= L3)
+      a = &el.fits[kFitL];
+    else if (E >= M)
+      a = &el.fits[kFitM];
+    else
+      a = &el.fits[kFitN];
     if (a == &el.fits[kFitM] && Zn <= 29) {
       status = kLightElementMRegion;
       Say(showMessages, "**WARNING:McMaster uses L1 edge results may be imprecise for Z < 30**");

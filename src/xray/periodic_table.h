@@ -50,9 +50,9 @@ class clsPeriodicTable {
   // jump 1.41 (Z >= 27 only); 10 the L3 jump. energies(1..9): K, L1, L2, L3,
   // M edges, K-alpha, K-beta, L-alpha, L-beta; yields(1..4). A negative
   // energy gives the element data only. Index 0 of each array is unused.
-  void mucal(const float& energy, std::string& name, std::int16_t& z, std::string& unit,
-             std::array<float, 11>& xsec, std::array<float, 10>& energies, std::array<float, 5>& yields,
-             bool showMessages, std::int16_t& status) const;
+  void mucal(const float& energy, std::string& name, std::int16_t& z, std::string& unit, std::array<float, 11>& xsec,
+             std::array<float, 10>& energies, std::array<float, 5>& yields, bool showMessages,
+             std::int16_t& status) const;
 
   // Where mucal's messages go when asked to show them (a message box).
   std::function<void(const std::string&)> ShowMessage;

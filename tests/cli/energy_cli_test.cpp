@@ -1,11 +1,15 @@
-// quorlin-cli pressure and xray: the rows and the refusals.
+// quorlin-cli pressure, xray and edfit: the rows and the refusals.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/shell.h"
+#include "support/synthetic_spectrum.h"
 
 namespace {
 
@@ -83,16 +87,6 @@ TEST(EnergyCli, XrayHeaderRowsAndRefusals) {
   }
 }
 
-}  // namespace
-
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-
-#include "support/synthetic_spectrum.h"
-
-namespace {
-
 TEST(EnergyCli, EdfitRecoversTheEdgeOfSyntheticRockSalt) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("quorlin-edfit-" + std::to_string(::getpid()));
@@ -132,10 +126,6 @@ TEST(EnergyCli, EdfitRecoversTheEdgeOfSyntheticRockSalt) {
   EXPECT_EQ(Lines(refused.output).size(), 2u) << refused.output;  // the header, then the error line
   fs::remove_all(dir);
 }
-
-}  // namespace
-
-namespace {
 
 // The README's examples on the real spectra (edges fitted with the NaCl card).
 TEST(EnergyCli, ReadmeExamplesRunOnRealSpectra) {

@@ -59,8 +59,10 @@ TEST(Decker, StatusCodesAndUntouchedPressure) {
     std::int16_t status = -1;
     clsDecker().Decker(c.code, c.celsius, c.vdiff, p, status);
     EXPECT_EQ(status, c.status) << c.code << " " << c.celsius << " " << c.vdiff;
-    if (c.written) EXPECT_TRUE(std::isfinite(p) && p != -999) << c.code << " " << c.vdiff;
-    else EXPECT_EQ(p, -999) << c.code << " " << c.vdiff;
+    if (c.written)
+      EXPECT_TRUE(std::isfinite(p) && p != -999) << c.code << " " << c.vdiff;
+    else
+      EXPECT_EQ(p, -999) << c.code << " " << c.vdiff;
   }
 }
 
@@ -111,9 +113,9 @@ TEST(Vinet, IsothermsAgainstHandValues) {
     PressureStandard s;
     double ratio, GPa;
   } cases[] = {
-      {PressureStandard::Au, 0.9, 24.0272295}, {PressureStandard::Au, 0.8, 71.3411189},
+      {PressureStandard::Au, 0.9, 24.0272295},  {PressureStandard::Au, 0.8, 71.3411189},
       {PressureStandard::MgO, 0.9, 21.2373998}, {PressureStandard::MgO, 0.8, 57.5697355},
-      {PressureStandard::W, 0.9, 40.0467452}, {PressureStandard::W, 0.8, 107.371676},
+      {PressureStandard::W, 0.9, 40.0467452},   {PressureStandard::W, 0.8, 107.371676},
   };
   for (const Case& c : cases) {
     EXPECT_NEAR(VinetPressure(VinetOf(c.s), c.ratio), c.GPa, 1e-6);

@@ -1,13 +1,14 @@
 // The energy-dispersive tools' model on a synthetic rock-salt spectrum.
+#include "mainwindow/energy_dispersive.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "core/numtext.h"
-#include "mainwindow/energy_dispersive.h"
 #include "mainwindow/main_model.h"
 #include "mainwindow/scripted_platform.h"
 #include "support/synthetic_spectrum.h"
@@ -108,8 +109,8 @@ TEST_F(EnergyDispersiveTest, PressureShownInGPaWithTwoDecimals) {
     int option;
     const char *a, *t, *shown, *note;
   } cases[] = {
-      {4, "5.4708", "25", "2.71", ""},   // NaCl: Decker 27.11 kbar
-      {0, "4.11904", "25", "0", ""},     // CsCl reference edge: 0.014 kbar
+      {4, "5.4708", "25", "2.71", ""},  // NaCl: Decker 27.11 kbar
+      {0, "4.11904", "25", "0", ""},    // CsCl reference edge: 0.014 kbar
       // Au at V/V0 = 0.9: 24.027 GPa by hand from the Vinet form.
       {3, "3.9378369", "25", "24.03", ""},
       {3, "3.9378369", "100", "24.03", "room-temperature isotherm"},
@@ -156,21 +157,35 @@ TEST_F(EnergyDispersiveTest, UndefinedInputsAreRefusedWithAMessageAndNoChange) {
     std::function<void(EnergyDispersiveModel&)> set;
     std::function<bool(EnergyDispersiveModel&)> run;
   } cases[] = {
-      {"non-numeric points", [](auto& e) { e.txt2ThetaNumberOfPoints = "forty"; }, [](auto& e) { return e.Scan2Theta(); }},
+      {"non-numeric points", [](auto& e) { e.txt2ThetaNumberOfPoints = "forty"; },
+       [](auto& e) { return e.Scan2Theta(); }},
       {"0 points", [](auto& e) { e.txtLPNumberOfPoints = "0"; }, [](auto& e) { return e.ScanLP(); }},
-      {"0 points, peak", [](auto& e) { e.txtLPNumberOfPoints = "0"; e.txth = "2"; e.txtk = "0"; e.txtl = "0"; },
+      {"0 points, peak",
+       [](auto& e) {
+         e.txtLPNumberOfPoints = "0";
+         e.txth = "2";
+         e.txtk = "0";
+         e.txtl = "0";
+       },
        [](auto& e) { return e.FitSinglePeak(); }},
       {"edge driven below 0", [](auto& e) { e.txtLPScanRange = "12"; }, [](auto& e) { return e.FitLP(); }},
       {"angle driven below 0", [](auto& e) { e.txt2ThetaScanRange = "13"; }, [](auto& e) { return e.Fit2Theta(); }},
       {"non-numeric range", [](auto& e) { e.txtLPScanRange = "."; }, [](auto& e) { return e.ScanLP(); }},
       {"non-numeric T", [](auto& e) { e.txtT = "warm"; }, [](auto& e) { return e.GetPressure(); }},
-      {"T at absolute zero", [](auto& e) { e.txtT = "-273.15"; e.optPressureStandard = 4; },
+      {"T at absolute zero",
+       [](auto& e) {
+         e.txtT = "-273.15";
+         e.optPressureStandard = 4;
+       },
        [](auto& e) { return e.GetPressure(); }},
       {"edge 0", [](auto& e) { e.txtLatticeParameter = "0"; }, [](auto& e) { return e.SaveNewLatticeParameter(); }},
       {"non-numeric angle", [](auto& e) { e.txtTwoTheta = "6,5"; }, [](auto& e) { return e.SaveNew2Theta(); }},
       {"non-numeric h", [](auto& e) { e.txth = "one"; }, [](auto& e) { return e.FitSinglePeak(); }},
       {"nothing chosen", [](auto&) {}, [](auto& e) { return e.ChoosePeak(-1); }},
-      {"empty peak list", [this](auto&) { for (int i = 0; i < m.PeakList.NumberOfPeaks(); ++i) m.PeakList.SetIncluded(i, false); },
+      {"empty peak list",
+       [this](auto&) {
+         for (int i = 0; i < m.PeakList.NumberOfPeaks(); ++i) m.PeakList.SetIncluded(i, false);
+       },
        [](auto& e) { return e.FitPattern(); }},
   };
   for (const Case& c : cases) {

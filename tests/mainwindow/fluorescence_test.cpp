@@ -1,7 +1,8 @@
 // The fluorescence-lines dialog's model: what it stores with the stored phases.
+#include "mainwindow/fluorescence.h"
+
 #include <gtest/gtest.h>
 
-#include "mainwindow/fluorescence.h"
 #include "mainwindow/main_model.h"
 #include "mainwindow/scripted_platform.h"
 

@@ -47,8 +47,9 @@ inline std::string NaClCard(double a = 5.6402) {
   std::string text = "VERSION: 4\nCOMMENT: NaCl\nK0: 23.88\nK0P: 5.2\nSYMMETRY: CUBIC\nA: " + std::to_string(a) + "\n";
   for (const auto& line : kNaClLines) {
     char buf[96];
-    std::snprintf(buf, sizeof buf, "DIHKL: %.4f %g %d %d %d\n", a / std::sqrt(double(line.h * line.h + line.k * line.k + line.l * line.l)),
-                  line.intensity, line.h, line.k, line.l);
+    std::snprintf(buf, sizeof buf, "DIHKL: %.4f %g %d %d %d\n",
+                  a / std::sqrt(double(line.h * line.h + line.k * line.k + line.l * line.l)), line.intensity, line.h,
+                  line.k, line.l);
     text += buf;
   }
   return text;

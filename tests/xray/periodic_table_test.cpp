@@ -1,5 +1,7 @@
 // The compiled McMaster table and mucal, checked against the table file
 // itself (../shared/xraydata/mcmaster.tsv) evaluated by its README's rules.
+#include "xray/periodic_table.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "xray/mcmaster_data.h"
-#include "xray/periodic_table.h"
 
 namespace quorlin {
 namespace {
@@ -88,19 +89,19 @@ TEST_F(McMaster, CrossSectionsAgreeWithTheFile) {
     double jump;         // L-edge jump divided out
     std::int16_t status;
   } cases[] = {
-      {"cu", 8.0f, "AL", 1, 0},       // between L1 and K
-      {"Cu", 9.0f, "AK", 1, 0},       // above K
-      {"CU", 8.9785f, "AL", 1, 6},    // within 1 eV below K: computed with a warning
-      {"H", 1.0f, "AK", 1, 0},        // at 1 keV ln E = 0: the sum is a0
-      {"Pb", 14.0f, "AL", 1.6356, 0}, // between L3 13.035 and L2
-      {"Pb", 15.5f, "AL", 1.16, 0},   // between L2 and L1
-      {"Pb", 20.0f, "AL", 1, 0},      // between L1 and K
-      {"Pb", 5.0f, "AM", 1, 0},       // below L3, above M 3.85
-      {"Pb", 3.0f, "AN", 1, 0},       // below M
+      {"cu", 8.0f, "AL", 1, 0},        // between L1 and K
+      {"Cu", 9.0f, "AK", 1, 0},        // above K
+      {"CU", 8.9785f, "AL", 1, 6},     // within 1 eV below K: computed with a warning
+      {"H", 1.0f, "AK", 1, 0},         // at 1 keV ln E = 0: the sum is a0
+      {"Pb", 14.0f, "AL", 1.6356, 0},  // between L3 13.035 and L2
+      {"Pb", 15.5f, "AL", 1.16, 0},    // between L2 and L1
+      {"Pb", 20.0f, "AL", 1, 0},       // between L1 and K
+      {"Pb", 5.0f, "AM", 1, 0},        // below L3, above M 3.85
+      {"Pb", 3.0f, "AN", 1, 0},        // below M
       {"U", 120.0f, "AK", 1, 0},
       {"Mo", 17.0f, "AL", 1, 0},
       {"Mo", 25.0f, "AK", 1, 0},
-      {"Na", 0.5f, "AL", 1, 0},       // L edges 0: the L fit serves all below K
+      {"Na", 0.5f, "AL", 1, 0},  // L edges 0: the L fit serves all below K
       // Light elements between M and L3 have no M fit; the L fit is carried on
       // (status 5 still warns). Without it Fe at 0.5 keV came out as 1 barn.
       {"Fe", 0.5f, "AL", 1, 5},
@@ -180,8 +181,7 @@ TEST(PeriodicTable, MucalStatusAndPartialOutputs) {
       {"cu", 0, 0, 1, false, false, "**can not calculate for zero energy**"},
       {"cu", 0, -1, 0, false, true, nullptr},
       {"  ", 29, 9, 0, true, true, nullptr},
-      {"Cu", 0, 8.9785f, 6, true, true,
-       "**energy at the middle of edge using pre-edge fit results may be wrong**"},
+      {"Cu", 0, 8.9785f, 6, true, true, "**energy at the middle of edge using pre-edge fit results may be wrong**"},
       {"Cu", 0, 0.6f, 5, true, true, "**WARNING:McMaster uses L1 edge results may be imprecise for Z < 30**"},
   };
   for (Case& c : cases) {
@@ -196,8 +196,10 @@ TEST(PeriodicTable, MucalStatusAndPartialOutputs) {
     EXPECT_EQ(status, c.status) << c.name << c.z << " " << c.E;
     EXPECT_EQ(xsec[1] != -1, c.crossSections) << c.name << " " << c.E;
     EXPECT_EQ(xsec[7] != -1, c.elementData) << c.name << " " << c.E;
-    if (c.message) EXPECT_EQ(said, std::vector<std::string>{c.message});
-    else EXPECT_TRUE(said.empty());
+    if (c.message)
+      EXPECT_EQ(said, std::vector<std::string>{c.message});
+    else
+      EXPECT_TRUE(said.empty());
     if (c.elementData) {
       EXPECT_EQ(c.name, "CU") << "normalised or filled in from Z";
       EXPECT_EQ(c.z, 29);
