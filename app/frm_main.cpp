@@ -112,6 +112,8 @@ frmMain::frmMain(IPlatform* platform, QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
   // The model must not call back into a half-destroyed window.
   if (model_) model_->SetView(nullptr);
+  // Tool windows observe the model: they go before it does.
+  for (auto& entry : toolWindows_) delete entry.second.data();
 }
 
 void frmMain::RestoreDefaultSize() {

@@ -1,9 +1,13 @@
 // Menu wiring of this group of tool windows: connects their menu items and
 // enables them.
 #include "frm_main.h"
+#include "frm_refine_cell.h"
 
 namespace quorlin {
 
-void frmMain::WireRefinement() {}
+void frmMain::WireRefinement() {
+  connect(mnuRefineCell, &QAction::triggered, this, [this] { ShowToolWindow<frmRefineCell>(); });
+  mnuRefineCell->setEnabled(true);
+}
 
 }  // namespace quorlin

@@ -103,6 +103,10 @@ class CXRDPlot : public IObjectState {
   Colour XRDBackColor = kSystemScrollBarColour;
   Colour XRDDataColor = 0;
   std::int16_t XRDDataWidth = 1;
+  // Where the cell refinement measured the peaks it used (plot units): a
+  // short tick at the top of the window over each. Not part of the state.
+  std::vector<float> ObservedTicks;
+  static constexpr Colour kObservedTickColour = Rgb(255, 0, 0);
 
   // --- drawing -----------------------------------------------------------------
   // Redraws the whole plot: background and scale, the plotted stored phases,

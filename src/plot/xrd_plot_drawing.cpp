@@ -198,6 +198,10 @@ void CXRDPlot::MakeXRDPlot(const CStoredPhases& storedphases, IDrawingSurface& p
   if (!PlotFromOutside) PlotReflections(storedphases, pic, pattern, UnitCell, data, PatternType, PeakList);
   if (PlotTheLatticeImage) PlotTheLatticeImage();
   PlotXRDDataOnly(data, pic);
+  const double top = IMaxValue(), tick = 0.04 * (IMaxValue() - IMinValue());
+  pic.SetDrawWidth(1);
+  for (float x : ObservedTicks)
+    if (range_.SngMin() < x && x < range_.SngMax()) pic.Line(x, top, x, top - tick, kObservedTickColour);
 }
 
 // --- measured pattern --------------------------------------------------------------

@@ -393,6 +393,8 @@ void Apply(CPattern& pattern, CUnitCell* cell, bool selectors) {
   if (!s) {
     if (selectors)
       for (int i = 0; i < kZoneCount; ++i) pattern.SetExtCond(i, -1);
+    else
+      pattern.SpaceGroupList.clear();  // a read state has no entry: no list from before it
     return;
   }
   const RangeRow* range = FindRange(*s, number);
@@ -418,6 +420,8 @@ void Apply(CPattern& pattern, CUnitCell* cell, bool selectors) {
   if (entry) {
     pattern.SpaceGroupList = std::string(entry->groups);
     if (!entry->trigAxes.empty()) pattern.TrigAxesType = std::string(entry->trigAxes);
+  } else if (!selectors) {
+    pattern.SpaceGroupList.clear();
   }
 }
 

@@ -1,0 +1,223 @@
+// quorlin-cli refine: the cell refined against the peaks of a measured
+// pattern, with the zero shift and specimen displacement when asked.
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "command.h"
+#include "core/errors.h"
+#include "core/numtext.h"
+#include "core/unitcell.h"
+#include "data/data.h"
+#include "data/formats.h"
+#include "fitting/pattern_refinement.h"
+#include "plot/xrd_plot.h"
+#include "reflections/catalogue.h"
+#include "reflections/pattern.h"
+#include "reflections/reflection_list.h"
+
+namespace quorlin::cli {
+namespace {
+
+struct Request {
+  std::string file;
+  std::optional<std::array<float, 6>> cell;
+  std::int32_t system = NoSystem;
+  std::int16_t symbol = -1;
+  std::string tube;
+  std::optional<float> wavelength;
+  std::optional<std::array<float, 2>> range;
+  PatternRefinementOptions options;
+};
+
+float SingleArg(const std::string& text, std::string_view what) {
+  auto v = StrictSingle(text);
+  if (!v) throw QuorlinError(std::string(what) + ": \"" + text + "\" is not a number");
+  return *v;
+}
+
+Request Parse(const Args& args) {
+  Request r;
+  auto need = [&](std::size_t i, std::size_t count) {
+    if (i + count >= args.size()) throw QuorlinError(args[i] + " needs " + std::to_string(count) + " values");
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--cell") {
+      need(i, 6);
+      static const char* names[6] = {"--cell a", "--cell b", "--cell c", "--cell alpha", "--cell beta", "--cell gamma"};
+      std::array<float, 6> c{};
+      for (int j = 0; j < 6; ++j) c[static_cast<std::size_t>(j)] = SingleArg(args[i + 1 + j], names[j]);
+      r.cell = c;
+      i += 6;
+    } else if (a == "--system") {
+      need(i, 1);
+      const std::string& t = args[++i];
+      r.system = CrystalSystemFromName(t);
+      if (!r.system) {
+        auto v = StrictDouble(t);
+        if (!v || *v != RoundHalfEven(*v) || *v < 1 || *v > 8)
+          throw QuorlinError("--system: \"" + t + "\" is not a crystal system (cubic .. none, or 1..8)");
+        r.system = static_cast<std::int32_t>(*v);
+      }
+    } else if (a == "--symbol") {
+      need(i, 1);
+      r.symbol = static_cast<std::int16_t>(IntegerArg(args[++i], "--symbol"));
+    } else if (a == "--tube") {
+      need(i, 1);
+      r.tube = args[++i];
+      if (r.tube != "Cu" && r.tube != "Mo") throw QuorlinError("--tube: \"" + r.tube + "\" is not a tube (Cu or Mo)");
+    } else if (a == "--wavelength") {
+      need(i, 1);
+      float v = SingleArg(args[++i], "--wavelength");
+      if (!(v > CData::kMinWavelength)) throw QuorlinError("--wavelength: must exceed 0.01 Angstrom");
+      r.wavelength = v;
+    } else if (a == "--range") {
+      need(i, 2);
+      std::array<float, 2> w{SingleArg(args[i + 1], "--range LO"), SingleArg(args[i + 2], "--range HI")};
+      if (!(w[0] < w[1])) throw QuorlinError("--range: LO must be below HI");
+      r.range = w;
+      i += 2;
+    } else if (a == "--tolerance") {
+      need(i, 1);
+      float v = SingleArg(args[++i], "--tolerance");
+      if (!(v > 0)) throw QuorlinError("--tolerance: must be above 0");
+      r.options.tolerance = v;
+    } else if (a == "--zero") {
+      r.options.refineZero = true;
+    } else if (a == "--displacement") {
+      r.options.refineDisplacement = true;
+    } else if (!a.empty() && a[0] == '-') {
+      throw QuorlinError("unknown option \"" + a + "\"");
+    } else if (r.file.empty()) {
+      r.file = a;
+    } else {
+      throw QuorlinError("unexpected argument \"" + a + "\"");
+    }
+  }
+  if (r.file.empty()) throw QuorlinError("a PATTERN file is required");
+  if (!r.cell) throw QuorlinError("--cell A B C ALPHA BETA GAMMA is required");
+  if (r.wavelength && !r.tube.empty()) throw QuorlinError("--tube and --wavelength exclude each other");
+  return r;
+}
+
+// The source table: the tube's K-alpha1 primary with its K-alpha2 at half
+// height (so peaks are fitted as doublets), or one line of the wavelength.
+void SetUpSource(const Request& r, CData& data) {
+  for (int i = 0; i < CData::kLineCount; ++i) data.SetLineExists(i, false);
+  if (r.wavelength) {
+    data.SetLambda(6, *r.wavelength);
+    data.SetSourceIntensity(6, 1.0f);
+    data.SetLineExists(6, true);
+    data.PrimaryLine = 6;
+    return;
+  }
+  const int first = r.tube == "Mo" ? 3 : 0;
+  static constexpr float kLines[6] = {1.540562f, 1.54439f, 0, 0.7093f, 0.71359f, 0};
+  data.SetLambda(first, kLines[first]);
+  data.SetLambda(first + 1, kLines[first + 1]);
+  data.SetSourceIntensity(first, 1.0f);
+  data.SetSourceIntensity(first + 1, 0.5f);
+  data.SetLineExists(first, true);
+  data.SetLineExists(first + 1, true);
+  data.PrimaryLine = static_cast<float>(first);
+  data.TubeType = r.tube;
+}
+
+std::string Fixed(double v, int digits) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", digits, v);
+  return buffer;
+}
+
+std::string Value(const RefinedValue& v, int digits) { return Fixed(v.value, digits); }
+std::string Su(const RefinedValue& v, int digits) {
+  return v.status == RefinedValue::Status::Refined ? Fixed(v.su, digits) : "-";
+}
+
+int Run(const Args& args, std::ostream& out, std::ostream&) {
+  const Request r = Parse(args);
+  CData data;
+  ReadDataFile(r.file, "", data);
+  const bool energy = data.DataType == "Energy";
+  if (!energy && !r.wavelength && r.tube.empty())
+    throw QuorlinError(r.file + ": 2-theta data need --tube Cu|Mo or --wavelength L");
+  if (!energy) SetUpSource(r, data);
+
+  CXRDPlot plot(data);
+  plot.SetDataType(data.DataType);
+  const float lo = r.range ? (*r.range)[0] : data.Lower, hi = r.range ? (*r.range)[1] : data.Upper;
+  // The window is set as the main window's limit boxes set it.
+  if (!plot.SetTTMin(SingleText(lo)) || !plot.SetTTMax(SingleText(hi)))
+    throw QuorlinError(r.file + ": the range " + SingleText(lo) + " .. " + SingleText(hi) + " is not a plot window");
+
+  CUnitCell cell;
+  CPattern pattern;
+  SetUpPhase(pattern, cell, r.system, r.symbol, *r.cell);
+  // Index ranges wide enough for every line a pattern of this reach shows.
+  const double dMin = std::min(plot.DMin(), plot.DMax());
+  const std::array<float, 3> edges{cell.Edge(1, 0), cell.Edge(1, 1), cell.Edge(1, 2)};
+  auto reach = [&](float edge) { return static_cast<std::int16_t>(std::min(24.0, std::ceil(edge / dMin) + 1)); };
+  pattern.hmax = reach(edges[0]);
+  pattern.kmax = reach(edges[1]);
+  pattern.lmax = reach(edges[2]);
+  pattern.hmin = static_cast<std::int16_t>(-pattern.hmax);
+  pattern.kmin = static_cast<std::int16_t>(-pattern.kmax);
+  pattern.lmin = static_cast<std::int16_t>(-pattern.lmax);
+  for (int i = 0; i < 7; ++i) pattern.PreviousState(i, true, true);
+
+  PatternRefinement refined;
+  try {
+    refined = RefineCellFromPattern(data, plot, pattern, cell, r.options);
+  } catch (const QuorlinError& e) {
+    throw QuorlinError(r.file + ": " + e.what());
+  }
+  const auto& result = refined.result;
+  static const char* names[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
+  for (int i = 0; i < 6; ++i)
+    if (result.cell[static_cast<std::size_t>(i)].status == RefinedValue::Status::NotDetermined)
+      throw QuorlinError(r.file + ": " + names[i] + " is not determined by the measured reflections");
+  if (result.zero.status == RefinedValue::Status::NotDetermined)
+    throw QuorlinError(r.file + ": the zero shift is not determined by the measured reflections");
+  if (result.displacement.status == RefinedValue::Status::NotDetermined)
+    throw QuorlinError(r.file + ": the displacement is not determined by the measured reflections");
+
+  out << "# cell:";
+  for (int i = 0; i < 6; ++i) out << ' ' << Value(result.cell[static_cast<std::size_t>(i)], i < 3 ? 6 : 4);
+  out << "\n# su:";
+  for (int i = 0; i < 6; ++i) out << ' ' << Su(result.cell[static_cast<std::size_t>(i)], i < 3 ? 6 : 4);
+  out << "\n# volume: " << Value(result.volume, 4) << ' ' << Su(result.volume, 4) << "\n";
+  const bool zero = result.zero.status == RefinedValue::Status::Refined;
+  out << "# zero: " << (zero ? Value(result.zero, 5) : "-") << ' ' << Su(result.zero, 5) << "\n";
+  const bool shift = result.displacement.status == RefinedValue::Status::Refined;
+  char sBuffer[32] = "-", suBuffer[32] = "-";
+  if (shift) {
+    std::snprintf(sBuffer, sizeof sBuffer, "%.4e", result.displacement.value);
+    std::snprintf(suBuffer, sizeof suBuffer, "%.1e", result.displacement.su);
+  }
+  out << "# displacement: " << sBuffer << ' ' << suBuffer << "\n";
+  out << "# h k l obs calc obs-calc used also   x: " << (energy ? "energy (keV)" : "2-theta (degrees)") << "\n";
+  for (const auto& line : refined.lines) {
+    const auto& m = line.hkl.front();
+    out << m.h << ' ' << m.k << ' ' << m.l << ' ' << (line.observed ? Fixed(*line.observed, 4) : "-") << ' '
+        << Fixed(line.calculated, 4) << ' ' << (line.observed ? Fixed(*line.observed - line.calculated, 4) : "-")
+        << ' ' << (line.used ? "yes" : "no") << ' ';
+    std::string also;
+    for (std::size_t j = 1; j < line.hkl.size(); ++j)
+      also += (also.empty() ? "" : "/") + std::to_string(line.hkl[j].h) + "," + std::to_string(line.hkl[j].k) + "," +
+              std::to_string(line.hkl[j].l);
+    out << (also.empty() ? "-" : also) << "\n";
+  }
+  return 0;
+}
+
+const Register reg("refine",
+                   "refine PATTERN --cell A B C ALPHA BETA GAMMA --system NAME --symbol N (--tube Cu|Mo | "
+                   "--wavelength L) [--range LO HI] [--zero] [--displacement] [--tolerance DEG]",
+                   Run);
+
+}  // namespace
+}  // namespace quorlin::cli

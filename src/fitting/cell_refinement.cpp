@@ -1,0 +1,352 @@
+#include "fitting/cell_refinement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "core/errors.h"
+#include "fitting/normal_equations.h"
+
+namespace quorlin {
+
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+// hc/2 in keV Angstrom and the plot's value of pi for the energy axis, so
+// that refined and drawn energies agree.
+constexpr double kHalfHc = 6.1997;
+constexpr double kPlotPi = 3.14159;
+
+using Metric = std::array<double, 6>;  // A B C D E F
+
+// The reduced metric terms of one reflection: h^2 k^2 l^2 kl hl hk.
+Metric Terms(const MillerIndices& m) {
+  const double h = m.h, k = m.k, l = m.l;
+  return {h * h, k * k, l * l, k * l, h * l, h * k};
+}
+
+// Which free parameter each metric term follows (-1: held at 0).
+std::array<int, 6> MetricMap(int basis, int cellShape) {
+  if (basis == 7) basis = cellShape == 2 ? 3 : 6;
+  switch (basis) {
+    case 0: return {0, 0, 0, -1, -1, -1};
+    case 1: return {0, 0, 1, -1, -1, -1};
+    case 2: return {0, 0, 1, -1, -1, 0};  // gamma* = 60 degrees: F = A
+    case 3: return {0, 0, 0, 1, 1, 1};
+    case 4: return {0, 1, 2, -1, -1, -1};
+    case 5: return {0, 1, 2, -1, 3, -1};
+    default: return {0, 1, 2, 3, 4, 5};
+  }
+}
+
+std::vector<double> FreeTerms(const std::array<int, 6>& map, int count, const std::vector<MillerIndices>& hkl) {
+  // Lines that coincide are measured as one peak: the mean of their 1/d^2.
+  std::vector<double> f(static_cast<std::size_t>(count), 0.0);
+  for (const auto& m : hkl) {
+    const Metric t = Terms(m);
+    for (int i = 0; i < 6; ++i)
+      if (map[i] >= 0) f[static_cast<std::size_t>(map[i])] += t[i] / static_cast<double>(hkl.size());
+  }
+  return f;
+}
+
+Metric FullMetric(const std::array<int, 6>& map, const std::vector<double>& p) {
+  Metric m{};
+  for (int i = 0; i < 6; ++i) m[i] = map[i] >= 0 ? p[static_cast<std::size_t>(map[i])] : 0.0;
+  return m;
+}
+
+double Dot(const std::vector<double>& a, const std::vector<double>& b) {
+  double s = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) s += a[i] * b[i];
+  return s;
+}
+
+// Derivative of the axis position by 1/d^2.
+double PositionSlope(const RefinementSetup& s, double q, double displacement) {
+  if (s.axis == PatternAxis::Energy)
+    return kHalfHc / (2.0 * std::sqrt(q) * std::sin(s.detectorTwoTheta * kPlotPi / 360.0));
+  const double sinTheta = s.wavelength * std::sqrt(q) / 2.0;
+  const double cosTheta = std::sqrt(1.0 - sinTheta * sinTheta);
+  const double dThetaDq = s.wavelength / (4.0 * std::sqrt(q) * cosTheta);
+  return (2.0 + 2.0 * displacement * sinTheta) * dThetaDq / kDegree;
+}
+
+std::array<double, 9> Invert3(const std::array<double, 9>& m, double& det) {
+  det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
+  return {(m[4] * m[8] - m[5] * m[7]) / det, (m[2] * m[7] - m[1] * m[8]) / det, (m[1] * m[5] - m[2] * m[4]) / det,
+          (m[5] * m[6] - m[3] * m[8]) / det, (m[0] * m[8] - m[2] * m[6]) / det, (m[2] * m[3] - m[0] * m[5]) / det,
+          (m[3] * m[7] - m[4] * m[6]) / det, (m[1] * m[6] - m[0] * m[7]) / det, (m[0] * m[4] - m[1] * m[3]) / det};
+}
+
+std::string Count(int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+
+}  // namespace
+
+int MetricParameterCount(int basis, int cellShape) {
+  const auto map = MetricMap(basis, cellShape);
+  return *std::max_element(map.begin(), map.end()) + 1;
+}
+
+bool CellParameterFree(int basis, int cellShape, int index) {
+  if (basis == 7) basis = cellShape == 2 ? 3 : 6;
+  static constexpr bool kFree[7][6] = {
+      {1, 0, 0, 0, 0, 0}, {1, 0, 1, 0, 0, 0}, {1, 0, 1, 0, 0, 0}, {1, 0, 0, 1, 0, 0},
+      {1, 1, 1, 0, 0, 0}, {1, 1, 1, 0, 1, 0}, {1, 1, 1, 1, 1, 1}};
+  if (basis < 0 || basis > 6 || index < 0 || index > 5) return false;
+  return kFree[basis][index];
+}
+
+bool RefinementResult::AllDetermined() const {
+  for (const auto& v : cell)
+    if (v.status == RefinedValue::Status::NotDetermined) return false;
+  return zero.status != RefinedValue::Status::NotDetermined &&
+         displacement.status != RefinedValue::Status::NotDetermined;
+}
+
+double AxisPosition(const RefinementSetup& s, double q, double zero, double displacement) {
+  if (!(q > 0)) return std::nan("");
+  if (s.axis == PatternAxis::Energy)
+    return kHalfHc * std::sqrt(q) / std::sin(s.detectorTwoTheta * kPlotPi / 360.0) + zero;
+  const double sinTheta = s.wavelength * std::sqrt(q) / 2.0;
+  if (!(sinTheta < 1.0)) return std::nan("");
+  const double theta = std::asin(sinTheta);
+  // The displaced specimen moves a line by -2 s cos(theta) radians.
+  return (2.0 * theta - 2.0 * displacement * std::cos(theta)) / kDegree + zero;
+}
+
+double SpacingAtPosition(const RefinementSetup& s, double x, double zero, double displacement) {
+  if (s.axis == PatternAxis::Energy)
+    return kHalfHc / ((x - zero) * std::sin(s.detectorTwoTheta * kPlotPi / 360.0));
+  const double observed = (x - zero) * kDegree / 2.0;
+  double theta = observed;
+  for (int i = 0; i < 30; ++i) theta = observed + displacement * std::cos(theta);
+  return s.wavelength / (2.0 * std::sin(theta));
+}
+
+std::array<double, 6> ReciprocalMetricFromCell(const std::array<double, 6>& c) {
+  const double ca = std::cos(c[3] * kDegree), cb = std::cos(c[4] * kDegree), cg = std::cos(c[5] * kDegree);
+  const std::array<double, 9> g{c[0] * c[0],      c[0] * c[1] * cg, c[0] * c[2] * cb, c[0] * c[1] * cg, c[1] * c[1],
+                                c[1] * c[2] * ca, c[0] * c[2] * cb, c[1] * c[2] * ca, c[2] * c[2]};
+  double det = 0;
+  const auto r = Invert3(g, det);
+  return {r[0], r[4], r[8], 2 * r[5], 2 * r[2], 2 * r[1]};
+}
+
+bool CellFromReciprocalMetric(const std::array<double, 6>& m, std::array<double, 6>& cell, double& volume) {
+  const std::array<double, 9> r{m[0], m[5] / 2, m[4] / 2, m[5] / 2, m[1], m[3] / 2, m[4] / 2, m[3] / 2, m[2]};
+  // Positive definite: every leading minor above zero.
+  if (!(r[0] > 0) || !(r[0] * r[4] - r[1] * r[3] > 0)) return false;
+  double det = 0;
+  const auto g = Invert3(r, det);
+  if (!(det > 0) || !std::isfinite(det)) return false;
+  const double a = std::sqrt(g[0]), b = std::sqrt(g[4]), c = std::sqrt(g[8]);
+  cell = {a, b, c, std::acos(g[5] / (b * c)) / kDegree, std::acos(g[2] / (a * c)) / kDegree,
+          std::acos(g[1] / (a * b)) / kDegree};
+  volume = 1.0 / std::sqrt(det);
+  return true;
+}
+
+RefinementResult RefineCell(const std::vector<Observation>& observations, const RefinementSetup& s) {
+  if (s.axis == PatternAxis::Angle && !(s.wavelength > 0.01))
+    throw QuorlinError("the wavelength must exceed 0.01 Angstrom");
+  if (s.axis == PatternAxis::Energy && !(s.detectorTwoTheta > 0 && s.detectorTwoTheta < 180))
+    throw QuorlinError("the detector angle must lie between 0 and 180 degrees");
+  if (s.axis == PatternAxis::Energy && s.refineDisplacement)
+    throw QuorlinError("the specimen displacement applies to 2-theta data, not to energy-dispersive data");
+  const auto map = MetricMap(s.basis, s.cellShape);
+  const int metricCount = MetricParameterCount(s.basis, s.cellShape);
+  const int count = metricCount + (s.refineZero ? 1 : 0) + (s.refineDisplacement ? 1 : 0);
+  const int n = static_cast<int>(observations.size());
+  if (n < count + 1)
+    throw QuorlinError(Count(n, "measured reflection") + " for " + Count(count, "parameter") + ": at least " +
+                       std::to_string(count + 1) + " are needed");
+  const Metric startMetric = ReciprocalMetricFromCell(s.start);
+  for (double v : startMetric)
+    if (!std::isfinite(v)) throw QuorlinError("the start cell is not a possible cell");
+
+  // Start values of the free terms: the mean of the terms each one ties.
+  std::vector<double> p(static_cast<std::size_t>(metricCount), 0.0);
+  std::vector<int> tied(static_cast<std::size_t>(metricCount), 0);
+  for (int i = 0; i < 6; ++i)
+    if (map[i] >= 0) {
+      p[static_cast<std::size_t>(map[i])] += startMetric[i];
+      ++tied[static_cast<std::size_t>(map[i])];
+    }
+  for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] /= tied[static_cast<std::size_t>(j)];
+
+  std::vector<std::vector<double>> terms;
+  std::vector<double> weights;  // 1 / su^2 of the positions
+  double smallestSu = 0;
+  for (const auto& o : observations)
+    if (o.su > 0 && (smallestSu == 0 || o.su < smallestSu)) smallestSu = o.su;
+  for (const auto& o : observations) {
+    if (o.hkl.empty() || !std::isfinite(o.x)) throw QuorlinError("an observation without indices or position");
+    terms.push_back(FreeTerms(map, metricCount, o.hkl));
+    const double su = o.su > 0 ? o.su : (smallestSu > 0 ? smallestSu : 1.0);
+    weights.push_back(1.0 / (su * su));
+  }
+
+  // Linear stage: 1/d^2 at the held instrument terms, weighted through the
+  // slope of the position by 1/d^2.
+  double zero = 0, displacement = s.displacement;
+  std::vector<bool> determined;
+  std::vector<double> covariance;
+  double chi2 = 0;
+  {
+    NormalEquations ne(static_cast<std::size_t>(metricCount));
+    std::vector<double> qs;
+    for (int i = 0; i < n; ++i) {
+      const double d = SpacingAtPosition(s, observations[i].x, zero, displacement);
+      if (!(d > 0) || !std::isfinite(d)) throw QuorlinError("a measured position has no d-spacing");
+      const double q = 1.0 / (d * d);
+      const double slope = PositionSlope(s, q, displacement);
+      ne.Add(terms[i], q - Dot(terms[i], p), weights[i] * slope * slope);
+      qs.push_back(q);
+    }
+    const auto shift = ne.Solve();
+    for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] += shift[static_cast<std::size_t>(j)];
+    determined = ne.Determined();
+    covariance.assign(static_cast<std::size_t>(metricCount * metricCount), 0.0);
+    for (int i = 0; i < metricCount; ++i)
+      for (int j = 0; j < metricCount; ++j)
+        covariance[static_cast<std::size_t>(i * metricCount + j)] =
+            ne.Covariance(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
+    for (int i = 0; i < n; ++i) {
+      const double slope = PositionSlope(s, qs[i], displacement);
+      const double r = qs[i] - Dot(terms[i], p);
+      chi2 += weights[i] * slope * slope * r * r;
+    }
+  }
+
+  // Gauss-Newton on the positions when an instrument term is refined.
+  const int zeroIndex = s.refineZero ? metricCount : -1;
+  const int displacementIndex = s.refineDisplacement ? metricCount + (s.refineZero ? 1 : 0) : -1;
+  if (count > metricCount) {
+    const auto size = static_cast<std::size_t>(count);
+    bool converged = false;
+    double previous = -1;
+    for (int iteration = 0; iteration < 100 && !converged; ++iteration) {
+      NormalEquations ne(size);
+      chi2 = 0;
+      for (int i = 0; i < n; ++i) {
+        const double q = Dot(terms[i], p);
+        const double calc = AxisPosition(s, q, zero, displacement);
+        if (!std::isfinite(calc)) throw QuorlinError("the refinement diverged: a reflection moved beyond 180 degrees");
+        std::vector<double> derivatives(size, 0.0);
+        const double slope = PositionSlope(s, q, displacement);
+        for (int j = 0; j < metricCount; ++j) derivatives[static_cast<std::size_t>(j)] = slope * terms[i][j];
+        if (zeroIndex >= 0) derivatives[static_cast<std::size_t>(zeroIndex)] = 1.0;
+        if (displacementIndex >= 0) {
+          const double theta = std::asin(s.wavelength * std::sqrt(q) / 2.0);
+          derivatives[static_cast<std::size_t>(displacementIndex)] = -2.0 * std::cos(theta) / kDegree;
+        }
+        const double r = observations[i].x - calc;
+        chi2 += weights[i] * r * r;
+        ne.Add(derivatives, r, weights[i]);
+      }
+      const auto shift = ne.Solve();
+      determined = ne.Determined();
+      covariance.assign(size * size, 0.0);
+      for (std::size_t i = 0; i < size; ++i)
+        for (std::size_t j = 0; j < size; ++j) covariance[i * size + j] = ne.Covariance(i, j);
+      if (previous >= 0 && std::fabs(previous - chi2) <= 1e-12 * (previous + 1e-300)) converged = true;
+      bool small = true;
+      for (std::size_t j = 0; j < size; ++j)
+        if (std::fabs(shift[j]) > 1e-9 * std::sqrt(covariance[j * size + j] + 1e-300) && shift[j] != 0) small = false;
+      for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] += shift[static_cast<std::size_t>(j)];
+      if (zeroIndex >= 0) zero += shift[static_cast<std::size_t>(zeroIndex)];
+      if (displacementIndex >= 0) displacement += shift[static_cast<std::size_t>(displacementIndex)];
+      if (small) converged = true;
+      previous = chi2;
+    }
+    if (!converged) throw QuorlinError("the refinement did not converge");
+    // chi^2 at the final parameters.
+    chi2 = 0;
+    for (int i = 0; i < n; ++i) {
+      const double r = observations[i].x - AxisPosition(s, Dot(terms[i], p), zero, displacement);
+      chi2 += weights[i] * r * r;
+    }
+  }
+
+  RefinementResult result;
+  result.observations = n;
+  result.parameters = count;
+  result.chi2 = chi2;
+  const double scale = chi2 / static_cast<double>(n - count);
+  const int size = static_cast<int>(determined.size());
+  auto cov = [&](int i, int j) { return covariance[static_cast<std::size_t>(i * size + j)] * scale; };
+
+  std::array<double, 6> cell{};
+  double volume = 0;
+  if (!CellFromReciprocalMetric(FullMetric(map, p), cell, volume))
+    throw QuorlinError("the refined cell is not a possible cell");
+  // Uncertainties of the cell through the derivatives of the cell by the
+  // free metric terms (central differences).
+  std::vector<std::array<double, 7>> jacobian(static_cast<std::size_t>(metricCount));
+  for (int j = 0; j < metricCount; ++j) {
+    const double h = 1e-6 * std::fabs(p[static_cast<std::size_t>(j)]) + 1e-12;
+    auto up = p, down = p;
+    up[static_cast<std::size_t>(j)] += h;
+    down[static_cast<std::size_t>(j)] -= h;
+    std::array<double, 6> cu{}, cd{};
+    double vu = 0, vd = 0;
+    if (!CellFromReciprocalMetric(FullMetric(map, up), cu, vu) ||
+        !CellFromReciprocalMetric(FullMetric(map, down), cd, vd))
+      throw QuorlinError("the refined cell lies at the edge of the possible cells");
+    for (int i = 0; i < 6; ++i) jacobian[static_cast<std::size_t>(j)][i] = (cu[i] - cd[i]) / (2 * h);
+    jacobian[static_cast<std::size_t>(j)][6] = (vu - vd) / (2 * h);
+  }
+  auto propagate = [&](int i, double value, bool free) {
+    RefinedValue v;
+    v.value = value;
+    if (!free) {
+      v.status = RefinedValue::Status::FixedBySymmetry;
+      return v;
+    }
+    double variance = 0;
+    for (int j = 0; j < metricCount; ++j) {
+      const double jj = jacobian[static_cast<std::size_t>(j)][i];
+      if (!determined[static_cast<std::size_t>(j)] &&
+          std::fabs(jj * p[static_cast<std::size_t>(j)]) > 1e-9 * std::fabs(value)) {
+        v.status = RefinedValue::Status::NotDetermined;
+        return v;
+      }
+      for (int k = 0; k < metricCount; ++k) variance += jj * cov(j, k) * jacobian[static_cast<std::size_t>(k)][i];
+    }
+    v.status = RefinedValue::Status::Refined;
+    v.su = std::sqrt(std::max(variance, 0.0));
+    return v;
+  };
+  for (int i = 0; i < 6; ++i) {
+    // A held term keeps the start cell's value of what depends on it alone.
+    result.cell[static_cast<std::size_t>(i)] = propagate(i, cell[static_cast<std::size_t>(i)],
+                                                         CellParameterFree(s.basis, s.cellShape, i));
+    if (result.cell[static_cast<std::size_t>(i)].status == RefinedValue::Status::NotDetermined)
+      result.cell[static_cast<std::size_t>(i)].value = s.start[static_cast<std::size_t>(i)];
+  }
+  result.volume = propagate(6, volume, true);
+  auto instrument = [&](int index, double value, double held) {
+    RefinedValue v;
+    if (index < 0) {
+      v.value = held;
+      return v;
+    }
+    v.value = value;
+    if (!determined[static_cast<std::size_t>(index)]) {
+      v.status = RefinedValue::Status::NotDetermined;
+      return v;
+    }
+    v.status = RefinedValue::Status::Refined;
+    v.su = std::sqrt(std::max(cov(index, index), 0.0));
+    return v;
+  };
+  result.zero = instrument(zeroIndex, zero, 0.0);
+  result.displacement = instrument(displacementIndex, displacement, s.displacement);
+  for (int i = 0; i < n; ++i)
+    result.reflections.push_back(
+        {observations[i].hkl, observations[i].x, AxisPosition(s, Dot(terms[i], p), zero, displacement)});
+  return result;
+}
+
+}  // namespace quorlin

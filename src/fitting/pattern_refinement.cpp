@@ -1,0 +1,367 @@
+#include "fitting/pattern_refinement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+#include "core/errors.h"
+#include "core/unitcell.h"
+#include "data/data.h"
+#include "fitting/profile_fit.h"
+#include "plot/xrd_plot.h"
+#include "reflections/pattern.h"
+
+namespace quorlin {
+
+namespace {
+
+constexpr double kDegree = 3.14159265358979323846 / 180.0;
+// A peak is kept only when its height is this many times the scatter of the
+// data about the fit.
+constexpr double kSignalToNoise = 5.0;
+// Lines closer than this fraction of a peak width are one observation.
+constexpr double kCoincidence = 0.5;
+// Lines further apart than this many widths are measured separately.
+constexpr double kResolved = 1.5;
+
+double ChannelEnergy(const CData& data, double ch) {
+  return static_cast<double>(data.edsCAL_QUAD) * ch * ch + static_cast<double>(data.edsCAL_SLOPE) * ch +
+         static_cast<double>(data.edsCAL_OFFSET);
+}
+
+double EnergySlope(const CData& data, double ch) {
+  return 2.0 * static_cast<double>(data.edsCAL_QUAD) * ch + static_cast<double>(data.edsCAL_SLOPE);
+}
+
+double EnergyChannel(const CData& data, double e) {
+  double ch = data.edsCAL_SLOPE != 0.0f ? (e - data.edsCAL_OFFSET) / data.edsCAL_SLOPE : 0.0;
+  for (int i = 0; i < 20; ++i) {
+    const double slope = EnergySlope(data, ch);
+    if (slope == 0.0) break;
+    ch -= (ChannelEnergy(data, ch) - e) / slope;
+  }
+  return ch;
+}
+
+bool IsEnergy(const CXRDPlot& plot) { return plot.DataType() == "Energy"; }
+
+// Pattern unit (degrees or channel) to axis unit (degrees or keV) and back.
+double ToAxis(const CData& data, const CXRDPlot& plot, double x) {
+  return IsEnergy(plot) ? ChannelEnergy(data, x) : x;
+}
+double ToPattern(const CData& data, const CXRDPlot& plot, double x) {
+  return IsEnergy(plot) ? EnergyChannel(data, x) : x;
+}
+
+double Q(const std::array<double, 6>& metric, const MillerIndices& m) {
+  const double h = m.h, k = m.k, l = m.l;
+  return h * h * metric[0] + k * k * metric[1] + l * l * metric[2] + k * l * metric[3] + h * l * metric[4] +
+         h * k * metric[5];
+}
+
+struct Candidate {
+  std::vector<MillerIndices> hkl;
+  double q = 0;
+  double x = 0;  // pattern units
+};
+
+// The K-alpha2 partner of the primary line, when it is on.
+std::optional<int> SecondLine(const CData& data) {
+  const int primary = data.PrimaryLineIndex();
+  if ((primary == 0 || primary == 3) && data.LineExists(primary + 1) && data.SourceIntensity(primary) > 0)
+    return primary + 1;
+  return std::nullopt;
+}
+
+bool SameIndices(const MillerIndices& a, const std::vector<MillerIndices>& list) {
+  return std::find(list.begin(), list.end(), a) != list.end();
+}
+
+}  // namespace
+
+RefinementSetup SetupFromPlot(const CData& data, const CXRDPlot& plot, const CUnitCell& cell) {
+  RefinementSetup s;
+  s.basis = cell.Basis();
+  s.cellShape = cell.CellShape();
+  for (int i = 0; i < 3; ++i) {
+    s.start[static_cast<std::size_t>(i)] = cell.Edge(1, i);
+    s.start[static_cast<std::size_t>(i + 3)] = cell.CellAngle(1, i).Degrees();
+  }
+  if (IsEnergy(plot)) {
+    s.axis = PatternAxis::Energy;
+    s.detectorTwoTheta = data.edsTWO_THETA;
+  } else {
+    s.axis = PatternAxis::Angle;
+    s.wavelength = data.Lambda(data.PrimaryLineIndex());
+    s.displacement = plot.SpecimenDisplacement;
+  }
+  return s;
+}
+
+double EstimatePeakWidth(const CData& data, const CXRDPlot& plot) {
+  const auto& xs = data.XValues();
+  const auto& ys = data.Intensities();
+  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
+  std::vector<std::size_t> inside;
+  for (std::size_t i = 0; i < xs.size(); ++i)
+    if (lo <= xs[i] && xs[i] <= hi && std::isfinite(ys[i])) inside.push_back(i);
+  if (inside.size() < 5) return 0;
+  std::vector<double> sorted;
+  for (auto i : inside) sorted.push_back(ys[i]);
+  std::sort(sorted.begin(), sorted.end());
+  const double base = sorted[sorted.size() / 5];  // a low quantile stands for the background
+  std::size_t top = inside.front();
+  for (auto i : inside)
+    if (ys[i] > ys[top]) top = i;
+  const double half = (ys[top] + base) / 2.0;
+  auto crossing = [&](int direction) {
+    std::size_t i = top;
+    while (true) {
+      const std::size_t next = direction < 0 ? i - 1 : i + 1;
+      if ((direction < 0 && i == inside.front()) || (direction > 0 && i == inside.back())) return static_cast<double>(xs[i]);
+      if (ys[next] <= half) {
+        if (ys[i] == ys[next]) return static_cast<double>(xs[next]);
+        const double t = (ys[i] - half) / (ys[i] - ys[next]);
+        return xs[i] + t * (static_cast<double>(xs[next]) - xs[i]);
+      }
+      i = next;
+    }
+  };
+  const double step = (static_cast<double>(xs[inside.back()]) - xs[inside.front()]) / static_cast<double>(inside.size() - 1);
+  return std::max(crossing(1) - crossing(-1), 2.0 * std::fabs(step));
+}
+
+std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                       const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
+                                       double displacement, double tolerance, double peakWidth,
+                                       const std::vector<MillerIndices>& excluded) {
+  const auto metric = ReciprocalMetricFromCell(cell);
+  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
+
+  // Every reflection drawn inside the window; equal spacings (equivalent
+  // reflections) keep the members of the asymmetric wedge, or one of them.
+  std::map<long long, std::vector<MillerIndices>> bySpacing;
+  for (int l = pattern.lmin; l <= pattern.lmax; ++l)
+    for (int k = pattern.kmin; k <= pattern.kmax; ++k)
+      for (int h = pattern.hmin; h <= pattern.hmax; ++h) {
+        const auto H = static_cast<std::int16_t>(h), K = static_cast<std::int16_t>(k), L = static_cast<std::int16_t>(l);
+        if (h == 0 && k == 0 && l == 0) continue;
+        if (!pattern.IsWanted(H, K, L) || !pattern.IsAllowed(H, K, L)) continue;
+        const double q = Q(metric, {H, K, L});
+        if (!(q > 0)) continue;
+        bySpacing[std::llround(std::log(q) * 1e8)].push_back({H, K, L});
+      }
+  std::vector<Candidate> candidates;
+  for (auto& [key, members] : bySpacing) {
+    Candidate c;
+    for (const auto& m : members)
+      if (pattern.IsInWedge(m.h, m.k, m.l)) c.hkl.push_back(m);
+    if (c.hkl.empty())
+      c.hkl.push_back(*std::max_element(members.begin(), members.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.h, a.k, a.l) < std::tie(b.h, b.k, b.l);
+      }));
+    c.q = Q(metric, c.hkl.front());
+    c.x = ToPattern(data, plot, AxisPosition(setup, c.q, zero, displacement));
+    if (std::isfinite(c.x) && lo <= c.x && c.x <= hi) candidates.push_back(std::move(c));
+  }
+  std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+  // Lines closer than a fraction of the width are one peak.
+  std::vector<Candidate> merged;
+  for (auto& c : candidates) {
+    if (!merged.empty() && c.x - merged.back().x < kCoincidence * peakWidth) {
+      auto& m = merged.back();
+      m.hkl.insert(m.hkl.end(), c.hkl.begin(), c.hkl.end());
+      continue;
+    }
+    merged.push_back(std::move(c));
+  }
+
+  const auto second = SecondLine(data);
+  const bool doublet = !IsEnergy(plot) && second.has_value();
+  const double ratio = doublet ? data.SourceIntensity(*second) / data.SourceIntensity(data.PrimaryLineIndex()) : 0;
+  const double lambdaRatio = doublet ? static_cast<double>(data.Lambda(*second)) / setup.wavelength : 1.0;
+  Doublet partner;
+  if (doublet) {
+    partner.ratio = ratio;
+    partner.position = [lambdaRatio](double x) {
+      const double s = lambdaRatio * std::sin(x * kDegree / 2.0);
+      return s < 1.0 ? 2.0 * std::asin(s) / kDegree : 180.0;
+    };
+  }
+
+  const auto& xs = data.XValues();
+  const auto& ys = data.Intensities();
+  std::vector<MeasuredLine> lines;
+  for (const auto& c : merged) {
+    MeasuredLine line;
+    line.hkl = c.hkl;
+    line.calculated = ToAxis(data, plot, c.x);
+    // A line with another one closer than a peak width and a half is not
+    // measured: the two peaks cannot be told apart.
+    const auto at = &c - merged.data();
+    if ((at > 0 && c.x - merged[static_cast<std::size_t>(at - 1)].x < kResolved * peakWidth) ||
+        (at + 1 < static_cast<std::ptrdiff_t>(merged.size()) &&
+         merged[static_cast<std::size_t>(at + 1)].x - c.x < kResolved * peakWidth)) {
+      line.note = "overlapped";
+      lines.push_back(std::move(line));
+      continue;
+    }
+    const double separation = doublet ? partner.position(c.x) - c.x : 0.0;
+    // The peak to fit: the local maximum nearest the line within the
+    // tolerance that rises well above a straight background.
+    auto window = [&](double from, double to, std::vector<double>& x, std::vector<double>& y) {
+      x.clear();
+      y.clear();
+      for (std::size_t i = 0; i < xs.size(); ++i)
+        if (from <= xs[i] && xs[i] <= to && std::isfinite(ys[i])) {
+          x.push_back(xs[i]);
+          y.push_back(ys[i]);
+        }
+    };
+    std::vector<double> x, y;
+    window(c.x - tolerance - 2.5 * peakWidth, c.x + tolerance + 2.5 * peakWidth + separation, x, y);
+    if (x.size() < 12) {
+      line.note = "too few points";
+      lines.push_back(std::move(line));
+      continue;
+    }
+    auto background = [&](const std::vector<double>& wx, const std::vector<double>& wy, double& slope) {
+      const std::size_t e = std::max<std::size_t>(1, std::min<std::size_t>(3, wx.size() / 4));
+      double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+      for (std::size_t i = 0; i < e; ++i) {
+        x0 += wx[i] / e;
+        y0 += wy[i] / e;
+        x1 += wx[wx.size() - 1 - i] / e;
+        y1 += wy[wy.size() - 1 - i] / e;
+      }
+      slope = (y1 - y0) / (x1 - x0);
+      return std::pair{x0, y0};
+    };
+    double slope = 0;
+    auto [bx, by] = background(x, y, slope);
+    double tallest = 0;
+    for (std::size_t i = 0; i < x.size(); ++i)
+      if (std::fabs(x[i] - c.x) <= tolerance) tallest = std::max(tallest, y[i] - (by + slope * (x[i] - bx)));
+    double chosen = std::nan("");
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      if (std::fabs(x[i] - c.x) > tolerance) continue;
+      const double above = y[i] - (by + slope * (x[i] - bx));
+      if (!(above > 0.2 * tallest)) continue;
+      bool isMaximum = true;
+      for (std::size_t j = 0; j < x.size() && isMaximum; ++j)
+        if (j != i && std::fabs(x[j] - x[i]) <= peakWidth / 2 && y[j] > y[i]) isMaximum = false;
+      if (isMaximum && (std::isnan(chosen) || std::fabs(x[i] - c.x) < std::fabs(chosen - c.x))) chosen = x[i];
+    }
+    if (std::isnan(chosen)) {
+      line.note = "no peak";
+      lines.push_back(std::move(line));
+      continue;
+    }
+    // This peak's own width at half height, from the data about it, sets
+    // the fitting window: a neighbour of another phase stays outside.
+    double localWidth = peakWidth;
+    {
+      std::size_t i = 0;
+      while (i < x.size() && x[i] != chosen) ++i;
+      const double floor = by + slope * (chosen - bx), half = (y[i] + floor) / 2.0;
+      std::size_t left = i, right = i;
+      while (left > 0 && y[left] > half) --left;
+      while (right + 1 < x.size() && y[right] > half) ++right;
+      if (y[left] <= half && y[right] <= half && right > left)
+        localWidth = std::clamp(x[right] - x[left], 0.5 * peakWidth, 2.0 * peakWidth);
+    }
+    // Fit over a few widths about that peak (and its K-alpha2 partner).
+    window(chosen - 2.5 * localWidth, chosen + 2.5 * localWidth + separation, x, y);
+    if (x.size() < 12) {
+      line.note = "too few points";
+      lines.push_back(std::move(line));
+      continue;
+    }
+    auto [fx, fy] = background(x, y, slope);
+    ProfileStart start;
+    start.centre = chosen;
+    start.slope = slope;
+    start.fwhm = localWidth;
+    start.background = fy + slope * (chosen - fx);
+    double top = 0;
+    for (std::size_t i = 0; i < x.size(); ++i)
+      if (x[i] == chosen) top = y[i];
+    start.height = std::max(top - start.background, 0.0) / (1.0 + ratio);
+    const ProfileFit fit = FitProfile(x, y, start, partner);
+    line.fwhm = fit.fwhm;
+    if (!fit.converged) {
+      line.note = "no convergence";
+    } else if (!(fit.height > kSignalToNoise * fit.rmsResidual) || !(fit.height > kSignalToNoise * fit.heightSu)) {
+      line.note = "below the noise";
+    } else if (std::fabs(fit.centre - c.x) > tolerance) {
+      line.note = "beyond the tolerance";
+    } else {
+      line.observed = ToAxis(data, plot, fit.centre);
+      line.su = IsEnergy(plot) ? fit.centreSu * std::fabs(EnergySlope(data, fit.centre)) : fit.centreSu;
+      line.used = true;
+      for (const auto& m : c.hkl)
+        if (SameIndices(m, excluded)) {
+          line.used = false;
+          line.note = "left out";
+        }
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                        const CUnitCell& cell, const PatternRefinementOptions& options) {
+  PatternRefinement out;
+  out.setup = SetupFromPlot(data, plot, cell);
+  out.setup.refineZero = options.refineZero;
+  out.setup.refineDisplacement = options.refineDisplacement;
+  if (data.NChan() == 0) throw QuorlinError("no measured pattern to refine against");
+  if (IsEnergy(plot) && !(data.edsCAL_SLOPE != 0.0f || data.edsCAL_QUAD != 0.0f))
+    throw QuorlinError("the spectrum has no energy calibration");
+  out.peakWidth = EstimatePeakWidth(data, plot);
+  if (!(out.peakWidth > 0)) throw QuorlinError("the plot window holds no measured points");
+  out.tolerance = options.tolerance > 0 ? options.tolerance : 3.0 * out.peakWidth;
+
+  std::array<double, 6> current = out.setup.start;
+  double zero = 0, displacement = out.setup.displacement;
+  std::vector<std::vector<MillerIndices>> previousUsed;
+  for (int cycle = 0; cycle < 12; ++cycle) {
+    out.lines = MeasureLines(data, plot, pattern, out.setup, current, zero, displacement, out.tolerance,
+                             out.peakWidth, options.excluded);
+    std::vector<Observation> observations;
+    std::vector<std::vector<MillerIndices>> used;
+    for (const auto& line : out.lines)
+      if (line.used) {
+        observations.push_back({line.hkl, *line.observed, line.su});
+        used.push_back(line.hkl);
+      }
+    RefinementSetup setup = out.setup;
+    setup.start = current;
+    out.result = RefineCell(observations, setup);
+    if (!out.result.AllDetermined()) break;
+    std::array<double, 6> next{};
+    double change = 0;
+    for (int i = 0; i < 6; ++i) {
+      next[static_cast<std::size_t>(i)] = out.result.cell[static_cast<std::size_t>(i)].value;
+      change = std::max(change, std::fabs(next[static_cast<std::size_t>(i)] - current[static_cast<std::size_t>(i)]) /
+                                    std::max(1.0, std::fabs(current[static_cast<std::size_t>(i)])));
+    }
+    current = next;
+    zero = out.result.zero.value;
+    displacement = out.result.displacement.value;
+    if (used == previousUsed && change < 1e-9) break;
+    previousUsed = std::move(used);
+  }
+  // The table's calculated positions follow the refined parameters.
+  const auto metric = ReciprocalMetricFromCell(current);
+  for (auto& line : out.lines) {
+    double q = 0;
+    for (const auto& m : line.hkl) q += Q(metric, m) / static_cast<double>(line.hkl.size());
+    line.calculated = AxisPosition(out.setup, q, zero, displacement);
+  }
+  return out;
+}
+
+}  // namespace quorlin

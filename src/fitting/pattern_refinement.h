@@ -1,0 +1,70 @@
+// Cell refinement against a measured pattern: the peak of every reflection
+// the plot draws for the current phase inside the plot window is measured
+// where the line falls, the positions that pass the acceptance rules refine
+// the cell, and the two steps repeat until the set of measured reflections
+// settles (lines far out start beyond the tolerance and come in as the cell
+// improves).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fitting/cell_refinement.h"
+
+namespace quorlin {
+
+class CData;
+class CPattern;
+class CUnitCell;
+class CXRDPlot;
+
+struct MeasuredLine {
+  std::vector<MillerIndices> hkl;  // every reflection the peak holds
+  double calculated = 0;           // on the axis: 2-theta (degrees) or energy (keV)
+  std::optional<double> observed;  // the fitted position when the peak was accepted
+  double su = 0;
+  double fwhm = 0;  // in pattern units (degrees, or channels)
+  bool used = false;
+  std::string note;  // why a line was not measured or not used
+};
+
+struct PatternRefinementOptions {
+  double tolerance = 0;  // in pattern units; 0: three peak widths
+  bool refineZero = false;
+  bool refineDisplacement = false;
+  // Reflections the user left out: a line holding any of them is measured
+  // but not used.
+  std::vector<MillerIndices> excluded;
+};
+
+struct PatternRefinement {
+  RefinementSetup setup;
+  RefinementResult result;
+  std::vector<MeasuredLine> lines;  // by rising position, with calculated from the result
+  double tolerance = 0;             // the tolerance that was applied
+  double peakWidth = 0;             // the width estimated from the pattern
+};
+
+// The axis and source of the plot: 2-theta at the primary wavelength, or
+// energy through the detector angle.
+RefinementSetup SetupFromPlot(const CData& data, const CXRDPlot& plot, const CUnitCell& cell);
+
+// Measures the lines of `cell` (a b c alpha beta gamma as given) without
+// refining: the positions for a zero shift `zero` and displacement
+// `displacement`.
+std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                       const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
+                                       double displacement, double tolerance, double peakWidth,
+                                       const std::vector<MillerIndices>& excluded);
+
+// A typical full width at half maximum of the peaks inside the plot window,
+// from the strongest one; 0 when the window holds no data.
+double EstimatePeakWidth(const CData& data, const CXRDPlot& plot);
+
+// Throws QuorlinError when nothing can be refined (no data in the window,
+// too few accepted peaks, an underdetermined instrument term, ...).
+PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                        const CUnitCell& cell, const PatternRefinementOptions& options);
+
+}  // namespace quorlin
