@@ -1,0 +1,134 @@
+// quorlin-cli edfit: the cell edge of a cubic standard fitted to a series of
+// energy-dispersive spectra (the window's "FIT L.P." followed by its
+// whole-pattern fit), with the pressure of each.
+#include <cmath>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "core/errors.h"
+#include "core/numtext.h"
+#include "energy/pressure_scale.h"
+#include "mainwindow/energy_dispersive.h"
+#include "mainwindow/main_model.h"
+
+namespace quorlin::cli {
+namespace {
+
+// No window: messages are collected and reported by the command.
+class BatchPlatform : public IPlatform {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  MessageAnswer AskYesNoCancel(const std::string&) override { return MessageAnswer::Cancel; }
+  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t>, CustomColors&) override {
+    return std::nullopt;
+  }
+  std::string Take() {
+    std::string all;
+    for (const auto& m : messages) all += (all.empty() ? "" : "; ") + m;
+    messages.clear();
+    for (char& c : all)
+      if (c == '\n') c = ' ';
+    return all;
+  }
+  std::vector<std::string> messages;
+};
+
+struct Options {
+  std::vector<std::string> spectra;
+  std::string card;
+  std::optional<std::string> a, twoTheta;
+  std::string scanRange = ".2", points = "40", temperature = "25";
+  int standardOption = 4;  // NaCl
+  PressureStandard standard = PressureStandard::NaCl;
+};
+
+Options Parse(const Args& args) {
+  Options o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](const char* what) -> std::string {
+      if (i + 1 >= args.size()) throw QuorlinError(std::string(what) + " needs a value");
+      return args[++i];
+    };
+    if (a == "--card")
+      o.card = value("--card");
+    else if (a == "--a")
+      NumberArg(value("--a"), "--a"), o.a = args[i];
+    else if (a == "--two-theta")
+      NumberArg(value("--two-theta"), "--two-theta"), o.twoTheta = args[i];
+    else if (a == "--scan-range")
+      NumberArg(value("--scan-range"), "--scan-range"), o.scanRange = args[i];
+    else if (a == "--points")
+      IntegerArg(value("--points"), "--points"), o.points = args[i];
+    else if (a == "--T")
+      NumberArg(value("--T"), "--T"), o.temperature = args[i];
+    else if (a == "--standard") {
+      const std::string name = value("--standard");
+      auto s = PressureStandardFromName(name);
+      // The dialog's five standards.
+      const int options[] = {4, -1, 0, 3, 2, 1};  // NaCl KCl CsCl Au MgO W
+      if (!s || options[static_cast<int>(*s)] < 0)
+        throw QuorlinError("--standard: \"" + name + "\" is not NaCl, CsCl, Au, MgO or W");
+      o.standard = *s;
+      o.standardOption = options[static_cast<int>(*s)];
+    } else if (a.rfind("--", 0) == 0) {
+      throw QuorlinError("unknown option \"" + a + "\"");
+    } else {
+      o.spectra.push_back(a);
+    }
+  }
+  if (o.spectra.empty() || o.card.empty()) throw QuorlinError("usage: edfit SPECTRUM [SPECTRUM ...] --card CARD.jcpds");
+  return o;
+}
+
+int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
+  const Options o = Parse(args);
+  out << "# file a P_GPa reflections\n";
+  for (const std::string& spectrum : o.spectra) {
+    BatchPlatform platform;
+    MainModel model(platform);
+    auto fail = [&](const std::string& file) { throw QuorlinError(file + ": " + platform.Take()); };
+    if (!model.ImportDataFile("mca", spectrum)) fail(spectrum);
+    if (!platform.messages.empty()) err << "note: " << platform.Take() << "\n";
+    platform.messages.clear();
+    if (o.twoTheta) model.data.edsTWO_THETA = *StrictSingle(*o.twoTheta);
+    if (!model.ImportDataFile("jcpds", o.card)) fail(o.card);
+    platform.messages.clear();
+    if (o.a && !model.UnitCell.SetCellParameters(0, 1, *o.a) && model.UnitCell.CellParameters(0, 1) != *o.a)
+      throw QuorlinError("--a: the cell refuses the edge " + *o.a);
+
+    EnergyDispersiveModel ed(model);
+    ed.txtLPScanRange = o.scanRange;
+    ed.txtLPNumberOfPoints = o.points;
+    ed.txtT = o.temperature;
+    ed.optPressureStandard = o.standardOption;
+    // The scan covers a0 +- range/2. An edge beyond it shows as a fit at the
+    // scan's end: scan again from there until the result stays inside.
+    const float range = StrictSingle(o.scanRange).value_or(0);
+    for (int pass = 0; pass < 20; ++pass) {
+      const float before = model.UnitCell.Edge(1, 0);
+      if (!ed.FitLP() || !ed.SaveNewLatticeParameter()) fail(spectrum);
+      if (std::fabs(model.UnitCell.Edge(1, 0) - before) < range / 4) break;
+    }
+    if (!ed.FitPattern()) fail(spectrum);
+
+    int used = 0;
+    for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) used += model.PeakList.Included(i) ? 1 : 0;
+    const float a = StrictSingle(ed.txtLatticeParameter).value_or(0);
+    const PressureResult p = PressureFromEdge(o.standard, a, *StrictDouble(o.temperature));
+    out << spectrum << " " << SingleText(a) << " " << GeneralText(p.GPa()) << " " << used << "\n";
+  }
+  return 0;
+}
+
+Register reg("edfit",
+             "edfit SPECTRUM [SPECTRUM ...] --card CARD.jcpds [--a START] [--two-theta DEG] [--scan-range A] "
+             "[--points N] [--standard NAME] [--T CELSIUS]   fitted cell edge and pressure of each spectrum",
+             EdFit);
+
+}  // namespace
+}  // namespace quorlin::cli
