@@ -26,6 +26,7 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include "core/numtext.h"
@@ -58,6 +59,7 @@ frmMain::frmMain(IPlatform* platform, QWidget* parent) : QMainWindow(parent) {
   WireEnergy();
   WireLattice();
   WireRefinement();
+  WireInteraction();
   RefreshPlotHistoryButtons();
   PlotLimitUpdate();
   SetCaption(model_->Caption);
@@ -301,10 +303,21 @@ void frmMain::MakeXRDPlot() {
   if (!model_ || !surface_) return;
   QSize size = picXRayPlot->size();
   if (surface_->Image().size() != size) surface_->Resize(std::max(1, size.width()), std::max(1, size.height()));
-  DrawPlot(*model_, *surface_);
-  const PlotScale& s = surface_->CurrentScale();
-  picXRayPlot->SetUserScale(s.left, s.top, s.right - s.left, s.bottom - s.top);
+  if (previewTimer_) previewTimer_->stop();  // this draw shows the latest state
+  {
+    // While a drag is held the plot shows what its release would give.
+    PlotPreview preview(*model_);
+    DrawPlot(*model_, *surface_);
+  }
+  // The mouse keeps the scale of the picture it was pressed on until the
+  // release: a Hand drag's release then reads the same position whether or
+  // not the picture moved under it.
+  if (!model_->ButtonDown()) {
+    const PlotScale& s = surface_->CurrentScale();
+    picXRayPlot->SetUserScale(s.left, s.top, s.right - s.left, s.bottom - s.top);
+  }
   picXRayPlot->SetPicture(surface_->Image());
+  sinceDraw_.start();
   ++redraws_;
 }
 
@@ -371,6 +384,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  // The program's Undo wins over a text box's own: the box's text undo
+  // would change the text without changing the model.
+  if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo))
+    return true;
   if (watched == txtSpecimenDisplacement) {
     if (event->type() == QEvent::FocusIn) model_->SpecimenDisplacementGotFocus();
     // A refused entry leaves the box showing the value in force.

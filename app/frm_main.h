@@ -4,6 +4,7 @@
 // redraws the plot.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
@@ -28,6 +29,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTextEdit;
+class QTimer;
 
 namespace quorlin {
 
@@ -77,6 +79,8 @@ class frmMain : public QMainWindow, public IMainView {
   void ReportTextChanged() override;
   void SetCaption(const std::string& caption) override;
   void RubberBandChanged(const std::optional<RubberBandFigure>& figure) override;
+  // Draws the held drag's trial at most once per screen frame.
+  void PlotPreviewChanged() override;
 
   // 9375 by 11925 twips at 15 twips per pixel.
   static constexpr QSize kDefaultSize{625, 795};
@@ -106,6 +110,8 @@ class frmMain : public QMainWindow, public IMainView {
   QPushButton* Command1 = nullptr;
   QPushButton* cmdDefaultSize = nullptr;
   PlotView* picXRayPlot = nullptr;
+  // The status bar's live read-out of the point under the mouse.
+  QLabel* lblCursorReadout = nullptr;
 
   // Menu items.
   QMenu* mnuFile = nullptr;
@@ -172,6 +178,8 @@ class frmMain : public QMainWindow, public IMainView {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void Connect();
@@ -192,6 +200,10 @@ class frmMain : public QMainWindow, public IMainView {
   void WireEnergy();          // energy-dispersive tools, fluorescence lines
   void WireLattice();         // transformations, centring, superlattices, projections
   void WireRefinement();      // cell refinement
+  // Read-out, hover tooltips, wheel zoom, shortcuts, Esc and dropped files
+  // (wire_interaction.cpp).
+  void WireInteraction();
+  void ShowCursorReadout(double x, double y);
 
   std::map<std::type_index, QPointer<ToolWindow>> toolWindows_;
   QButtonGroup* mouseGroup_ = nullptr;
@@ -199,6 +211,8 @@ class frmMain : public QMainWindow, public IMainView {
   std::unique_ptr<MainModel> model_;
   std::unique_ptr<QtSurface> surface_;
   int redraws_ = 0;
+  QTimer* previewTimer_ = nullptr;
+  QElapsedTimer sinceDraw_;
   bool refreshing_ = false;
 };
 

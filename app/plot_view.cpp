@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace quorlin {
 
@@ -85,6 +86,18 @@ void PlotView::mouseMoveEvent(QMouseEvent* event) {
 void PlotView::mouseReleaseEvent(QMouseEvent* event) {
   QPointF u = ToUser(event->position());
   emit Released(event->button(), u.x(), u.y());
+}
+
+void PlotView::wheelEvent(QWheelEvent* event) {
+  // A step is 15 degrees (120 eighths); finer wheels add up to whole steps.
+  wheelAngle_ += event->angleDelta().y();
+  const int steps = wheelAngle_ / 120;
+  wheelAngle_ -= steps * 120;
+  if (steps != 0) {
+    QPointF u = ToUser(event->position());
+    emit WheelSteps(steps, u.x(), u.y());
+  }
+  event->accept();
 }
 
 void PlotView::resizeEvent(QResizeEvent* event) {

@@ -41,6 +41,8 @@ class PlotView : public QWidget {
   void Pressed(Qt::MouseButton button, double x, double y);
   void Moved(Qt::MouseButtons buttons, double x, double y);
   void Released(Qt::MouseButton button, double x, double y);
+  // Whole wheel steps at (x, y): positive away from the user.
+  void WheelSteps(int steps, double x, double y);
   void Resized();
 
  protected:
@@ -48,11 +50,13 @@ class PlotView : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   QImage picture_;
   double left_ = 0, top_ = 1, width_ = 1, height_ = -1;
+  int wheelAngle_ = 0;  // eighths of a degree not yet a whole step (fine wheels)
   Band band_ = Band::None;
   QPointF bandStart_, bandEnd_;
 };

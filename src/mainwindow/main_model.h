@@ -215,6 +215,10 @@ class MainModel {
   void ShiftRight();
   void PlotHistory(int action);
   void Unzoom();
+  // Mouse-wheel steps at x (positive zooms in): the window narrows or widens
+  // about x, each step recorded in the window history. False when nothing
+  // moved (at the limits, or during a gesture).
+  bool WheelZoom(float x, int steps);
 
   // --- mouse on the plot --------------------------------------------------
   std::int16_t MouseMode() const { return mouseMode_; }
@@ -230,6 +234,7 @@ class MainModel {
   void CancelPlotGesture();
   // The reflection picked at the last press (empty when none).
   const std::vector<std::array<std::int16_t, 3>>& DraggedReflections() const { return gesture_.Dragged(); }
+  const PlotGesture& Gesture() const { return gesture_; }
 
   float GrowPeak(std::int32_t peakHalfWidth, std::int32_t halfRange, float initialDSpacing) const;
   double IFromDSPacing(float d) const;
@@ -248,12 +253,14 @@ class MainModel {
 
  private:
   friend class PlotGesture;
+  friend class PlotPreview;
   void FormUpdate();
   void MakeXRDPlot();
   void NotifyObservers(ModelChange what);
   void RefreshHistoryButtons() { if (view_) view_->RefreshPlotHistoryButtons(); }
   void ReportChanged() { if (view_) view_->ReportTextChanged(); }
   void ShowRubberBand(const std::optional<RubberBandFigure>& f) { if (view_) view_->RubberBandChanged(f); }
+  void PreviewChanged() { if (view_) view_->PlotPreviewChanged(); }
   std::string LimitText(int index) const;
   std::string LimitValueText(int index) const;
   bool SetLimit(int index, std::string_view text);

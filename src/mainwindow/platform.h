@@ -94,6 +94,10 @@ class IMainView {
   // one shown). A window drawing in an inverting pen erases the previous
   // figure by drawing it again.
   virtual void RubberBandChanged(const std::optional<RubberBandFigure>& figure) { (void)figure; }
+  // The trial of a held drag changed (or went): redraw the plot under a
+  // PlotPreview. Moves come faster than frames; a window may draw only the
+  // last one of a frame.
+  virtual void PlotPreviewChanged() {}
 };
 
 // The 64-character text form of the 16 custom colours kept in the project

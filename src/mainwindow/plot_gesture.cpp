@@ -8,6 +8,7 @@
 #include "core/numtext.h"
 #include "mainwindow/main_model.h"
 #include "mainwindow/plot_interaction.h"
+#include "mainwindow/plot_navigation.h"
 
 namespace quorlin {
 
@@ -35,6 +36,9 @@ bool PlotGesture::Start(MouseButton button, float x, float y) {
   if (button == MouseButton::Right) return true;  // the Plot pop-up menu
   if (button != MouseButton::Left) return false;
   buttonDown_ = true;
+  trialCell_.reset();
+  trialPlot_.reset();
+  pressCell_.reset();
   m_.WriteUndoRecord();
   switch (m_.mouseMode_) {
     case kPoint:
@@ -60,7 +64,11 @@ bool PlotGesture::Start(MouseButton button, float x, float y) {
       lastX_ = x;
       segmentDrawn_ = true;
       m_.ShowRubberBand(RubberBandFigure{RubberBandFigure::Kind::Segment, anchorX_, y, x, y});
-      if (m_.mouseMode_ == kFullStrain) m_.EliminateSymmetry();
+      if (m_.mouseMode_ == kFullStrain) {
+        pressCell_ = m_.UnitCell;
+        pressSystem_ = m_.crystalSystem_;
+        m_.EliminateSymmetry();
+      }
       break;
     }
     case kHand:
@@ -90,17 +98,58 @@ void PlotGesture::Move(MouseButton button, float x, float y) {
       segmentDrawn_ = true;
       lastX_ = x;
       lastY_ = y;
+      if (!dragged_.empty() && d0_ > 0) {
+        trialCell_ = m_.UnitCell;
+        CommitDrag(*trialCell_, x);
+        m_.PreviewChanged();
+      }
+      break;
+    case kHand:
+      trialPlot_ = m_.XRDPlot;
+      PanPlotWindow(*trialPlot_, x - anchorX_, y - anchorY_);
+      m_.PreviewChanged();
       break;
     default: break;
   }
 }
+
+bool PlotGesture::DragCell(CUnitCell& cell, float x) const {
+  // A press that found no reflection leaves the cell as it was.
+  if (dragged_.empty() || !(d0_ > 0)) return false;
+  // With snap on the line goes to the strongest peak near where it was at
+  // the press, wherever the mouse is.
+  const float dt = m_.snap_ ? m_.GrowPeak(5, 15, d0_) : m_.XRDPlot.DFromTT(x);
+  const auto& r = dragged_.front();
+  if (m_.mouseMode_ == kCellEdge) return CellEdgeDrag(cell, r[0], r[1], r[2], d0_, dt);
+  if (m_.mouseMode_ == kVolume) return VolumeDrag(cell, d0_, dt);
+  if (m_.mouseMode_ == kFullStrain) return FullStrainDrag(cell, r[0], r[1], r[2], d0_, dt);
+  return false;
+}
+
+void PlotGesture::CommitDrag(CUnitCell& cell, float x) const {
+  // The history entry is part of the commit: recording re-derives the
+  // reciprocal cell from the direct one, so the trial records too (in its
+  // own copy) to show the very cell the release leaves.
+  DragCell(cell, x);
+  cell.CellHistory(-1);
+}
+
+void PlotGesture::SwapPreview() {
+  if (trialCell_) std::swap(m_.UnitCell, *trialCell_);
+  if (trialPlot_) std::swap(m_.XRDPlot, *trialPlot_);
+}
+
+PlotPreview::PlotPreview(MainModel& model) : m_(model) { m_.gesture_.SwapPreview(); }
+PlotPreview::~PlotPreview() { m_.gesture_.SwapPreview(); }
 
 void PlotGesture::Stop(MouseButton button, float x, float y) {
   if (!buttonDown_) return;
   // The release is the gesture's one edit. The press wrote a record too;
   // this one makes Undo return to the state just before the release.
   m_.WriteUndoRecord();
-  float dt = m_.XRDPlot.DFromTT(x);
+  trialCell_.reset();
+  trialPlot_.reset();
+  pressCell_.reset();
   std::optional<ModelChange> changed = ModelChange::Plot;
   switch (m_.mouseMode_) {
     case kPoint:
@@ -122,15 +171,7 @@ void PlotGesture::Stop(MouseButton button, float x, float y) {
     case kVolume: {
       m_.ShowRubberBand(std::nullopt);
       segmentDrawn_ = false;
-      // A press that found no reflection leaves the cell as it was.
-      if (!dragged_.empty() && d0_ > 0) {
-        if (m_.snap_) dt = m_.GrowPeak(5, 15, d0_);
-        const auto& r = dragged_.front();
-        if (m_.mouseMode_ == kCellEdge) CellEdgeDrag(m_.UnitCell, r[0], r[1], r[2], d0_, dt);
-        else if (m_.mouseMode_ == kVolume) VolumeDrag(m_.UnitCell, d0_, dt);
-        else FullStrainDrag(m_.UnitCell, r[0], r[1], r[2], d0_, dt);
-      }
-      m_.UnitCell.CellHistory(-1);
+      CommitDrag(m_.UnitCell, x);
       if (!m_.ReportText.empty()) m_.ReportText += "\n";
       m_.ReportText += "Volume tracking: " + Num(m_.UnitCell.VNorm());
       changed = ModelChange::All;
@@ -146,22 +187,7 @@ void PlotGesture::Stop(MouseButton button, float x, float y) {
 }
 
 void PlotGesture::Pan(float x, float y) {
-  const float dx = x - anchorX_, dy = y - anchorY_;
-  const float lo = m_.XRDPlot.SngTTMin(), hi = m_.XRDPlot.SngTTMax();
-  const float absLo = m_.XRDPlot.TTAbsMin, absHi = m_.XRDPlot.TTAbsMax;
-  float newLo = lo - dx, newHi = hi - dx;
-  // Keep the width and stay inside the absolute bounds.
-  if (newLo < absLo) {
-    newHi += absLo - newLo;
-    newLo = absLo;
-  }
-  if (newHi > absHi) {
-    newLo = std::max(absLo, newLo - (newHi - absHi));
-    newHi = absHi;
-  }
-  m_.SetWindow(newLo, newHi);
-  const double iLo = m_.XRDPlot.IMinValue() - dy, iHi = m_.XRDPlot.IMaxValue() - dy;
-  m_.SetIntensityWindow(DoubleText(iLo), DoubleText(iHi));
+  PanPlotWindow(m_.XRDPlot, x - anchorX_, y - anchorY_);
   m_.WindowMoved();
 }
 
@@ -201,6 +227,20 @@ void PlotGesture::Cancel() {
   boxDrawn_ = segmentDrawn_ = false;
   dragged_.clear();
   buttonDown_ = false;
+  const bool showedTrial = trialCell_ || trialPlot_;
+  trialCell_.reset();
+  trialPlot_.reset();
+  bool restored = false;
+  if (pressCell_) {
+    restored = pressCell_->CellShape() != m_.UnitCell.CellShape() || pressSystem_ != m_.crystalSystem_;
+    if (restored) {
+      m_.SetCrystalSystem(pressSystem_);
+      m_.UnitCell = *pressCell_;
+    }
+    pressCell_.reset();
+  }
+  if (restored) m_.Notify(ModelChange::All);
+  else if (showedTrial) m_.PreviewChanged();
 }
 
 }  // namespace quorlin

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "core/numtext.h"
+#include "mainwindow/plot_navigation.h"
 
 namespace quorlin {
 
@@ -105,27 +107,10 @@ std::string MainModel::PlotLimitLostFocus(int index) {
   return PlotLimits[static_cast<std::size_t>(index)];
 }
 
-void MainModel::SetWindow(float ttMin, float ttMax) {
-  const std::string lo = SingleText(ttMin), hi = SingleText(ttMax);
-  // Move the edge first that keeps the window valid in between.
-  if (ttMin < XRDPlot.SngTTMin()) {
-    XRDPlot.SetTTMin(lo);
-    XRDPlot.SetTTMax(hi);
-  } else {
-    XRDPlot.SetTTMax(hi);
-    XRDPlot.SetTTMin(lo);
-  }
-}
+void MainModel::SetWindow(float ttMin, float ttMax) { SetPlotWindow(XRDPlot, ttMin, ttMax); }
 
 void MainModel::SetIntensityWindow(const std::string& lo, const std::string& hi) {
-  // As for the horizontal window: set first the limit that keeps lo < hi.
-  if (LenientDouble(lo) < XRDPlot.IMaxValue()) {
-    XRDPlot.Setimin(lo);
-    XRDPlot.SetIMax(hi);
-  } else {
-    XRDPlot.SetIMax(hi);
-    XRDPlot.Setimin(lo);
-  }
+  SetPlotIntensityWindow(XRDPlot, lo, hi);
 }
 
 void MainModel::ShiftLeft() {
@@ -168,5 +153,22 @@ void MainModel::PlotHistory(int action) {
 }
 
 void MainModel::Unzoom() { PlotHistory(0); }
+
+bool MainModel::WheelZoom(float x, int steps) {
+  if (gesture_.Active()) return false;
+  bool zoomed = false;
+  // One step at a time: each is an undo step and a history entry, like a zoom box.
+  for (int i = 0; i < std::abs(steps); ++i) {
+    auto window = ZoomAbout(XRDPlot.SngTTMin(), XRDPlot.SngTTMax(), x, steps > 0 ? 1 : -1, XRDPlot.TTAbsMin,
+                            XRDPlot.TTAbsMax);
+    if (!window) break;
+    Edit([&] {
+      SetWindow(window->first, window->second);
+      WindowMoved();
+    }, ModelChange::Plot);
+    zoomed = true;
+  }
+  return zoomed;
+}
 
 }  // namespace quorlin
