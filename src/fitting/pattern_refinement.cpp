@@ -193,6 +193,8 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
   const auto& xs = data.XValues();
   const auto& ys = data.Intensities();
   std::vector<MeasuredLine> lines;
+  // Where each used line's peak was found, and how far from its line.
+  std::vector<std::pair<double, double>> found(merged.size(), {std::nan(""), 0.0});
   for (const auto& c : merged) {
     MeasuredLine line;
     line.hkl = c.hkl;
@@ -300,6 +302,7 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
       line.observed = ToAxis(data, plot, fit.centre);
       line.su = IsEnergy(plot) ? fit.centreSu * std::fabs(EnergySlope(data, fit.centre)) : fit.centreSu;
       line.used = true;
+      found[static_cast<std::size_t>(at)] = {fit.centre, std::fabs(fit.centre - c.x)};
       for (const auto& m : c.hkl)
         if (SameIndices(m, excluded)) {
           line.used = false;
@@ -308,6 +311,16 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
     }
     lines.push_back(std::move(line));
   }
+  // Two lines that found the same peak (a start some way off, or a weak line
+  // beside a strong one): only the nearer line keeps it, or the other's
+  // false position would pull the cell away.
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    for (std::size_t j = i + 1; j < lines.size() && !std::isnan(found[i].first); ++j) {
+      if (std::isnan(found[j].first) || std::fabs(found[j].first - found[i].first) >= kCoincidence * peakWidth) continue;
+      MeasuredLine& farther = found[j].second < found[i].second ? lines[i] : lines[j];
+      farther.used = false;
+      farther.note = "its peak is nearer another line";
+    }
   return lines;
 }
 
