@@ -108,12 +108,28 @@ int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
     ed.optPressureStandard = o.standardOption;
     // The scan covers a0 +- range/2. An edge beyond it shows as a fit at the
     // scan's end: scan again from there until the result stays inside.
+    // With no window to unselect them in, the card's reflections beyond
+    // either end of the spectrum (they move out under pressure) are left out.
+    auto leaveOutOffSpectrum = [&] {
+      std::string gone;
+      for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) {
+        if (!model.PeakList.Included(i)) continue;
+        const float d = model.UnitCell.hklDSpacing(model.PeakList.h(i), model.PeakList.k(i), model.PeakList.l(i));
+        if (d > 0 && model.XRDPlot.TTFromD(1, d) >= 0) continue;
+        model.PeakList.SetIncluded(i, false);
+        gone += " " + std::to_string(model.PeakList.h(i)) + std::to_string(model.PeakList.k(i)) +
+                std::to_string(model.PeakList.l(i));
+      }
+      if (!gone.empty()) err << "note: " << spectrum << ": beyond the spectrum, left out:" << gone << "\n";
+    };
     const float range = StrictSingle(o.scanRange).value_or(0);
     for (int pass = 0; pass < 20; ++pass) {
       const float before = model.UnitCell.Edge(1, 0);
+      leaveOutOffSpectrum();
       if (!ed.FitLP() || !ed.SaveNewLatticeParameter()) fail(spectrum);
       if (std::fabs(model.UnitCell.Edge(1, 0) - before) < range / 4) break;
     }
+    leaveOutOffSpectrum();
     if (!ed.FitPattern()) fail(spectrum);
 
     int used = 0;
