@@ -1,6 +1,7 @@
 // The one writer every save goes through: the old file survives any failure
 // byte for byte, the failure is reported with its real reason, and a
 // successful save keeps the replaced file's permissions and link.
+#include "support/temp_path.h"
 #include "core/atomic_file.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,7 @@ namespace fs = std::filesystem;
 class AtomicFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("quorlin-atomic-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    dir = testing::TestTempPath("quorlin-atomic");
     fs::remove_all(dir);
     fs::create_directories(dir);
   }

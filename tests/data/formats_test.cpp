@@ -1,3 +1,4 @@
+#include "support/temp_path.h"
 #include "data/formats.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ TEST(DataFormats, RegistryOrderFiltersAndSniffing) {
 }
 
 TEST(DataFormats, FilesByNameIncludingNonAsciiNames) {
-  const fs::path dir = fs::temp_directory_path() / "quorlin-formats-test";
+  const fs::path dir = quorlin::testing::TestTempPath("quorlin-formats-test");
   fs::create_directories(dir);
   const fs::path file = dir / "données_é.xy";
   {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/temp_path.h"
 #include "data/formats.h"
 #include "mainwindow/main_model.h"
 #include "scripted_platform.h"
@@ -20,8 +21,7 @@ using testing::ScriptedPlatform;
 class FilePaths : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = fs::temp_directory_path() /
-           ("quorlin-paths-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    home = testing::TestTempPath("quorlin-paths");
     fs::remove_all(home);
     fs::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);

@@ -1,6 +1,7 @@
 // The lattice tools' models on a main model: the transformation window's
 // boxes, Go!, its refusals and Reset; the centring choice; the superlattice
 // lines on the plot, Transform and Revert.
+#include "support/temp_path.h"
 #include "mainwindow/lattice_tools.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ struct LatticeToolsTest : ::testing::Test {
   MainModel m{platform};
   void SetUp() override {
     // The factory state (Cu tube lines on), from an empty program folder.
-    home = std::filesystem::temp_directory_path() / "quorlin-lattice-tools";
+    home = testing::TestTempPath("quorlin-lattice-tools");
     std::filesystem::remove_all(home);
     std::filesystem::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);

@@ -2,6 +2,7 @@
 // the exit rule, imports and the plot gestures. Dialog answers come from a
 // scripted platform; QUORLIN_HOME points the program's folder at a scratch
 // folder per test.
+#include "support/temp_path.h"
 #include "mainwindow/main_model.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +35,7 @@ class CountingView : public IMainView {
 class MainModelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = fs::temp_directory_path() /
-           ("quorlin-mm-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    home = testing::TestTempPath("quorlin-mm");
     fs::remove_all(home);
     fs::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);

@@ -11,6 +11,7 @@
 #include <iomanip>
 #include <sstream>
 
+#include "support/temp_path.h"
 #include "mainwindow/main_model.h"
 #include "scripted_platform.h"
 
@@ -46,8 +47,7 @@ class RecordingObserver : public IModelObserver {
 class ModelEditsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = fs::temp_directory_path() /
-           ("quorlin-me-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    home = testing::TestTempPath("quorlin-me");
     fs::remove_all(home);
     fs::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);

@@ -1,6 +1,7 @@
 // The option windows' models without a display: source wavelengths, h,k,l
 // limits and their fit to the plot window, scroll ranges, the d-spacing
 // calculator, volume tracking and the colour choices.
+#include "support/temp_path.h"
 #include "mainwindow/option_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,7 @@ namespace fs = std::filesystem;
 class OptionDialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = fs::temp_directory_path() /
-           ("quorlin-opt-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    home = testing::TestTempPath("quorlin-opt");
     fs::remove_all(home);
     fs::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);

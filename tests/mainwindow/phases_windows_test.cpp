@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/temp_path.h"
 #include "mainwindow/card_export.h"
 #include "mainwindow/store_patterns.h"
 #include "mainwindow/unit_cell_database.h"
@@ -25,8 +26,7 @@ using testing::ScriptedPlatform;
 class PhasesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = fs::temp_directory_path() /
-           ("quorlin-ph-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    home = testing::TestTempPath("quorlin-ph");
     fs::remove_all(home);
     fs::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);

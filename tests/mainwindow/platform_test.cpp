@@ -1,3 +1,4 @@
+#include "support/temp_path.h"
 #include "mainwindow/platform.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ TEST(Platform, FileExistsSeesRegularFilesOnly) {
     std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return {}; }
     std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t>, CustomColors&) override { return {}; }
   } p;
-  auto dir = std::filesystem::temp_directory_path() / "quorlin-platform-test";
+  auto dir = testing::TestTempPath("quorlin-platform-test");
   std::filesystem::create_directories(dir);
   auto file = dir / "x.txt";
   std::ofstream(file) << "x";

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/temp_path.h"
 #include "mainwindow/cursor_readout.h"
 #include "mainwindow/dropped_file.h"
 #include "mainwindow/main_model.h"
@@ -33,8 +34,7 @@ class CountingView : public IMainView {
 class PlotFollowingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home = fs::temp_directory_path() /
-           ("quorlin-pf-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    home = testing::TestTempPath("quorlin-pf");
     fs::remove_all(home);
     fs::create_directories(home);
     ::setenv("QUORLIN_HOME", home.c_str(), 1);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/temp_path.h"
 #include "core/errors.h"
 #include "plot/recording_surface.h"
 
@@ -65,7 +66,7 @@ TEST(DrawingSurface, RecordingKeepsEveryPrimitiveWithPenAndMode) {
   EXPECT_EQ(lines[1].mode, IDrawingSurface::DrawMode::Invert);
   EXPECT_EQ(s.CurrentX(), 11);
 
-  auto path = std::filesystem::temp_directory_path() / "quorlin_recording_surface.txt";
+  auto path = quorlin::testing::TestTempPath("quorlin_recording_surface.txt");
   s.SavePicture(path.string());
   std::ifstream in(path);
   int count = 0;
