@@ -1,5 +1,8 @@
 // quorlin-cli cells: lists a unit-cell library (.ucl) and adds a cell to it.
 // Groups and slots are counted from 1, as the library window lists them.
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <ostream>
 #include <string>
 
@@ -25,6 +28,33 @@ void List(const UnitCellLibrary& lib, std::ostream& out) {
       for (float p : e.parameters) out << " " << SingleText(p);
       out << "\n";
     }
+}
+
+// Whether a cell has the shape its crystal system demands (trigonal on
+// hexagonal or on rhombohedral axes). The window applies a chosen entry
+// through that system's constraints, so a cubic "5 6 7" would come back as
+// another cell than the one listed.
+bool CellFitsSystem(std::int32_t system, const std::array<float, 6>& p) {
+  auto same = [](float x, float y) { return std::fabs(x - y) <= 1e-5f * std::max(std::fabs(x), std::fabs(y)); };
+  const auto& [a, b, c, al, be, ga] = p;
+  const bool right = same(al, 90) && same(be, 90) && same(ga, 90);
+  const bool hexagonal = same(a, b) && same(al, 90) && same(be, 90) && same(ga, 120);
+  switch (system) {
+    case 1:
+      return same(a, b) && same(a, c) && right;
+    case 2:
+      return hexagonal;
+    case 3:
+      return hexagonal || (same(a, b) && same(a, c) && same(al, be) && same(al, ga));
+    case 4:
+      return same(a, b) && right;
+    case 5:
+      return right;
+    case 6:
+      return same(al, 90) && same(ga, 90);
+    default:
+      return true;
+  }
 }
 
 std::int32_t SystemArg(const std::string& text) {
@@ -86,6 +116,9 @@ int Cells(const Args& args, std::ostream& out, std::ostream&) {
   if (add) {
     if (!haveCell) throw QuorlinError("--add needs --cell A B C ALPHA BETA GAMMA");
     if (!CellCanExist(entry.parameters)) throw QuorlinError("--cell: this cell cannot exist");
+    if (!CellFitsSystem(entry.symmetry, entry.parameters))
+      throw QuorlinError("--cell: this cell does not have the shape of the " +
+                         std::string(CrystalSystemName(entry.symmetry)) + " system");
     const auto entries = CatalogueEntries(entry.symmetry);
     if (entry.extinction < -1 || entry.extinction >= static_cast<int>(entries.size()))
       throw QuorlinError("--symbol " + std::to_string(entry.extinction) + ": the " +

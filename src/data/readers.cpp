@@ -267,7 +267,10 @@ ReadNotes OpenGSAS(std::istream& in, const std::string& fileName, CData& data, I
       auto row = Fields(line);
       auto x = row.size() >= 2 ? StrictDouble(row[0]) : std::nullopt;
       auto y = row.size() >= 2 ? StrictDouble(row[1]) : std::nullopt;
-      if (!x || !y) Fail(fileName, lines.Number(), "expected \"x y esd\" numbers, found " + Found(line));
+      // Quote the field refused: a row cut short is not a number out of range.
+      if (!x || !y)
+        Fail(fileName, lines.Number(),
+             "expected \"x y esd\" numbers, found " + (row.size() < 2 ? Quote(line) : Found(row[x ? 1 : 0])));
       if (row.size() >= 3 && !IsNumeric(row[2]) && !EqualsNoCase(row[2], "nan"))
         Fail(fileName, lines.Number(), "expected a number or NaN for the esd, found " + Quote(row[2]));
       float xv = static_cast<float>(*x / 100.0);

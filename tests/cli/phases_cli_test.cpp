@@ -53,10 +53,12 @@ TEST(CellsCommand, AddedCellsAreListedAgainAndTakenSlotsRefused) {
             (std::vector<std::string>{"1 \" \" 1 \"quartz\" trigonal -1 4.9134 4.9134 5.4052 90 90 120",
                                       "2 \" \" 3 \"NaCl B1\" cubic 12 5.6402 5.6402 5.6402 90 90 90"}));
 
-  // A taken slot, a bad symbol and an impossible cell: exit 2, one line, the file unchanged.
+  // A taken slot, a bad symbol, an impossible cell and a cell its system
+  // cannot hold: exit 2, one line, the file unchanged.
   for (const char* args :
        {" --add 2 3 other --cell 4 4 4 90 90 90", " --add 2 4 x --cell 4 4 4 90 90 90 --system cubic --symbol 99",
-        " --add 2 4 x --cell 4 4 4 120 120 120", " --add 9 1 x --cell 4 4 4 90 90 90"}) {
+        " --add 2 4 x --cell 4 4 4 120 120 120", " --add 9 1 x --cell 4 4 4 90 90 90",
+        " --add 2 4 x --cell 5 6 7 90 90 90 --system cubic", " --add 2 4 x --cell 5 5 7 90 90 90 --system hexagonal"}) {
     auto r = RunShell(CliCommand("cells '" + file + "'" + args) + " 2>&1 >/dev/null");
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;

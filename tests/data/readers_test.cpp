@@ -241,6 +241,16 @@ TEST(GsasReader, ShortFilesAndRefusals) {
   ExpectRefused(OpenGSAS, esdBank + "  100.50    10.0  200.25    1?.1  300.00    17.3  400.00    20.0  500.00    22.3\n",
                 3, "damaged esd");
   ExpectRefused(OpenGSAS, "t\nBANK 1 2 2 CONS 50 0.1 0 0 FXYE\n 50.0 1.0 1\n 50.1 2.0 1z\n", 4, "damaged FXYE esd");
+  // The message says what is wrong with the row: a row cut short at the end
+  // of a truncated file is no number out of range; an overflowing count is.
+  for (const auto& [row, outOfRange] : {std::pair{" 50.1\n", false}, {" 50.1 1e999 1\n", true}}) {
+    try {
+      Read(OpenGSAS, "t\nBANK 1 2 2 CONS 50 0.1 0 0 FXYE\n 50.0 1.0 1\n" + std::string(row), d);
+      ADD_FAILURE() << row << ": not refused";
+    } catch (const FormatError& e) {
+      EXPECT_EQ(e.problem().find("out of range") != std::string::npos, outOfRange) << e.what();
+    }
+  }
   // Blank fields, "344." and a zero-padded or short last record still read.
   esdBank.replace(esdBank.find(" 5 1 "), 5, " 2 1 ");
   Read(OpenGSAS, esdBank + "    344.     38.    375.     40.\n", d);
