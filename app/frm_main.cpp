@@ -298,10 +298,12 @@ void frmMain::RefreshMouseCursor() {
 void frmMain::MakeXRDPlot() {
   if (!model_ || !surface_) return;
   QSize size = picXRayPlot->size();
-  if (surface_->Image().size() != size) surface_->Resize(std::max(1, size.width()), std::max(1, size.height()));
+  surface_->SetDevicePixelRatio(picXRayPlot->devicePixelRatioF());
+  surface_->Resize(std::max(1, size.width()), std::max(1, size.height()));
   DrawPlot(*model_, *surface_);
   const PlotScale& s = surface_->CurrentScale();
   picXRayPlot->SetUserScale(s.left, s.top, s.right - s.left, s.bottom - s.top);
+  picXRayPlot->SetPlotArea(surface_->PlotArea());
   picXRayPlot->SetPicture(surface_->Image());
   ++redraws_;
 }
