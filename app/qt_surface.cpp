@@ -43,7 +43,7 @@ void UsePen(QPainter& p, const QColor& colour, int width, Qt::PenCapStyle cap) {
 // Qt fills and paints with AVX code that leaves the upper halves of the
 // vector registers in use. Until they are cleared, every SSE instruction of
 // the model that runs next (the whole redraw's geometry) pays a transition
-// penalty on Intel cores: a redraw took three times as long.
+// penalty on Intel cores: the model's share of a redraw took 2.5 times as long.
 void ClearUpperVectorHalves() {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
   static const bool avx = __builtin_cpu_supports("avx");
@@ -201,10 +201,6 @@ void QtSurface::Paint(QPainter& p, const Frame& f, const Item& item, bool vector
 
 namespace {
 
-bool IsPlainSegment(const auto& item, auto lineKind, auto copyMode) {
-  return item.kind == lineKind && item.mode == copyMode && (item.x1 != item.x2 || item.y1 != item.y2);
-}
-
 struct LineKey {
   double x1, y1, x2, y2;
   int batch;
@@ -220,6 +216,10 @@ struct LineKeyHash {
 };
 
 }  // namespace
+
+bool QtSurface::IsPlainSegment(const Item& item) {
+  return item.kind == Kind::Line && item.mode == DrawMode::Copy && (item.x1 != item.x2 || item.y1 != item.y2);
+}
 
 // Joined segments of one pen, items from..to: one polyline for a one-pixel
 // pen (thinned per pixel column), else the segments in one call, so that wide
@@ -305,8 +305,6 @@ void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std:
     pending.clear();
     ++stamp_;
   };
-  const auto lineKind = Kind::Line;
-  const auto copy = DrawMode::Copy;
   // One-pixel vertical lines go straight into the image's pixels, the same
   // pixels Qt's painter gives them, when the clip is whole pixels.
   DirectPixels direct;
@@ -322,7 +320,7 @@ void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std:
   }
   for (std::size_t i = from; i < to;) {
     const Item& item = items_[i];
-    if (!IsPlainSegment(item, lineKind, copy)) {
+    if (!IsPlainSegment(item)) {
       flush();
       ++columnEpoch_;
       Paint(p, f, item, false);
@@ -330,7 +328,7 @@ void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std:
       continue;
     }
     std::size_t j = i + 1;
-    while (j < to && IsPlainSegment(items_[j], lineKind, copy) && items_[j].colour == item.colour &&
+    while (j < to && IsPlainSegment(items_[j]) && items_[j].colour == item.colour &&
            items_[j].width == item.width && items_[j].x1 == items_[j - 1].x2 && items_[j].y1 == items_[j - 1].y2)
       ++j;
     if (j - i >= 2) {

@@ -91,6 +91,8 @@ class QtSurface : public IDrawingSurface {
     double x, y, w, h, penScale;
     QPointF At(double fx, double fy) const { return {x + fx * w, y + fy * h}; }
   };
+  // A line of some length in copy mode: what may be batched.
+  static bool IsPlainSegment(const Item& item);
   void Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled);
   void Paint(QPainter& p, const Frame& f, const Item& item, bool vectorOutput) const;
   void PaintBatched(QPainter& p, const Frame& f, std::size_t from, std::size_t to) const;
