@@ -302,7 +302,8 @@ void frmMain::RefreshMouseCursor() {
 void frmMain::MakeXRDPlot() {
   if (!model_ || !surface_) return;
   QSize size = picXRayPlot->size();
-  if (surface_->Image().size() != size) surface_->Resize(std::max(1, size.width()), std::max(1, size.height()));
+  surface_->SetDevicePixelRatio(picXRayPlot->devicePixelRatioF());
+  surface_->Resize(std::max(1, size.width()), std::max(1, size.height()));
   if (previewTimer_) previewTimer_->stop();  // this draw shows the latest state
   {
     // While a drag is held the plot shows what its release would give.
@@ -315,6 +316,7 @@ void frmMain::MakeXRDPlot() {
   if (!model_->ButtonDown()) {
     const PlotScale& s = surface_->CurrentScale();
     picXRayPlot->SetUserScale(s.left, s.top, s.right - s.left, s.bottom - s.top);
+    picXRayPlot->SetPlotArea(surface_->PlotArea());
   }
   picXRayPlot->SetPicture(surface_->Image());
   sinceDraw_.start();

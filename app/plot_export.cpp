@@ -71,6 +71,14 @@ void DrawPlot(MainModel& m, IDrawingSurface& surface) {
                         m.PatternType, m.PeakList);
 }
 
+void DrawPlot(MainModel& m, QtSurface& surface, bool withAxes) {
+  if (withAxes)
+    surface.SetAxes(AxesFor(m.XRDPlot));
+  else
+    surface.SetAxes(std::nullopt);
+  DrawPlot(m, static_cast<IDrawingSurface&>(surface));
+}
+
 std::optional<QSize> ParsePictureSize(const QString& text) {
   static const QRegularExpression pattern("^\\s*(\\d{1,5})\\s*[xX]\\s*(\\d{1,5})\\s*$");
   auto match = pattern.match(text);
@@ -93,9 +101,11 @@ bool SavePictureSafely(const QtSurface& surface, const QString& path, std::strin
 }
 
 int ExportPlot(const QStringList& arguments, std::string& error) {
-  // arguments: PROJECT OUT [--size WxH]
+  // arguments: PROJECT OUT [--size WxH] [--no-axes]
   QStringList args = arguments;
   QSize size(625, 400);
+  const bool axes = !args.contains("--no-axes");
+  args.removeAll("--no-axes");
   int sizeAt = args.indexOf("--size");
   if (sizeAt >= 0) {
     if (sizeAt + 1 >= args.size()) {
@@ -111,7 +121,7 @@ int ExportPlot(const QStringList& arguments, std::string& error) {
     args.remove(sizeAt, 2);
   }
   if (args.size() != 2) {
-    error = "usage: quorlin --export-plot PROJECT.prb OUT.(png|bmp|svg) [--size WxH]";
+    error = "usage: quorlin --export-plot PROJECT.prb OUT.(png|bmp|svg) [--size WxH] [--no-axes]";
     return 2;
   }
   const QString project = args[0], out = args[1];
@@ -132,7 +142,7 @@ int ExportPlot(const QStringList& arguments, std::string& error) {
   }
   const std::string missing = MissingDataFiles(project.toStdString(), model, platform.messages);
   QtSurface surface(size.width(), size.height());
-  DrawPlot(model, surface);
+  DrawPlot(model, surface, axes);
   if (!SavePictureSafely(surface, out, error)) return 2;
   if (!missing.empty()) {
     error = missing;

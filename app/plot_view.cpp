@@ -27,15 +27,24 @@ void PlotView::SetUserScale(double left, double top, double width, double height
   height_ = height;
 }
 
+void PlotView::SetPlotArea(const QRect& area) { plotArea_ = area; }
+
+QRect PlotView::PlotArea() const {
+  if (plotArea_.isEmpty()) return rect();
+  return plotArea_;
+}
+
 QPointF PlotView::ToUser(QPointF pixel) const {
-  double w = std::max(1, this->width());
-  double h = std::max(1, this->height());
-  return {left_ + pixel.x() / w * width_, top_ + pixel.y() / h * height_};
+  const QRect area = PlotArea();
+  double w = std::max(1, area.width());
+  double h = std::max(1, area.height());
+  return {left_ + (pixel.x() - area.x()) / w * width_, top_ + (pixel.y() - area.y()) / h * height_};
 }
 
 QPointF PlotView::ToPixel(QPointF user) const {
-  return {(user.x() - left_) / width_ * std::max(1, this->width()),
-          (user.y() - top_) / height_ * std::max(1, this->height())};
+  const QRect area = PlotArea();
+  return {area.x() + (user.x() - left_) / width_ * std::max(1, area.width()),
+          area.y() + (user.y() - top_) / height_ * std::max(1, area.height())};
 }
 
 void PlotView::ShowBox(QPointF corner1, QPointF corner2) {
@@ -63,6 +72,7 @@ void PlotView::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), Qt::white);
   if (!picture_.isNull()) painter.drawImage(rect(), picture_);
   if (band_ == Band::None) return;
+  painter.setClipRect(PlotArea());
   // Inverting pen: the band shows on any background colour.
   painter.setCompositionMode(QPainter::RasterOp_NotDestination);
   painter.setPen(QPen(Qt::black, 1));

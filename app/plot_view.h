@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <QWidget>
 
 namespace quorlin {
@@ -23,6 +24,10 @@ class PlotView : public QWidget {
   // The user coordinate system of the picture: the left edge is `left`, the
   // top edge `top`; width and height may be negative (y grows upwards).
   void SetUserScale(double left, double top, double width, double height);
+  // The part of the widget the user scale covers (the picture's plot area,
+  // inside the axes); an empty rectangle means the whole widget.
+  void SetPlotArea(const QRect& area);
+  QRect PlotArea() const;
   QPointF ToUser(QPointF pixel) const;
   QPointF ToPixel(QPointF user) const;
 
@@ -57,6 +62,7 @@ class PlotView : public QWidget {
   QImage picture_;
   double left_ = 0, top_ = 1, width_ = 1, height_ = -1;
   int wheelAngle_ = 0;  // eighths of a degree not yet a whole step (fine wheels)
+  QRect plotArea_;
   Band band_ = Band::None;
   QPointF bandStart_, bandEnd_;
 };

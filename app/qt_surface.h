@@ -1,14 +1,27 @@
 // The plot's drawing surface on a Qt raster image. The main window shows
 // Image() in its plot widget and calls Resize when the widget changes size.
-// Every primitive since the last Clear is also kept, so that a resize redraws
-// the picture at the new size and SavePicture can write SVG as vectors.
+// Every primitive since the last Clear is kept, so that a resize redraws the
+// picture at the new size and SavePicture can write SVG as vectors.
+//
+// Primitives are painted when the picture is asked for, batched: runs of
+// joined segments as one polyline (thinned to what each pixel column shows),
+// single lines in one call per pen, repeated lines once, and the pen set only
+// when it changes. The picture is pixel for pixel the one the plain painting,
+// one Qt call per primitive, gives (SetBatched(false), kept as the reference).
+//
+// With axes set, the plot area sits in a margin that carries a frame, ticks
+// and labels; user coordinates map onto the plot area alone.
 #pragma once
 
 #include <QImage>
 #include <QPainter>
+#include <QRect>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "plot/axes.h"
+#include "plot/decimate.h"
 #include "plot/surface.h"
 
 namespace quorlin {
@@ -17,13 +30,30 @@ class QtSurface : public IDrawingSurface {
  public:
   explicit QtSurface(int widthPixels = 625, int heightPixels = 400);
 
-  // The picture as drawn so far (ends the painting in progress).
+  // The picture as drawn so far, at the device pixel ratio (ends the painting
+  // in progress).
   const QImage& Image() const {
+    Flush();
     EndPainting();
+    image_.setDevicePixelRatio(ratio_);
     return image_;
   }
-  // New pixel size (at least 1 x 1); the picture is redrawn at that size.
+  // New size in logical pixels (at least 1 x 1); the picture is redrawn at
+  // that size. The same size again does nothing.
   void Resize(int widthPixels, int heightPixels);
+  // Physical pixels per logical pixel (HiDPI screens): the image grows by it
+  // and pens thicken with it, so lines stay crisp. Below 1 is taken as 1.
+  void SetDevicePixelRatio(double ratio);
+  double DevicePixelRatio() const { return ratio_; }
+  QSize LogicalSize() const { return {pictureWidth_, pictureHeight_}; }
+
+  // Axes round the plot area, or none (the plot fills the picture).
+  void SetAxes(std::optional<AxesStyle> axes);
+  bool HasAxes() const { return axes_.has_value(); }
+  // The plot area in logical pixels.
+  QRect PlotArea() const { return {scale_.originX, scale_.originY, scale_.widthPixels, scale_.heightPixels}; }
+
+  void SetBatched(bool on) { batched_ = on; }
 
   void Scale(double left, double top, double right, double bottom) override;
   const PlotScale& CurrentScale() const override { return scale_; }
@@ -49,7 +79,7 @@ class QtSurface : public IDrawingSurface {
 
  private:
   enum class Kind { Point, Line, Box };
-  // Positions as fractions of the picture's width and height, so that a
+  // Positions as fractions of the plot area's width and height, so that a
   // resize or an SVG replays them whatever scale they were drawn under.
   struct Item {
     Kind kind;
@@ -59,22 +89,68 @@ class QtSurface : public IDrawingSurface {
     DrawMode mode;
     bool filled;
   };
+  // Where the fractions land: the plot area in the device's pixels.
+  struct Frame {
+    double x, y, w, h, penScale;
+    QPointF At(double fx, double fy) const { return {x + fx * w, y + fy * h}; }
+  };
+  // A line of some length in copy mode: what may be batched.
+  static bool IsPlainSegment(const Item& item);
   void Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled);
-  void Paint(QPainter& p, int width, int height, const Item& item, bool vectorOutput) const;
-  void Repaint();
-  // One painter stays open on the image across primitives: opening one per
-  // line costs more than drawing it.
-  QPainter& ImagePainter();
+  void Paint(QPainter& p, const Frame& f, const Item& item, bool vectorOutput) const;
+  void PaintBatched(QPainter& p, const Frame& f, std::size_t from, std::size_t to) const;
+  struct DirectPixels {
+    bool ok = false;
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool haveColour = false;
+    Colour colour = 0;
+    QRgb rgb = 0;
+  };
+  void PaintColumn(DirectPixels& d, double x, double y1, double y2, Colour colour) const;
+  void PaintRun(QPainter& p, const Frame& f, std::size_t from, std::size_t to) const;
+  void PaintAxes(QPainter& p, double ratio) const;
+  void Layout();
+  void NewImage();
+  Frame RasterFrame() const;
+  void Flush() const;
+  // One painter stays open on the image across flushes: opening one costs
+  // more than many lines.
+  QPainter& ImagePainter() const;
   void EndPainting() const { painter_.reset(); }
 
-  QImage image_;
+  mutable QImage image_;
   PlotScale scale_;
+  int pictureWidth_ = 1, pictureHeight_ = 1;
+  double ratio_ = 1.0;
+  std::optional<AxesStyle> axes_;
+  bool batched_ = true;
   Colour back_ = kSystemScrollBarColour;
   int width_ = 1;
   DrawMode mode_ = DrawMode::Copy;
   double penX_ = 0, penY_ = 0;
   std::vector<Item> items_;
+  mutable std::size_t painted_ = 0;  // items_ already on the image
+  mutable bool axesPainted_ = false;
   mutable std::unique_ptr<QPainter> painter_;
+  // Which pen batch last claimed each pixel column (valid when the stamp is
+  // the current one): lines of different pens on one column keep their order.
+  mutable std::vector<int> columnPen_;
+  mutable std::vector<unsigned> columnStamp_;
+  mutable unsigned stamp_ = 0;
+  // The last one-pixel line put on each column since anything else was
+  // painted (epoch), to skip repeats.
+  struct ColumnMemory {
+    unsigned epoch = 0;
+    QRgb rgb = 0;
+    int r0 = 0, r1 = 0;
+  };
+  mutable std::vector<ColumnMemory> lastColumn_;
+  // Buffers of the pattern's polyline, kept between redraws.
+  mutable std::vector<PixelPoint> runPoints_, thinPoints_;
+  mutable QVector<QPointF> polyline_;
+  mutable unsigned columnEpoch_ = 1;
 };
 
 }  // namespace quorlin

@@ -1,5 +1,5 @@
 // The plot the benchmarks redraw: an orthorhombic cell, a 10 000-point
-// pattern from 5 to 90 degrees and the three Cu tube lines.
+// pattern (or another count) from 5 to 90 degrees and the three Cu tube lines.
 #pragma once
 
 #include <cmath>
@@ -21,12 +21,12 @@ struct PlotScene {
   CStoredPhases stored;
   clsPeakList peaks;
 
-  explicit PlotScene(int indexLimit) {
+  explicit PlotScene(int indexLimit, int points = 10000) {
     data.ReadObjectState("", PropertyBag{});  // the Cu tube's lines and intensities
     for (int i = 0; i < 3; ++i) data.SetLineExists(i, true);
-    data.SetNChan(10000);
-    for (int i = 0; i < 10000; ++i) {
-      double x = 5.0 + 85.0 * i / 9999.0;
+    data.SetNChan(points);
+    for (int i = 0; i < points; ++i) {
+      double x = 5.0 + 85.0 * i / (points - 1.0);
       // A falling background with a comb of peaks.
       double y = 200.0 * std::exp(-x / 40.0) + 3000.0 * std::pow(std::sin(x * 0.7), 40.0);
       data.SetTwoTheta(i, static_cast<float>(x));

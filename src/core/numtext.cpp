@@ -143,43 +143,73 @@ std::string DoubleText(double v) {
   return std::string(buf, r.ptr);
 }
 
+namespace {
+
+// floor(log10(a)) for 1e-5 <= a < 1e7, found by comparison; next to a
+// power of ten, where the logarithm's rounding decides, by the logarithm.
+int Decade(double a) {
+  static constexpr double kPowers[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+  int d = 0;
+  while (d + 1 < 13 && a >= kPowers[d + 1]) ++d;
+  const double below = kPowers[d], above = kPowers[d + 1 < 13 ? d + 1 : d];
+  if (a < below * (1 + 1e-9) || a > above * (1 - 1e-9)) return static_cast<int>(std::floor(std::log10(a)));
+  return d - 5;
+}
+
+}  // namespace
+
 std::string GeneralText(double v) {
   if (v == 0.0) return "0";
   if (!std::isfinite(v)) return std::isnan(v) ? "NaN" : (v > 0 ? "Inf" : "-Inf");
+  // Written with to_chars: exact decimal rounding as printf gives, without
+  // its cost, which x-y files of half a million rows pay twice a row.
   char buf[64];
+  char* const end = buf + sizeof buf;
   double a = std::fabs(v);
   if (a >= 1e-5 && a < 1e7) {
     // Fixed notation with 7 significant digits, trailing zeros removed.
-    int intDigits = a >= 1 ? static_cast<int>(std::floor(std::log10(a))) + 1 : 0;
+    const int decade = Decade(a);
+    int intDigits = a >= 1 ? decade + 1 : 0;
     int decimals = std::max(0, 7 - intDigits);
     if (a < 1) {
-      int lead = -static_cast<int>(std::floor(std::log10(a))) - 1;
+      int lead = -decade - 1;
       decimals = 7 + lead;
     }
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    std::string t(buf);
-    if (t.find('.') != std::string::npos) {
-      while (!t.empty() && t.back() == '0') t.pop_back();
-      if (!t.empty() && t.back() == '.') t.pop_back();
+    char* last = std::to_chars(buf, end, v, std::chars_format::fixed, decimals).ptr;
+    if (std::find(buf, last, '.') != last) {
+      while (last > buf && last[-1] == '0') --last;
+      if (last > buf && last[-1] == '.') --last;
     }
     // Rounding can carry into an eighth digit (9999999.6): fall through then.
-    std::string digitsOnly;
-    for (char c : t) if (IsDigit(c)) digitsOnly += c;
-    auto firstNonZero = digitsOnly.find_first_not_of('0');
-    if (firstNonZero == std::string::npos || digitsOnly.size() - firstNonZero <= 7) return t == "-0" ? "0" : t;
+    int significant = 0;
+    bool leading = true;
+    for (const char* c = buf; c < last; ++c) {
+      if (!IsDigit(*c)) continue;
+      if (leading && *c == '0') continue;
+      leading = false;
+      ++significant;
+    }
+    if (significant <= 7) {
+      std::string t(buf, last);
+      return t == "-0" ? "0" : t;
+    }
   }
-  std::snprintf(buf, sizeof buf, "%.6E", v);
-  std::string t(buf);
-  auto epos = t.find('E');
-  std::string mant = t.substr(0, epos), ex = t.substr(epos + 1);
-  if (mant.find('.') != std::string::npos) {
-    while (mant.back() == '0') mant.pop_back();
-    if (mant.back() == '.') mant.pop_back();
+  // d.dddddde+XX: mantissa without trailing zeros, "E", sign, at least two
+  // exponent digits.
+  char* last = std::to_chars(buf, end, v, std::chars_format::scientific, 6).ptr;
+  char* e = std::find(buf, last, 'e');
+  char* mantEnd = e;
+  if (std::find(buf, e, '.') != e) {
+    while (mantEnd[-1] == '0') --mantEnd;
+    if (mantEnd[-1] == '.') --mantEnd;
   }
-  char sign = ex[0];
-  std::string expDigits = ex.substr(1);
-  while (expDigits.size() > 2 && expDigits[0] == '0') expDigits.erase(0, 1);
-  return mant + "E" + sign + expDigits;
+  std::string t(buf, mantEnd);
+  t += 'E';
+  t += e[1];
+  const char* digits = e + 2;
+  while (last - digits > 2 && *digits == '0') ++digits;
+  t.append(digits, static_cast<std::size_t>(last - digits));
+  return t;
 }
 
 double RoundHalfEven(double v) {

@@ -17,9 +17,17 @@ void DropByteOrderMark(std::string& text) {
 }  // namespace
 
 TextLines::TextLines(std::istream& in) {
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text_ = std::move(buffer).str();
+  // Sized once when the stream can tell its length, then read in pieces:
+  // one copy of a large file, not three.
+  const std::istream::pos_type start = in.tellg();
+  if (start != std::istream::pos_type(-1) && in.seekg(0, std::ios::end)) {
+    const std::istream::pos_type end = in.tellg();
+    in.seekg(start);
+    if (end != std::istream::pos_type(-1) && end > start) text_.reserve(static_cast<std::size_t>(end - start));
+  }
+  in.clear(in.rdstate() & ~std::ios::failbit);
+  char piece[1 << 16];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) text_.append(piece, static_cast<std::size_t>(in.gcount()));
   DropByteOrderMark(text_);
 }
 
@@ -27,8 +35,10 @@ TextLines::TextLines(std::string text) : text_(std::move(text)) { DropByteOrderM
 
 // The line starting at pos, and where the one after it starts.
 std::string_view TextLines::LineAt(std::size_t pos, std::size_t& next) const {
-  std::size_t end = text_.find_first_of("\r\n", pos);
-  if (end == std::string::npos) end = text_.size();
+  // A plain scan: find_first_of looks each character up in the set.
+  std::size_t end = pos;
+  const std::size_t size = text_.size();
+  while (end < size && text_[end] != '\n' && text_[end] != '\r') ++end;
   next = end;
   if (next < text_.size()) {
     if (text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n') ++next;

@@ -34,14 +34,17 @@ Colour SurfaceRgb(Colour c);
 
 // User coordinates to pixels and back for a picture of a given pixel size.
 // x grows from left to right; y from top (at pixel 0) to bottom.
+// The plot area may sit inside a larger picture (axes in a margin round it):
+// originX, originY is its top-left pixel, widthPixels x heightPixels its size.
 struct PlotScale {
   double left = 0.0, top = 0.0, right = 1.0, bottom = 1.0;
   int widthPixels = 1, heightPixels = 1;
+  int originX = 0, originY = 0;
 
-  double PixelX(double x) const { return (x - left) / (right - left) * widthPixels; }
-  double PixelY(double y) const { return (y - top) / (bottom - top) * heightPixels; }
-  double UserX(double px) const { return left + px / widthPixels * (right - left); }
-  double UserY(double py) const { return top + py / heightPixels * (bottom - top); }
+  double PixelX(double x) const { return originX + (x - left) / (right - left) * widthPixels; }
+  double PixelY(double y) const { return originY + (y - top) / (bottom - top) * heightPixels; }
+  double UserX(double px) const { return left + (px - originX) / widthPixels * (right - left); }
+  double UserY(double py) const { return top + (py - originY) / heightPixels * (bottom - top); }
 };
 
 class IDrawingSurface {

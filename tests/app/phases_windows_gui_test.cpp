@@ -225,7 +225,7 @@ TEST(PhasesWindows, StoredPhasesAreDrawnInTheirColoursAfterReopening) {
   auto env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
   run.setProcessEnvironment(env);
-  run.start(QUORLIN_APP_PATH, {"--export-plot", project, out, "--size", "300x200"});
+  run.start(QUORLIN_APP_PATH, {"--export-plot", project, out, "--size", "300x200", "--no-axes"});
   ASSERT_TRUE(run.waitForFinished(30000));
   ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
   QImage picture(out);

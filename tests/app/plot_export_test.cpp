@@ -54,7 +54,8 @@ TEST(PlotExport, DrawsTheProjectAsTheWindowWould) {
   TempHome home;
   QString project = home.File("cubic.prb");
   testing::ScriptedPlatform platform;
-  QImage windowPicture;
+  QImage windowPicture, bareWindowPicture;
+  PlotScale axesScale;
   {
     frmMain w(&platform);
     MainModel& m = w.Model();
@@ -65,25 +66,37 @@ TEST(PlotExport, DrawsTheProjectAsTheWindowWould) {
     QtSurface surface(300, 200);
     DrawPlot(m, surface);
     windowPicture = surface.Image();
+    axesScale = surface.CurrentScale();
+    QtSurface bare(300, 200);
+    DrawPlot(m, bare, false);
+    bareWindowPicture = bare.Image();
   }
-  QString out = home.File("plot.png");
-  QProcess run;
-  run.setProcessEnvironment([] {
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    return env;
-  }());
-  run.start(QUORLIN_APP_PATH, {"--export-plot", project, out, "--size", "300x200"});
-  ASSERT_TRUE(run.waitForFinished(30000));
-  EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
-  QImage picture(out);
+  auto exportPicture = [&](const QString& out, QStringList extra) {
+    QProcess run;
+    run.setProcessEnvironment([] {
+      auto env = QProcessEnvironment::systemEnvironment();
+      env.insert("QT_QPA_PLATFORM", "offscreen");
+      return env;
+    }());
+    run.start(QUORLIN_APP_PATH, QStringList{"--export-plot", project, out, "--size", "300x200"} + extra);
+    EXPECT_TRUE(run.waitForFinished(30000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    return QImage(out).convertToFormat(QImage::Format_RGB32);
+  };
+  QImage withAxes = exportPicture(home.File("axes.png"), {});
+  QImage picture = exportPicture(home.File("plot.png"), {"--no-axes"});
   ASSERT_FALSE(picture.isNull());
+  ASSERT_FALSE(withAxes.isNull());
   EXPECT_EQ(picture.size(), QSize(300, 200));
-  EXPECT_EQ(picture.convertToFormat(QImage::Format_RGB32), windowPicture.convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(withAxes.size(), QSize(300, 200));
+  EXPECT_EQ(withAxes, windowPicture.convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(picture, bareWindowPicture.convertToFormat(QImage::Format_RGB32));
+  EXPECT_NE(withAxes, picture);
 
   // Bragg's law by hand, Cu K-alpha1 (1.540562 A): 100 at d = 4, 110 at
-  // d = 4/sqrt(2), 111 at 4/sqrt(3). Each must be a drawn column of the
-  // 20..80 degree window, 300 pixels wide.
+  // d = 4/sqrt(2), 111 at 4/sqrt(3). Without axes each must be a drawn
+  // column of the 20..80 degree window, 300 pixels wide; with axes, the
+  // same through the plot area inside the frame.
   QRgb background = picture.pixel(0, 100);
   for (double d : {4.0, 4.0 / std::sqrt(2.0), 4.0 / std::sqrt(3.0)}) {
     double tt = 2.0 * std::asin(1.540562 / (2.0 * d)) * 180.0 / M_PI;
@@ -91,10 +104,18 @@ TEST(PlotExport, DrawsTheProjectAsTheWindowWould) {
     bool drawn = false;
     for (int x = column - 1; x <= column + 1; ++x) drawn = drawn || picture.pixel(x, 150) != background;
     EXPECT_TRUE(drawn) << "no line near " << tt << " degrees";
+    column = static_cast<int>(axesScale.originX + (tt - 20.0) / 60.0 * axesScale.widthPixels);
+    int row = axesScale.originY + axesScale.heightPixels * 3 / 4;
+    drawn = false;
+    for (int x = column - 1; x <= column + 1; ++x) drawn = drawn || withAxes.pixel(x, row) != background;
+    EXPECT_TRUE(drawn) << "no line near " << tt << " degrees with axes";
   }
   // Between 100 (22.2) and the K-beta line of 110 (28.5) nothing is drawn.
   for (int x = static_cast<int>((23.0 - 20.0) / 60.0 * 300.0); x < static_cast<int>((28.0 - 20.0) / 60.0 * 300.0); ++x)
     ASSERT_EQ(picture.pixel(x, 150), background) << "column " << x;
+  // The frame: the column just left of the plot area is drawn down its height.
+  EXPECT_GT(axesScale.originX, 0);
+  EXPECT_EQ(withAxes.pixel(axesScale.originX - 1, axesScale.originY + 10), qRgb(0, 0, 0));
 }
 
 long FullDisk(int, const void*, std::size_t) {

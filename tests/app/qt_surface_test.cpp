@@ -1,5 +1,7 @@
 #include "qt_surface.h"
 
+#include "../../bench/plot_scene.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -75,4 +77,137 @@ TEST(QtSurface, SavesBmpPngAndSvg) {
   std::filesystem::remove(svg);
   EXPECT_THROW(s.SavePicture("/nonexistent-folder/plot.png"), QuorlinError);
   EXPECT_THROW(s.SavePicture("/nonexistent-folder/plot.svg"), QuorlinError);
+}
+
+namespace {
+
+// Pixels that differ between two pictures of one size.
+int DifferingPixels(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return -1;
+  int n = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+  return n;
+}
+
+// Pixels where the two pictures differ other than at a join of the pattern:
+// a polyline and separate segments end a segment on different pixels where
+// it meets the next one (a peak's tip), so a pattern pixel may come or go
+// there, always beside the pattern in the other picture. Nothing else may
+// differ.
+bool NearColour(const QImage& image, int x, int y, QRgb colour) {
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      if ((dx || dy) && image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) == colour) return true;
+  return false;
+}
+
+int ForeignPixels(const QImage& plain, const QImage& batched, QRgb pattern, int& joins) {
+  int foreign = 0;
+  joins = 0;
+  for (int y = 0; y < plain.height(); ++y)
+    for (int x = 0; x < plain.width(); ++x) {
+      if (plain.pixel(x, y) == batched.pixel(x, y)) continue;
+      bool join = (batched.pixel(x, y) == pattern && NearColour(plain, x, y, pattern)) ||
+                  (plain.pixel(x, y) == pattern && NearColour(batched, x, y, pattern));
+      (join ? joins : foreign) += 1;
+    }
+  return foreign;
+}
+
+int PixelsOf(const QImage& image, QRgb colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == colour;
+  return n;
+}
+
+}  // namespace
+
+// The batched painting (polylines thinned per pixel column, lines per pen,
+// repeats once) against the plain one call per primitive: the benchmark's
+// scene of many coloured reflections over a 10 000- and a 100 000-point
+// pattern, then wide pens, inverted boxes and a zoom that clips the pattern.
+TEST(QtSurface, BatchedPaintingGivesThePlainPicture) {
+  const QRgb black = qRgb(0, 0, 0);  // the pattern's colour
+  for (int points : {10000, 100000}) {
+    quorlin::bench::PlotScene scene(4, points);
+    QtSurface plain(1000, 600), batched(1000, 600);
+    plain.SetBatched(false);
+    scene.Draw(plain);
+    scene.Draw(batched);
+    int joins = 0;
+    EXPECT_EQ(ForeignPixels(plain.Image(), batched.Image(), black, joins), 0) << points << " points";
+    EXPECT_LT(joins, PixelsOf(plain.Image(), black) / 100) << points << " points";
+    // The reflection lines alone, with no pattern: exactly the same pixels.
+    scene.data.SetNChan(0);
+    scene.Draw(plain);
+    scene.Draw(batched);
+    EXPECT_EQ(DifferingPixels(plain.Image(), batched.Image()), 0);
+  }
+  quorlin::bench::PlotScene scene(3, 20000);
+  scene.pattern.linewidth = 2;
+  scene.pattern.ColorScheme = "Direction";
+  scene.plot.XRDDataWidth = 2;
+  ASSERT_TRUE(scene.plot.SetTTMin("30"));
+  ASSERT_TRUE(scene.plot.SetTTMax("44"));
+  ASSERT_TRUE(scene.plot.SetIMax("900"));
+  QtSurface plain(640, 400), batched(640, 400);
+  plain.SetBatched(false);
+  for (QtSurface* s : {&plain, &batched}) {
+    scene.Draw(*s);
+    s->SetDrawMode(IDrawingSurface::DrawMode::Invert);
+    s->Box(32, 800, 40, 100, 0, false);
+    s->SetDrawMode(IDrawingSurface::DrawMode::Copy);
+    s->SetDrawWidth(1);
+    s->Line(35, 0, 35, 900, Rgb(0, 0, 255));
+  }
+  // Wide pens are painted segment by segment either way: the same picture.
+  EXPECT_EQ(DifferingPixels(plain.Image(), batched.Image()), 0);
+}
+
+TEST(QtSurface, AxesSitOutsideThePlotAreaAndHiDpiDoublesThePixels) {
+  QtSurface s(400, 300);
+  s.Scale(0, 100, 20, 0);
+  s.Clear(Rgb(255, 255, 255));
+  AxesStyle style;
+  style.bottomTitle = "Channel";
+  s.SetAxes(style);
+  const QRect area = s.PlotArea();
+  EXPECT_GT(area.left(), 0);
+  EXPECT_LT(area.right(), 399);
+  EXPECT_LT(area.bottom(), 299);
+  // User coordinates map onto the plot area: its corners are the window's.
+  EXPECT_DOUBLE_EQ(s.CurrentScale().PixelX(0), area.left());
+  EXPECT_DOUBLE_EQ(s.CurrentScale().PixelX(20), area.left() + area.width());
+  EXPECT_DOUBLE_EQ(s.CurrentScale().PixelY(0), area.top() + area.height());
+  s.Line(10, 10, 10, 90, Rgb(255, 0, 0));
+  // A line running off the window stays inside the plot area.
+  s.Line(5, -50, 5, 500, Rgb(0, 255, 0));
+  QImage picture = s.Image();
+  EXPECT_EQ(Pixel(s, 10, 50), qRgb(255, 0, 0));
+  const int green = static_cast<int>(s.CurrentScale().PixelX(5));
+  EXPECT_EQ(picture.pixel(green, area.top() - 3), qRgb(255, 255, 255));
+  // The frame on the pixels just outside the area; the area itself is clear.
+  EXPECT_EQ(picture.pixel(area.left() - 1, area.center().y()), qRgb(0, 0, 0));
+  EXPECT_EQ(picture.pixel(area.center().x(), area.bottom() + 1), qRgb(0, 0, 0));
+  EXPECT_EQ(picture.pixel(area.left(), area.center().y()), qRgb(255, 255, 255));
+  // Ticks every 2 units on the bottom axis (20 units over 320 pixels): below
+  // x = 10 a tick mark, between ticks none.
+  const int tick = static_cast<int>(s.CurrentScale().PixelX(10));
+  EXPECT_EQ(picture.pixel(tick, area.bottom() + 3), qRgb(0, 0, 0));
+  EXPECT_EQ(picture.pixel(static_cast<int>(s.CurrentScale().PixelX(11)), area.bottom() + 3), qRgb(255, 255, 255));
+
+  // At a device pixel ratio of 2 the picture has twice the pixels each way
+  // and a one-pixel line becomes two physical pixels wide.
+  QtSurface hi(200, 100);
+  hi.SetDevicePixelRatio(2.0);
+  hi.Scale(0, 1, 100, 0);
+  hi.Clear(Rgb(255, 255, 255));
+  hi.Line(50, 0, 50, 1, Rgb(0, 0, 0));
+  QImage big = hi.Image();
+  EXPECT_EQ(big.size(), QSize(400, 200));
+  int dark = 0;
+  for (int x = 190; x < 210; ++x) dark += big.pixel(x, 100) == qRgb(0, 0, 0);
+  EXPECT_EQ(dark, 2);
 }
