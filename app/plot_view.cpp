@@ -1,5 +1,7 @@
 #include "plot_view.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -36,6 +38,10 @@ QRect PlotView::PlotArea() const {
 
 QPointF PlotView::ToUser(QPointF pixel) const {
   const QRect area = PlotArea();
+  // The axes' margin maps to no data: a gesture that strays into it stops at
+  // the plot's edge instead of reaching past the window's limits.
+  pixel.setX(std::clamp<double>(pixel.x(), area.left(), area.left() + area.width()));
+  pixel.setY(std::clamp<double>(pixel.y(), area.top(), area.top() + area.height()));
   double w = std::max(1, area.width());
   double h = std::max(1, area.height());
   return {left_ + (pixel.x() - area.x()) / w * width_, top_ + (pixel.y() - area.y()) / h * height_};
