@@ -383,20 +383,45 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
   double zero = 0, displacement = out.setup.displacement;
   double acceptance = out.tolerance;  // the first pass takes the whole tolerance
   std::vector<std::vector<MillerIndices>> previousUsed;
-  for (int cycle = 0; cycle < 12; ++cycle) {
+  // The lines enter in stages from the low end of the window: a start cell
+  // a little off misplaces the far lines most (the shift grows with the
+  // position), and in a crowded pattern those would take their neighbours'
+  // peaks. Each stage predicts the next from a cell fitted closer in.
+  constexpr int kStages = 3;
+  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
+  int stage = 0;
+  for (int cycle = 0; cycle < 16; ++cycle) {
     out.lines = MeasureLines(data, plot, pattern, out.setup, current, zero, displacement, acceptance,
                              out.peakWidth, options.excluded);
+    const double reach = lo + (hi - lo) * (stage + 1) / kStages;
     std::vector<Observation> observations;
     std::vector<std::size_t> lineOf;
-    for (std::size_t i = 0; i < out.lines.size(); ++i)
-      if (out.lines[i].used) {
-        observations.push_back({out.lines[i].hkl, *out.lines[i].observed, out.lines[i].su});
+    for (std::size_t i = 0; i < out.lines.size(); ++i) {
+      MeasuredLine& line = out.lines[i];
+      if (line.used && ToPattern(data, plot, line.calculated) > reach) {
+        line.used = false;
+        line.note = "not reached";
+      }
+      if (line.used) {
+        observations.push_back({line.hkl, *line.observed, line.su});
         lineOf.push_back(i);
       }
+    }
     RefinementSetup setup = out.setup;
     setup.start = current;
-    out.result = RefineCell(observations, setup);
+    const bool last = stage + 1 == kStages;
+    try {
+      out.result = RefineCell(observations, setup);
+    } catch (const QuorlinError&) {
+      if (last) throw;
+      ++stage;  // too few lines yet: reach further
+      continue;
+    }
     RejectOutliers(out.lines, lineOf, observations, setup, out.result);
+    if (!out.result.AllDetermined() && !last) {
+      ++stage;
+      continue;
+    }
     std::vector<std::vector<MillerIndices>> used;
     for (const auto& o : observations) used.push_back(o.hkl);
     if (!out.result.AllDetermined()) break;
@@ -421,6 +446,10 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
     const double narrowed =
         std::min(out.tolerance, std::max(kAcceptScatters * scatter, kAcceptFloorWidths * out.peakWidth));
     acceptance = narrowed;
+    if (!last) {
+      ++stage;
+      continue;
+    }
     if (used == previousUsed && change < 1e-9) break;
     previousUsed = std::move(used);
   }
