@@ -1,6 +1,7 @@
 // quorlin-cli edfit: the cell edge of a cubic standard fitted to a series of
 // energy-dispersive spectra (the window's "FIT L.P." followed by its
 // whole-pattern fit), with the pressure of each.
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 #include <string>
@@ -123,12 +124,29 @@ int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
       if (!gone.empty()) err << "note: " << spectrum << ": beyond the spectrum, left out:" << gone << "\n";
     };
     const float range = StrictSingle(o.scanRange).value_or(0);
-    for (int pass = 0; pass < 20; ++pass) {
-      const float before = model.UnitCell.Edge(1, 0);
-      leaveOutOffSpectrum();
-      if (!ed.FitLP() || !ed.SaveNewLatticeParameter()) fail(spectrum);
-      if (std::fabs(model.UnitCell.Edge(1, 0) - before) < range / 4) break;
-    }
+    auto walk = [&] {
+      ed.txtLPScanRange = o.scanRange;
+      ed.txtLPNumberOfPoints = o.points;
+      for (int pass = 0; pass < 20; ++pass) {
+        const float before = model.UnitCell.Edge(1, 0);
+        leaveOutOffSpectrum();
+        if (!ed.FitLP() || !ed.SaveNewLatticeParameter()) fail(spectrum);
+        if (std::fabs(model.UnitCell.Edge(1, 0) - before) < range / 4) break;
+      }
+    };
+    walk();
+    // After the repeats the last scan must hold its maximum inside: one at
+    // (or a step from) an end means the edge lies beyond, and the fit there
+    // is no fit.
+    const float step = range / static_cast<float>(std::max<std::size_t>(1, ed.ScanX.size() - 1));
+    const bool verified = !ed.ScanX.empty() && ed.BestX > ed.ScanX.front() + step && ed.BestX < ed.ScanX.back() - step;
+    platform.messages.clear();
+    ed.txtLPScanRange = o.scanRange;
+    ed.txtLPNumberOfPoints = o.points;
+    if (!verified)
+      throw QuorlinError(spectrum +
+                         ": the fitted edge lies at the end of the scan range; give --a nearer the edge or a wider "
+                         "--scan-range");
     leaveOutOffSpectrum();
     if (!ed.FitPattern()) fail(spectrum);
 

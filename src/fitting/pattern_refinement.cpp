@@ -24,6 +24,14 @@ constexpr double kSignalToNoise = 5.0;
 constexpr double kCoincidence = 0.5;
 // Lines further apart than this many widths are measured separately.
 constexpr double kResolved = 1.5;
+// After the first cycle a peak must lie within this many residual scatters
+// of its line (but at least half a peak width, and never beyond the user's
+// tolerance): a line whose own peak is missing must not take a neighbour's.
+constexpr double kAcceptScatters = 4.0;
+constexpr double kAcceptFloorWidths = 0.5;
+// A position further off the fit than this many robust scatters of the
+// weighted residuals is a wrong assignment and leaves the fit.
+constexpr double kOutlier = 4.0;
 
 double ChannelEnergy(const CData& data, double ch) {
   return static_cast<double>(data.edsCAL_QUAD) * ch * ch + static_cast<double>(data.edsCAL_SLOPE) * ch +
@@ -76,6 +84,40 @@ std::optional<int> SecondLine(const CData& data) {
 
 bool SameIndices(const MillerIndices& a, const std::vector<MillerIndices>& list) {
   return std::find(list.begin(), list.end(), a) != list.end();
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+  std::nth_element(v.begin(), mid, v.end());
+  return *mid;
+}
+
+// Drops the worst-fitting position, one at a time with a refit after each,
+// while it lies beyond kOutlier robust scatters (1.4826 times the median
+// absolute weighted residual, and at least one su: the profile fits' su are
+// honest for clean peaks) and enough positions remain.
+void RejectOutliers(std::vector<MeasuredLine>& lines, std::vector<std::size_t>& lineOf,
+                    std::vector<Observation>& observations, const RefinementSetup& setup, RefinementResult& result) {
+  while (result.AllDetermined() && static_cast<int>(observations.size()) > result.parameters + 2) {
+    double smallest = 0;
+    for (const auto& o : observations)
+      if (o.su > 0 && (smallest == 0 || o.su < smallest)) smallest = o.su;
+    std::vector<double> z;
+    for (std::size_t i = 0; i < observations.size(); ++i) {
+      const double su = observations[i].su > 0 ? observations[i].su : (smallest > 0 ? smallest : 1.0);
+      z.push_back(std::fabs(result.reflections[i].observed - result.reflections[i].calculated) / su);
+    }
+    const double scale = std::max(1.4826 * Median(z), 1.0);
+    const auto worst = static_cast<std::size_t>(std::max_element(z.begin(), z.end()) - z.begin());
+    if (!(z[worst] > kOutlier * scale)) return;
+    MeasuredLine& line = lines[lineOf[worst]];
+    line.used = false;
+    line.note = "off the fit";
+    observations.erase(observations.begin() + static_cast<std::ptrdiff_t>(worst));
+    lineOf.erase(lineOf.begin() + static_cast<std::ptrdiff_t>(worst));
+    result = RefineCell(observations, setup);
+  }
 }
 
 }  // namespace
@@ -339,20 +381,49 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
 
   std::array<double, 6> current = out.setup.start;
   double zero = 0, displacement = out.setup.displacement;
+  double acceptance = out.tolerance;  // the first pass takes the whole tolerance
   std::vector<std::vector<MillerIndices>> previousUsed;
-  for (int cycle = 0; cycle < 12; ++cycle) {
-    out.lines = MeasureLines(data, plot, pattern, out.setup, current, zero, displacement, out.tolerance,
+  // The lines enter in stages from the low end of the window: a start cell
+  // a little off misplaces the far lines most (the shift grows with the
+  // position), and in a crowded pattern those would take their neighbours'
+  // peaks. Each stage predicts the next from a cell fitted closer in.
+  constexpr int kStages = 3;
+  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
+  int stage = 0;
+  for (int cycle = 0; cycle < 16; ++cycle) {
+    out.lines = MeasureLines(data, plot, pattern, out.setup, current, zero, displacement, acceptance,
                              out.peakWidth, options.excluded);
+    const double reach = lo + (hi - lo) * (stage + 1) / kStages;
     std::vector<Observation> observations;
-    std::vector<std::vector<MillerIndices>> used;
-    for (const auto& line : out.lines)
+    std::vector<std::size_t> lineOf;
+    for (std::size_t i = 0; i < out.lines.size(); ++i) {
+      MeasuredLine& line = out.lines[i];
+      if (line.used && ToPattern(data, plot, line.calculated) > reach) {
+        line.used = false;
+        line.note = "not reached";
+      }
       if (line.used) {
         observations.push_back({line.hkl, *line.observed, line.su});
-        used.push_back(line.hkl);
+        lineOf.push_back(i);
       }
+    }
     RefinementSetup setup = out.setup;
     setup.start = current;
-    out.result = RefineCell(observations, setup);
+    const bool last = stage + 1 == kStages;
+    try {
+      out.result = RefineCell(observations, setup);
+    } catch (const QuorlinError&) {
+      if (last) throw;
+      ++stage;  // too few lines yet: reach further
+      continue;
+    }
+    RejectOutliers(out.lines, lineOf, observations, setup, out.result);
+    if (!out.result.AllDetermined() && !last) {
+      ++stage;
+      continue;
+    }
+    std::vector<std::vector<MillerIndices>> used;
+    for (const auto& o : observations) used.push_back(o.hkl);
     if (!out.result.AllDetermined()) break;
     std::array<double, 6> next{};
     double change = 0;
@@ -364,9 +435,25 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
     current = next;
     zero = out.result.zero.value;
     displacement = out.result.displacement.value;
+    // Narrow the acceptance to the scatter of the kept positions about the
+    // fit, in pattern units.
+    double sum = 0;
+    for (const auto& r : out.result.reflections) {
+      const double off = ToPattern(data, plot, r.observed) - ToPattern(data, plot, r.calculated);
+      sum += off * off;
+    }
+    const double scatter = std::sqrt(sum / static_cast<double>(std::max<std::size_t>(1, out.result.reflections.size())));
+    const double narrowed =
+        std::min(out.tolerance, std::max(kAcceptScatters * scatter, kAcceptFloorWidths * out.peakWidth));
+    acceptance = narrowed;
+    if (!last) {
+      ++stage;
+      continue;
+    }
     if (used == previousUsed && change < 1e-9) break;
     previousUsed = std::move(used);
   }
+  out.acceptance = acceptance;
   // The table's calculated positions follow the refined parameters.
   const auto metric = ReciprocalMetricFromCell(current);
   for (auto& line : out.lines) {

@@ -42,7 +42,8 @@ struct PatternRefinement {
   RefinementSetup setup;
   RefinementResult result;
   std::vector<MeasuredLine> lines;  // by rising position, with calculated from the result
-  double tolerance = 0;             // the tolerance that was applied
+  double tolerance = 0;             // the tolerance of the first pass
+  double acceptance = 0;            // the narrower one of the last pass, from the fit's scatter
   double peakWidth = 0;             // the width estimated from the pattern
 };
 

@@ -120,6 +120,16 @@ TEST(EnergyCli, EdfitRecoversTheEdgeOfSyntheticRockSalt) {
     EXPECT_NEAR(gpa, rgpa, 0.02) << file;
     EXPECT_EQ(used, 11);
   }
+  // A scan too narrow to walk from the card's 5.6402 to 5.53 in its twenty
+  // repeats ends with its maximum at the scan's end: refused, never a row.
+  auto stuck = RunShell(CliCommand("edfit '" + (dir / "s2.mca").string() + "' --card '" +
+                                   (dir / "nacl.jcpds").string() + "' --scan-range 0.005 2>&1"));
+  EXPECT_EQ(stuck.status, 2) << stuck.output;
+  ASSERT_EQ(Lines(stuck.output).size(), 2u) << stuck.output;  // the header, then the refusal
+  EXPECT_NE(stuck.output.find("s2.mca: the fitted edge lies at the end of the scan range; give --a nearer the edge "
+                              "or a wider --scan-range"),
+            std::string::npos)
+      << stuck.output;
   // A missing card: one line, status 2.
   auto refused = RunShell(CliCommand("edfit" + files + " --card '" + (dir / "none.jcpds").string() + "' 2>&1"));
   EXPECT_EQ(refused.status, 2);

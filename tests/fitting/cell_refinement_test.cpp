@@ -4,6 +4,7 @@
 // the metric-tensor code under test, with a zero shift and counting noise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -48,6 +49,15 @@ double InverseD2(const Crystal& c, int h, int k, int l) {
       const double al = c.cell[3] * kRad, ca = std::cos(al);
       return ((h * h + k * k + l * l) * std::sin(al) * std::sin(al) + 2.0 * (h * k + k * l + h * l) * (ca * ca - ca)) /
              (a * a * (1.0 - 3.0 * ca * ca + 2.0 * ca * ca * ca));
+    }
+    case 7: {  // triclinic, the general direct-cell formula
+      const double ca = std::cos(c.cell[3] * kRad), cb = std::cos(c.cell[4] * kRad), cg = std::cos(c.cell[5] * kRad);
+      const double sa2 = 1 - ca * ca, sb2 = 1 - cb * cb, sg2 = 1 - cg * cg;
+      const double v2 = a * a * b * b * cc * cc * (1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg);
+      return (h * h * b * b * cc * cc * sa2 + k * k * a * a * cc * cc * sb2 + l * l * a * a * b * b * sg2 +
+              2.0 * h * k * a * b * cc * cc * (ca * cb - cg) + 2.0 * k * l * a * a * b * cc * (cb * cg - ca) +
+              2.0 * h * l * a * b * b * cc * (ca * cg - cb)) /
+             v2;
     }
     default: return 0;
   }
@@ -122,6 +132,8 @@ Phase StartPhase(const Crystal& c, double off) {
   for (int i = 0; i < 3; ++i) start[static_cast<std::size_t>(i)] *= static_cast<float>(1.0 + off);
   if (c.system == 6) start[4] *= static_cast<float>(1.0 + off);
   if (c.system == 3) start[3] *= static_cast<float>(1.0 + off);
+  if (c.system == 7)
+    for (int i = 3; i < 6; ++i) start[static_cast<std::size_t>(i)] *= static_cast<float>(1.0 + off);
   SetUpPhase(p.pattern, p.cell, c.system, c.system == 3 ? 8 : 0, start);  // trigonal 8: R on rhombohedral axes
   p.pattern.hmin = p.pattern.kmin = p.pattern.lmin = -6;
   p.pattern.hmax = p.pattern.kmax = p.pattern.lmax = 6;
@@ -135,7 +147,9 @@ void ExpectRecovered(const Crystal& c, const PatternRefinement& r, double zero) 
     if (v.status == RefinedValue::Status::FixedBySymmetry) continue;
     ASSERT_EQ(v.status, RefinedValue::Status::Refined) << c.name << " parameter " << i;
     const double truth = c.cell[static_cast<std::size_t>(i)];
-    EXPECT_LE(std::fabs(v.value - truth), 3 * v.su) << c.name << " parameter " << i << " su " << v.su;
+    // Three su, but not below 2e-5 A (or degree): at that level the profile
+    // fits' own small biases, not a wrong assignment, set the error.
+    EXPECT_LE(std::fabs(v.value - truth), std::max(3 * v.su, 2e-5)) << c.name << " parameter " << i << " su " << v.su;
     EXPECT_GT(v.su, 0.0) << c.name << " parameter " << i;
     if (i < 3) {
       EXPECT_LE(std::fabs(v.value - truth), 2e-4) << c.name << " edge " << i;
@@ -153,14 +167,18 @@ TEST(CellRefinement, RecoversSyntheticCellsOfEverySystemFromAStartOffByATenthPer
       {"rhombohedral", 3, {5.4235, 5.4235, 5.4235, 55.28, 55.28, 55.28}},
       {"orthorhombic", 5, {5.0, 6.1, 7.3, 90, 90, 90}},
       {"monoclinic", 6, {5.1, 6.3, 7.7, 90, 103.5, 90}},
+      {"triclinic", 7, {5.2, 6.1, 7.0, 82.0, 95.0, 104.0}},
   };
+  // Out to 110 degrees the low-symmetry patterns are crowded: many lines
+  // have no peak of their own within the tolerance, only a neighbour's.
   for (const auto& c : crystals) {
     Synthetic s;
+    s.hi = 112;
     const CData data = MakePattern(c, s);
     CXRDPlot plot(data);
     plot.SetDataType("Angle");
     ASSERT_TRUE(plot.SetTTMin("12.5"));
-    ASSERT_TRUE(plot.SetTTMax("79.5"));
+    ASSERT_TRUE(plot.SetTTMax("109.5"));
     Phase p = StartPhase(c, 0.001);
     PatternRefinementOptions options;
     options.refineZero = true;
