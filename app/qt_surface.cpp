@@ -447,7 +447,7 @@ void QtSurface::PaintAxes(QPainter& p, double ratio) const {
   auto inY = [&](double py) { return py >= y0 - 0.5 && py <= y1 + 0.5; };
 
   // Bottom axis, in the plot's unit.
-  for (const AxisTick& t : LinearTicks(scale_.left, scale_.right, std::max(2, area.width() / 80))) {
+  for (const AxisTick& t : LinearTicks(scale_.left, scale_.right, std::max(2, area.width() / 50))) {
     double px = xOf(t.at);
     if (!inX(px)) continue;
     p.drawLine(QPointF(px, y1), QPointF(px, y1 + kTickLength));
@@ -467,7 +467,7 @@ void QtSurface::PaintAxes(QPainter& p, double ratio) const {
   // Top axis: the energy of each channel through the calibration.
   const bool top = !axes_->topTitle.empty() && axes_->topFromBottom && axes_->bottomFromTop;
   if (top) {
-    for (const AxisTick& t : MappedTicks(scale_.left, scale_.right, std::max(2, area.width() / 80),
+    for (const AxisTick& t : MappedTicks(scale_.left, scale_.right, std::max(2, area.width() / 50),
                                          axes_->topFromBottom, axes_->bottomFromTop)) {
       double px = xOf(t.at);
       if (!inX(px)) continue;
