@@ -38,15 +38,15 @@ CrystalSystemToolWindow::CrystalSystemToolWindow(MainModel& model, std::int16_t 
     : ToolWindow(model, Text(CrystalSystemWindow(system).objectName), Text(CrystalSystemWindow(system).caption),
                  parent),
       logic_(model, system) {
-  const CrystalSystemWindowSpec& spec = logic_.Spec();
+  const CrystalSystemWindowLayout& table = logic_.Layout();
   auto* side = new QVBoxLayout;
   if (system == Tetragonal) side->addWidget(BuildLaueClass());
   if (system == Orthorhombic) side->addWidget(BuildOrientation());
 
-  auto* cmdNoExtinction = new QPushButton(Text(spec.noSymbolCaption), this);
+  auto* cmdNoExtinction = new QPushButton(Text(table.noSymbolCaption), this);
   cmdNoExtinction->setObjectName("cmdNoExtinction");
   side->addWidget(cmdNoExtinction);
-  auto* label = new QLabel(Text(spec.listLabel), this);
+  auto* label = new QLabel(Text(table.listLabel), this);
   side->addWidget(label);
   Text1 = new QLineEdit(this);
   Text1->setObjectName("Text1");
@@ -56,7 +56,7 @@ CrystalSystemToolWindow::CrystalSystemToolWindow(MainModel& model, std::int16_t 
   side->addWidget(Text1);
   side->addStretch(1);
   auto* ok = new QPushButton("OK", this);
-  ok->setObjectName(Text(spec.okName));
+  ok->setObjectName(Text(table.okName));
   side->addWidget(ok);
 
   auto* layout = new QHBoxLayout(this);
@@ -68,17 +68,17 @@ CrystalSystemToolWindow::CrystalSystemToolWindow(MainModel& model, std::int16_t 
 }
 
 QWidget* CrystalSystemToolWindow::BuildSymbols() {
-  const CrystalSystemWindowSpec& spec = logic_.Spec();
+  const CrystalSystemWindowLayout& table = logic_.Layout();
   auto* box = new QWidget(this);
   auto* column = new QVBoxLayout(box);
   column->setContentsMargins(0, 0, 0, 0);
   symbols_ = new QButtonGroup(this);
-  for (const SymbolFrame& f : spec.frames) {
+  for (const SymbolFrame& f : table.frames) {
     auto* frame = new QGroupBox(Text(f.caption), box);
     auto* grid = new QGridLayout(frame);
     for (int i = f.first; i <= f.last; ++i) {
-      auto* option = new QRadioButton(Text(spec.symbols[static_cast<std::size_t>(i)]), frame);
-      option->setObjectName(Indexed(spec.symbolArray, i));
+      auto* option = new QRadioButton(Text(table.symbols[static_cast<std::size_t>(i)]), frame);
+      option->setObjectName(Indexed(table.symbolArray, i));
       symbols_->addButton(option, i);
       int n = i - f.first;
       grid->addWidget(option, n % kRowsPerColumn, n / kRowsPerColumn);

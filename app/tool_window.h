@@ -19,7 +19,7 @@ class ToolWindow : public QDialog, public IModelObserver {
   Q_OBJECT
 
  public:
-  // `objectName` is the window's spec name (frmCubic), `caption` its title.
+  // `objectName` is the window's own name (frmCubic), `caption` its title.
   ToolWindow(MainModel& model, const QString& objectName, const QString& caption, QWidget* parent);
   ~ToolWindow() override;
 

@@ -1,4 +1,4 @@
-// The plot's everyday gestures around the specified ones: the status-bar
+// The plot's everyday gestures around the mouse modes: the status-bar
 // read-out and hover tooltips, the wheel zoom, the usual shortcuts, Esc to
 // drop a held drag, and files dropped on the window. The arithmetic lives in
 // the model (cursor_readout, plot_navigation, dropped_file); this wires it.

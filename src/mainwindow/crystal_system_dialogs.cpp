@@ -39,7 +39,7 @@ constexpr SymbolFrame kOrthorhombicFrames[] = {{"Primitive", 0, 24}, {"Centered"
 constexpr SymbolFrame kMonoclinicFrames[] = {{"Unique axis b", 0, 13}};
 constexpr SymbolFrame kTriclinicFrames[] = {{"Extinction symbols", 0, 0}};
 
-const CrystalSystemWindowSpec kWindows[] = {
+const CrystalSystemWindowLayout kWindows[] = {
     {1, "frmCubic", "Cubic System", "ExtinctionSymbol", kCubic, kCubicFrames, "No Extinction Symbol", "OKCommand",
      "Possible Space Groups:"},
     {2, "frmHexagonal", "Hexagonal System", "ExtinctionSymbol", kHexagonal, kHexagonalFrames, "No Extinction Symbol",
@@ -63,7 +63,7 @@ bool In(std::initializer_list<int> list, int v) { return std::find(list.begin(),
 
 }  // namespace
 
-const CrystalSystemWindowSpec& CrystalSystemWindow(std::int16_t system) {
+const CrystalSystemWindowLayout& CrystalSystemWindow(std::int16_t system) {
   if (system < 1 || system > 7) throw std::out_of_range("crystal system window");
   return kWindows[system - 1];
 }
@@ -111,40 +111,40 @@ std::array<float, 3> OrientedEdges(int orientation, const std::array<float, 3>& 
 }
 
 CrystalSystemDialog::CrystalSystemDialog(MainModel& model, std::int16_t system)
-    : model_(model), spec_(CrystalSystemWindow(system)) {
+    : model_(model), layout_(CrystalSystemWindow(system)) {
   Activate();
 }
 
-bool CrystalSystemDialog::Current() const { return model_.CrystalSystem() == spec_.system; }
+bool CrystalSystemDialog::Current() const { return model_.CrystalSystem() == layout_.system; }
 
 int CrystalSystemDialog::SelectedSymbol() const {
   if (!Current()) return -1;
   int n = model_.pattern.ExtinctionNumber();
-  return n >= 0 && n < static_cast<int>(spec_.symbols.size()) ? n : -1;
+  return n >= 0 && n < static_cast<int>(layout_.symbols.size()) ? n : -1;
 }
 
 std::string CrystalSystemDialog::SpaceGroupText() const { return model_.pattern.SpaceGroupList; }
 
 void CrystalSystemDialog::SetSystemAndNumber(int symbol) {
   const auto number = static_cast<std::int16_t>(symbol);
-  if (spec_.system == Trigonal) {
+  if (layout_.system == Trigonal) {
     // The number goes first so that the cell's axes are derived from it. The
     // pattern must already be trigonal, or the entry of the same number of
     // the previous system would be applied.
     model_.pattern.CrystalSystem = Trigonal;
     model_.pattern.SetExtinctionNumber(number, &model_.UnitCell);
-    model_.SetCrystalSystem(spec_.system);
+    model_.SetCrystalSystem(layout_.system);
   } else {
-    model_.SetCrystalSystem(spec_.system);
+    model_.SetCrystalSystem(layout_.system);
     model_.pattern.SetExtinctionNumber(number, &model_.UnitCell);
   }
 }
 
 void CrystalSystemDialog::ChooseSymbol(int symbol) {
-  if (symbol < 0 || symbol >= static_cast<int>(spec_.symbols.size())) return;
+  if (symbol < 0 || symbol >= static_cast<int>(layout_.symbols.size())) return;
   model_.Edit([&] {
     SetSystemAndNumber(symbol);
-    switch (spec_.system) {
+    switch (layout_.system) {
       case Tetragonal:
         switch (TetragonalLaueCompatibility(symbol)) {
           case 0:
@@ -176,7 +176,7 @@ void CrystalSystemDialog::NoExtinctionSymbol() {
   model_.Edit([&] {
     SetSystemAndNumber(-1);
     lockAvailable_ = false;
-    if (spec_.system == Orthorhombic) model_.SymmetryChanged();
+    if (layout_.system == Orthorhombic) model_.SymmetryChanged();
   });
 }
 
@@ -205,8 +205,8 @@ void CrystalSystemDialog::ChooseLaueClass(int option) {
 }
 
 bool CrystalSystemDialog::SymbolEnabled(int symbol) const {
-  if (symbol < 0 || symbol >= static_cast<int>(spec_.symbols.size())) return false;
-  if (spec_.system != Tetragonal || !lock_ || SelectedSymbol() < 0) return true;
+  if (symbol < 0 || symbol >= static_cast<int>(layout_.symbols.size())) return false;
+  if (layout_.system != Tetragonal || !lock_ || SelectedSymbol() < 0) return true;
   switch (TetragonalLaueCompatibility(symbol)) {
     case 0:
       return model_.pattern.LaueClass == kLaue4m;
@@ -258,7 +258,7 @@ void CrystalSystemDialog::StepThrough() {
     // permutations of the reference edges and a-b-c is the cell shown.
     if (orientation_ != 0) WriteOrientation(0);
     orientation_ = 0;
-    SetSystemAndNumber((symbol + 1) % static_cast<int>(spec_.symbols.size()));
+    SetSystemAndNumber((symbol + 1) % static_cast<int>(layout_.symbols.size()));
     model_.SymmetryChanged();
   });
 }

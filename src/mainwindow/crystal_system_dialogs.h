@@ -29,7 +29,7 @@ struct SymbolFrame {
 };
 
 // Everything that tells the seven windows apart.
-struct CrystalSystemWindowSpec {
+struct CrystalSystemWindowLayout {
   std::int16_t system = 0;                    // crystal-system code it writes, 1..7
   std::string_view objectName;                // "frmCubic"
   std::string_view caption;                   // "Cubic System"
@@ -42,7 +42,7 @@ struct CrystalSystemWindowSpec {
 };
 
 // The window of crystal system 1..7; throws std::out_of_range otherwise.
-const CrystalSystemWindowSpec& CrystalSystemWindow(std::int16_t system);
+const CrystalSystemWindowLayout& CrystalSystemWindow(std::int16_t system);
 
 // Orientation captions "a-b-c" .. "a-c-b" of the orthorhombic window.
 std::span<const std::string_view> OrientationCaptions();
@@ -59,8 +59,8 @@ class CrystalSystemDialog {
  public:
   CrystalSystemDialog(MainModel& model, std::int16_t system);
 
-  const CrystalSystemWindowSpec& Spec() const { return spec_; }
-  std::int16_t System() const { return spec_.system; }
+  const CrystalSystemWindowLayout& Layout() const { return layout_; }
+  std::int16_t System() const { return layout_.system; }
 
   // --- what the window shows ------------------------------------------------
   // The option to select: the extinction number while the model's system is
@@ -107,7 +107,7 @@ class CrystalSystemDialog {
   bool WriteOrientation(int orientation);
 
   MainModel& model_;
-  const CrystalSystemWindowSpec& spec_;
+  const CrystalSystemWindowLayout& layout_;
   int rememberedLaue_ = 4;  // 4/mmm until the user picks a class
   bool lock_ = false;
   bool lockAvailable_ = false;  // chkLaueLock, offered once a one-class symbol is chosen

@@ -1,4 +1,4 @@
-// The plot between the specified gestures: a held drag shows the cell (or
+// The plot between press and release: a held drag shows the cell (or
 // window) its release would give without touching the model, Esc drops it,
 // the wheel zooms about the cursor, the status line and tooltips name what
 // is under the mouse, and a dropped file opens as the File menu would.
