@@ -108,8 +108,10 @@ class QtSurface : public IDrawingSurface {
     Colour colour = 0;
     QRgb rgb = 0;
   };
+  // Records a one-pixel vertical line for PaintColumnSpans.
   void PaintColumn(DirectPixels& d, double x, double y1, double y2, Colour colour) const;
-  void PaintRun(QPainter& p, const Frame& f, std::size_t from, std::size_t to) const;
+  void PaintColumnSpans(const DirectPixels& d) const;
+  void PaintRun(QPainter& p, const Frame& f, std::size_t from, std::size_t to, const DirectPixels* direct) const;
   void PaintAxes(QPainter& p, double ratio) const;
   void Layout();
   void NewImage();
@@ -147,6 +149,12 @@ class QtSurface : public IDrawingSurface {
     int r0 = 0, r1 = 0;
   };
   mutable std::vector<ColumnMemory> lastColumn_;
+  struct ColumnSpan {
+    int column, r0, r1;  // rows r0 .. r1 - 1
+    QRgb rgb;
+  };
+  mutable std::vector<ColumnSpan> columnSpans_, sortedSpans_;
+  mutable std::vector<std::size_t> spanStart_;
   // Buffers of the pattern's polyline, kept between redraws.
   mutable std::vector<PixelPoint> runPoints_, thinPoints_;
   mutable QVector<QPointF> polyline_;
