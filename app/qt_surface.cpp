@@ -142,6 +142,7 @@ void QtSurface::Scale(double left, double top, double right, double bottom) {
 void QtSurface::Clear(Colour background) {
   back_ = background;
   items_.clear();
+  chainPoints_.clear();
   penX_ = penY_ = 0;
   EndPainting();
   image_.fill(ToQColor(back_));
@@ -150,21 +151,19 @@ void QtSurface::Clear(Colour background) {
   axesPainted_ = false;
 }
 
-void QtSurface::Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled) {
+PixelPoint QtSurface::Fraction(double x, double y) const {
   const double w = scale_.widthPixels, h = scale_.heightPixels;
-  const double kx = 1.0 / (scale_.right - scale_.left), ky = 1.0 / (scale_.bottom - scale_.top);
   // Coordinates far outside the picture are pulled in so that the rasteriser
   // never sees huge or non-finite values (a line at an impossible angle).
   const double limitX = 1e6 / w, limitY = 1e6 / h;
-  auto fx = [&](double x) {
-    double v = (x - scale_.left) * kx;
-    return std::isnan(v) ? -limitX : std::clamp(v, -limitX, limitX);
-  };
-  auto fy = [&](double y) {
-    double v = (y - scale_.top) * ky;
-    return std::isnan(v) ? -limitY : std::clamp(v, -limitY, limitY);
-  };
-  items_.push_back({kind, fx(x1), fy(y1), fx(x2), fy(y2), colour, width_, mode_, filled});
+  const double fx = (x - scale_.left) / (scale_.right - scale_.left), fy = (y - scale_.top) / (scale_.bottom - scale_.top);
+  return {std::isnan(fx) ? -limitX : std::clamp(fx, -limitX, limitX),
+          std::isnan(fy) ? -limitY : std::clamp(fy, -limitY, limitY)};
+}
+
+void QtSurface::Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled) {
+  const PixelPoint a = Fraction(x1, y1), b = Fraction(x2, y2);
+  items_.push_back({kind, a.x, a.y, b.x, b.y, colour, width_, mode_, filled});
 }
 
 QtSurface::Frame QtSurface::RasterFrame() const {
@@ -190,6 +189,10 @@ void QtSurface::Paint(QPainter& p, const Frame& f, const Item& item, bool vector
         p.drawPoint(a);
       else
         p.drawLine(a, b);
+      break;
+    case Kind::Chain:
+      for (std::uint32_t k = item.begin + 1; k < item.end; ++k)
+        p.drawLine(f.At(chainPoints_[k - 1].x, chainPoints_[k - 1].y), f.At(chainPoints_[k].x, chainPoints_[k].y));
       break;
     case Kind::Box: {
       QRectF r = QRectF(a, b).normalized();
@@ -228,19 +231,19 @@ bool QtSurface::IsPlainSegment(const Item& item) {
 // pen (thinned per pixel column), else the segments in one call, so that wide
 // pens keep their flat ends instead of gaining joins.
 void QtSurface::PaintRun(QPainter& p, const Frame& f, std::size_t from, std::size_t to, const DirectPixels* direct) const {
-  const Item& first = items_[from];
-  const int penWidth = std::max(1, static_cast<int>(std::lround(first.width * f.penScale)));
+  runFractions_.clear();
+  runFractions_.push_back({items_[from].x1, items_[from].y1});
+  for (std::size_t i = from; i < to; ++i) runFractions_.push_back({items_[i].x2, items_[i].y2});
+  PaintPolyline(p, f, runFractions_.data(), runFractions_.size(), items_[from].colour, items_[from].width, direct);
+}
+
+void QtSurface::PaintPolyline(QPainter& p, const Frame& f, const PixelPoint* points, std::size_t count, Colour colour,
+                              int width, const DirectPixels* direct) const {
+  const int penWidth = std::max(1, static_cast<int>(std::lround(width * f.penScale)));
   if (penWidth == 1) {
-    std::vector<PixelPoint>& points = runPoints_;
-    points.clear();
-    points.reserve(to - from + 1);
-    QPointF a = f.At(first.x1, first.y1);
-    points.push_back({a.x(), a.y()});
-    for (std::size_t i = from; i < to; ++i) {
-      QPointF b = f.At(items_[i].x2, items_[i].y2);
-      points.push_back({b.x(), b.y()});
-    }
-    DecimatePerColumn(points, thinPoints_);
+    runPoints_.resize(count);
+    for (std::size_t k = 0; k < count; ++k) runPoints_[k] = {f.x + points[k].x * f.w, f.y + points[k].y * f.h};
+    DecimatePerColumn(runPoints_, thinPoints_);
     if (direct != nullptr && direct->ok) {
       // Straight into the pixels: a painter costs far more per segment.
       PixelTarget target;
@@ -252,21 +255,22 @@ void QtSurface::PaintRun(QPainter& p, const Frame& f, std::size_t from, std::siz
       target.clipTop = direct->top;
       target.clipRight = direct->right;
       target.clipBottom = direct->bottom;
-      PaintPixelPolyline(target, thinPoints_, ToQColor(first.colour).rgb());
+      PaintPixelPolyline(target, thinPoints_, ToQColor(colour).rgb());
       return;
     }
-    UsePen(p, ToQColor(first.colour), penWidth, Qt::FlatCap);
+    UsePen(p, ToQColor(colour), penWidth, Qt::FlatCap);
     QVector<QPointF>& line = polyline_;
     line.resize(static_cast<qsizetype>(thinPoints_.size()));
     for (std::size_t k = 0; k < thinPoints_.size(); ++k) line[static_cast<qsizetype>(k)] = {thinPoints_[k].x, thinPoints_[k].y};
     p.drawPolyline(line.constData(), static_cast<int>(line.size()));
     return;
   }
-  UsePen(p, ToQColor(first.colour), penWidth, Qt::FlatCap);
+  // Wide pens keep their flat ends instead of gaining joins.
+  UsePen(p, ToQColor(colour), penWidth, Qt::FlatCap);
   QVector<QLineF> lines;
-  lines.reserve(static_cast<qsizetype>(to - from));
-  for (std::size_t i = from; i < to; ++i)
-    lines.push_back({f.At(items_[i].x1, items_[i].y1), f.At(items_[i].x2, items_[i].y2)});
+  lines.reserve(static_cast<qsizetype>(count));
+  for (std::size_t k = 1; k < count; ++k)
+    lines.push_back({f.At(points[k - 1].x, points[k - 1].y), f.At(points[k].x, points[k].y)});
   p.drawLines(lines);
 }
 
@@ -357,6 +361,13 @@ void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std:
   };
   for (std::size_t i = from; i < to;) {
     const Item& item = items_[i];
+    if (item.kind == Kind::Chain && item.mode == DrawMode::Copy) {
+      flush();
+      ++columnEpoch_;
+      PaintPolyline(p, f, chainPoints_.data() + item.begin, item.end - item.begin, item.colour, item.width, &direct);
+      ++i;
+      continue;
+    }
     if (!IsPlainSegment(item)) {
       flush();
       ++columnEpoch_;
@@ -551,7 +562,30 @@ void QtSurface::MoveTo(double x, double y) {
   penY_ = y;
 }
 
-void QtSurface::LineTo(double x, double y, Colour colour) { Line(penX_, penY_, x, y, colour); }
+// A pattern is thousands of LineTo calls: they grow one chain item rather
+// than adding an item each, while nothing has painted it yet.
+void QtSurface::LineTo(double x, double y, Colour colour) {
+  const PixelPoint from = Fraction(penX_, penY_), to = Fraction(x, y);
+  if (mode_ != DrawMode::Copy || (from.x == to.x && from.y == to.y)) {
+    Line(penX_, penY_, x, y, colour);  // a dot, or an inverted line: an item of its own
+    return;
+  }
+  penX_ = x;
+  penY_ = y;
+  if (items_.size() > painted_) {
+    Item& last = items_.back();
+    if (last.kind == Kind::Chain && last.colour == colour && last.width == width_ && last.end == chainPoints_.size() &&
+        chainPoints_.back().x == from.x && chainPoints_.back().y == from.y) {
+      chainPoints_.push_back(to);
+      ++last.end;
+      return;
+    }
+  }
+  const auto begin = static_cast<std::uint32_t>(chainPoints_.size());
+  chainPoints_.push_back(from);
+  chainPoints_.push_back(to);
+  items_.push_back({Kind::Chain, from.x, from.y, to.x, to.y, colour, width_, mode_, false, begin, begin + 2});
+}
 
 void QtSurface::SavePicture(const std::string& path) const {
   const QByteArray bytes = PictureBytes(path);

@@ -78,7 +78,9 @@ class QtSurface : public IDrawingSurface {
   QByteArray PictureBytes(const std::string& path) const;
 
  private:
-  enum class Kind { Point, Line, Box };
+  // A chain is a run of joined one-pen segments drawn by LineTo, its points
+  // kept in chainPoints_[begin, end).
+  enum class Kind { Point, Line, Box, Chain };
   // Positions as fractions of the plot area's width and height, so that a
   // resize or an SVG replays them whatever scale they were drawn under.
   struct Item {
@@ -88,6 +90,7 @@ class QtSurface : public IDrawingSurface {
     int width;
     DrawMode mode;
     bool filled;
+    std::uint32_t begin = 0, end = 0;
   };
   // Where the fractions land: the plot area in the device's pixels.
   struct Frame {
@@ -112,6 +115,10 @@ class QtSurface : public IDrawingSurface {
   void PaintColumn(DirectPixels& d, double x, double y1, double y2, Colour colour) const;
   void PaintColumnSpans(const DirectPixels& d) const;
   void PaintRun(QPainter& p, const Frame& f, std::size_t from, std::size_t to, const DirectPixels* direct) const;
+  // A polyline of one pen, points as fractions of the plot area.
+  void PaintPolyline(QPainter& p, const Frame& f, const PixelPoint* points, std::size_t count, Colour colour, int width,
+                     const DirectPixels* direct) const;
+  PixelPoint Fraction(double x, double y) const;
   void PaintAxes(QPainter& p, double ratio) const;
   void Layout();
   void NewImage();
@@ -133,6 +140,7 @@ class QtSurface : public IDrawingSurface {
   DrawMode mode_ = DrawMode::Copy;
   double penX_ = 0, penY_ = 0;
   std::vector<Item> items_;
+  std::vector<PixelPoint> chainPoints_;
   mutable std::size_t painted_ = 0;  // items_ already on the image
   mutable bool axesPainted_ = false;
   mutable std::unique_ptr<QPainter> painter_;
@@ -156,7 +164,7 @@ class QtSurface : public IDrawingSurface {
   mutable std::vector<ColumnSpan> columnSpans_, sortedSpans_;
   mutable std::vector<std::size_t> spanStart_;
   // Buffers of the pattern's polyline, kept between redraws.
-  mutable std::vector<PixelPoint> runPoints_, thinPoints_;
+  mutable std::vector<PixelPoint> runFractions_, runPoints_, thinPoints_;
   mutable QVector<QPointF> polyline_;
   mutable unsigned columnEpoch_ = 1;
 };
