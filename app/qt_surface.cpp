@@ -81,6 +81,7 @@ void QtSurface::Layout() {
   scale_.originY = top;
   scale_.widthPixels = pictureWidth_ - left - right;
   scale_.heightPixels = pictureHeight_ - top - bottom;
+  UpdateFractions();
 }
 
 void QtSurface::NewImage() {
@@ -137,12 +138,14 @@ void QtSurface::Scale(double left, double top, double right, double bottom) {
   scale_.right = right;
   scale_.bottom = bottom;
   axesPainted_ = false;  // the ticks follow the window
+  UpdateFractions();
 }
 
 void QtSurface::Clear(Colour background) {
   back_ = background;
   items_.clear();
   chainPoints_.clear();
+  chainEndValid_ = false;
   penX_ = penY_ = 0;
   EndPainting();
   image_.fill(ToQColor(back_));
@@ -151,14 +154,19 @@ void QtSurface::Clear(Colour background) {
   axesPainted_ = false;
 }
 
+// Coordinates far outside the picture are pulled in so that the rasteriser
+// never sees huge or non-finite values (a line at an impossible angle).
+void QtSurface::UpdateFractions() {
+  toFraction_ = {scale_.left, scale_.top, 1.0 / (scale_.right - scale_.left), 1.0 / (scale_.bottom - scale_.top),
+                 1e6 / scale_.widthPixels, 1e6 / scale_.heightPixels};
+  chainEndValid_ = false;
+}
+
 PixelPoint QtSurface::Fraction(double x, double y) const {
-  const double w = scale_.widthPixels, h = scale_.heightPixels;
-  // Coordinates far outside the picture are pulled in so that the rasteriser
-  // never sees huge or non-finite values (a line at an impossible angle).
-  const double limitX = 1e6 / w, limitY = 1e6 / h;
-  const double fx = (x - scale_.left) / (scale_.right - scale_.left), fy = (y - scale_.top) / (scale_.bottom - scale_.top);
-  return {std::isnan(fx) ? -limitX : std::clamp(fx, -limitX, limitX),
-          std::isnan(fy) ? -limitY : std::clamp(fy, -limitY, limitY)};
+  const FractionMap& m = toFraction_;
+  const double fx = (x - m.left) * m.kx, fy = (y - m.top) * m.ky;
+  return {std::isnan(fx) ? -m.limitX : std::clamp(fx, -m.limitX, m.limitX),
+          std::isnan(fy) ? -m.limitY : std::clamp(fy, -m.limitY, m.limitY)};
 }
 
 void QtSurface::Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled) {
@@ -565,26 +573,27 @@ void QtSurface::MoveTo(double x, double y) {
 // A pattern is thousands of LineTo calls: they grow one chain item rather
 // than adding an item each, while nothing has painted it yet.
 void QtSurface::LineTo(double x, double y, Colour colour) {
-  const PixelPoint from = Fraction(penX_, penY_), to = Fraction(x, y);
+  // Where the last chain ended, in the caller's coordinates: the usual next
+  // segment starts there, and needs no second conversion.
+  const bool continues = chainEndValid_ && penX_ == chainEndX_ && penY_ == chainEndY_ && items_.size() > painted_ &&
+                         items_.back().kind == Kind::Chain && items_.back().colour == colour &&
+                         items_.back().width == width_ && items_.back().end == chainPoints_.size() &&
+                         mode_ == DrawMode::Copy;
+  const PixelPoint from = continues ? chainPoints_.back() : Fraction(penX_, penY_), to = Fraction(x, y);
   if (mode_ != DrawMode::Copy || (from.x == to.x && from.y == to.y)) {
     Line(penX_, penY_, x, y, colour);  // a dot, or an inverted line: an item of its own
     return;
   }
-  penX_ = x;
-  penY_ = y;
-  if (items_.size() > painted_) {
-    Item& last = items_.back();
-    if (last.kind == Kind::Chain && last.colour == colour && last.width == width_ && last.end == chainPoints_.size() &&
-        chainPoints_.back().x == from.x && chainPoints_.back().y == from.y) {
-      chainPoints_.push_back(to);
-      ++last.end;
-      return;
-    }
+  penX_ = chainEndX_ = x;
+  penY_ = chainEndY_ = y;
+  chainEndValid_ = true;
+  if (!continues) {
+    const auto begin = static_cast<std::uint32_t>(chainPoints_.size());
+    chainPoints_.push_back(from);
+    items_.push_back({Kind::Chain, from.x, from.y, to.x, to.y, colour, width_, mode_, false, begin, begin + 1});
   }
-  const auto begin = static_cast<std::uint32_t>(chainPoints_.size());
-  chainPoints_.push_back(from);
   chainPoints_.push_back(to);
-  items_.push_back({Kind::Chain, from.x, from.y, to.x, to.y, colour, width_, mode_, false, begin, begin + 2});
+  ++items_.back().end;
 }
 
 void QtSurface::SavePicture(const std::string& path) const {

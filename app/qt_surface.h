@@ -119,6 +119,7 @@ class QtSurface : public IDrawingSurface {
   void PaintPolyline(QPainter& p, const Frame& f, const PixelPoint* points, std::size_t count, Colour colour, int width,
                      const DirectPixels* direct) const;
   PixelPoint Fraction(double x, double y) const;
+  void UpdateFractions();
   void PaintAxes(QPainter& p, double ratio) const;
   void Layout();
   void NewImage();
@@ -141,6 +142,12 @@ class QtSurface : public IDrawingSurface {
   double penX_ = 0, penY_ = 0;
   std::vector<Item> items_;
   std::vector<PixelPoint> chainPoints_;
+  double chainEndX_ = 0, chainEndY_ = 0;
+  bool chainEndValid_ = false;
+  struct FractionMap {
+    double left = 0, top = 0, kx = 1, ky = 1, limitX = 1e6, limitY = 1e6;
+  };
+  FractionMap toFraction_;
   mutable std::size_t painted_ = 0;  // items_ already on the image
   mutable bool axesPainted_ = false;
   mutable std::unique_ptr<QPainter> painter_;

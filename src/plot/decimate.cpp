@@ -32,13 +32,14 @@ Slope SlopeOf(const FixedPoint& a, const FixedPoint& b, const PixelPoint& pa, co
 }  // namespace
 
 void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelPoint>& out) {
-  out.clear();
   const std::size_t n = points.size();
+  out.resize(n);  // written by index: the thinned line is never longer
+  std::size_t m = 0;
   if (n == 0) return;
   thread_local std::vector<FixedPoint> f;  // kept between calls: this runs on every redraw
   f.resize(n);
   for (std::size_t i = 0; i < n; ++i) f[i] = {ToFixed(points[i].x), ToFixed(points[i].y)};
-  out.push_back(points[0]);
+  out[m++] = points[0];
   std::size_t i = 0;  // the chain starts at point i, which is already out
   while (i + 1 < n) {
     // The chain i..j: segments of one slope inside one column.
@@ -48,7 +49,7 @@ void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelP
     if (slope != Slope::Unsure && ColumnOf(f[j].x) == column)
       while (j + 1 < n && ColumnOf(f[j + 1].x) == column && SlopeOf(f[j], f[j + 1], points[j], points[j + 1]) == slope) ++j;
     if (ColumnOf(f[j].x) != column || slope == Slope::Unsure || j - i < 4) {
-      for (std::size_t k = i + 1; k <= j; ++k) out.push_back(points[k]);
+      for (std::size_t k = i + 1; k <= j; ++k) out[m++] = points[k];
       i = j;
       continue;
     }
@@ -72,7 +73,7 @@ void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelP
       for (std::size_t k = j + 1; k-- > i;)
         if (f[k].x > centre + 2) b = k;
       if (b < a || b - a > 20) {  // not the short stretch expected: keep the chain
-        for (std::size_t k = i + 1; k <= j; ++k) out.push_back(points[k]);
+        for (std::size_t k = i + 1; k <= j; ++k) out[m++] = points[k];
         i = j;
         continue;
       }
@@ -85,11 +86,12 @@ void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelP
     std::size_t from = i;
     for (std::size_t k = 0; k < kept && same; from = keep[k++]) same = SlopeOf(f[from], f[keep[k]], points[from], points[keep[k]]) == slope;
     if (same)
-      for (std::size_t k = 0; k < kept; ++k) out.push_back(points[keep[k]]);
+      for (std::size_t k = 0; k < kept; ++k) out[m++] = points[keep[k]];
     else
-      for (std::size_t k = i + 1; k <= j; ++k) out.push_back(points[k]);
+      for (std::size_t k = i + 1; k <= j; ++k) out[m++] = points[k];
     i = j;
   }
+  out.resize(m);
 }
 
 }  // namespace quorlin
