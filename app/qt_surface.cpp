@@ -145,7 +145,7 @@ void QtSurface::Clear(Colour background) {
   back_ = background;
   items_.clear();
   chainPoints_.clear();
-  chainEndValid_ = false;
+  chainOpen_ = false;
   penX_ = penY_ = 0;
   EndPainting();
   image_.fill(ToQColor(back_));
@@ -159,7 +159,7 @@ void QtSurface::Clear(Colour background) {
 void QtSurface::UpdateFractions() {
   toFraction_ = {scale_.left, scale_.top, 1.0 / (scale_.right - scale_.left), 1.0 / (scale_.bottom - scale_.top),
                  1e6 / scale_.widthPixels, 1e6 / scale_.heightPixels};
-  chainEndValid_ = false;
+  chainOpen_ = false;
 }
 
 PixelPoint QtSurface::Fraction(double x, double y) const {
@@ -170,6 +170,7 @@ PixelPoint QtSurface::Fraction(double x, double y) const {
 }
 
 void QtSurface::Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled) {
+  chainOpen_ = false;
   const PixelPoint a = Fraction(x1, y1), b = Fraction(x2, y2);
   items_.push_back({kind, a.x, a.y, b.x, b.y, colour, width_, mode_, filled});
 }
@@ -456,6 +457,7 @@ void QtSurface::Flush() const {
       for (std::size_t i = painted_; i < items_.size(); ++i) Paint(p, f, items_[i], false);
     if (clip) p.setClipping(false);
     painted_ = items_.size();
+    chainOpen_ = false;
   }
   if (axes_ && !axesPainted_) {
     PaintAxes(p, ratio_);
@@ -573,27 +575,30 @@ void QtSurface::MoveTo(double x, double y) {
 // A pattern is thousands of LineTo calls: they grow one chain item rather
 // than adding an item each, while nothing has painted it yet.
 void QtSurface::LineTo(double x, double y, Colour colour) {
-  // Where the last chain ended, in the caller's coordinates: the usual next
-  // segment starts there, and needs no second conversion.
-  const bool continues = chainEndValid_ && penX_ == chainEndX_ && penY_ == chainEndY_ && items_.size() > painted_ &&
-                         items_.back().kind == Kind::Chain && items_.back().colour == colour &&
-                         items_.back().width == width_ && items_.back().end == chainPoints_.size() &&
-                         mode_ == DrawMode::Copy;
-  const PixelPoint from = continues ? chainPoints_.back() : Fraction(penX_, penY_), to = Fraction(x, y);
+  if (chainOpen_ && colour == chainColour_ && penX_ == chainEndX_ && penY_ == chainEndY_) {
+    // The usual case: the next point of a pattern.
+    const PixelPoint to = Fraction(x, y);
+    if (to.x != chainPoints_.back().x || to.y != chainPoints_.back().y) {
+      chainPoints_.push_back(to);
+      ++items_.back().end;
+      penX_ = chainEndX_ = x;
+      penY_ = chainEndY_ = y;
+      return;
+    }
+  }
+  const PixelPoint from = Fraction(penX_, penY_), to = Fraction(x, y);
   if (mode_ != DrawMode::Copy || (from.x == to.x && from.y == to.y)) {
     Line(penX_, penY_, x, y, colour);  // a dot, or an inverted line: an item of its own
     return;
   }
+  const auto begin = static_cast<std::uint32_t>(chainPoints_.size());
+  chainPoints_.push_back(from);
+  chainPoints_.push_back(to);
+  items_.push_back({Kind::Chain, from.x, from.y, to.x, to.y, colour, width_, mode_, false, begin, begin + 2});
   penX_ = chainEndX_ = x;
   penY_ = chainEndY_ = y;
-  chainEndValid_ = true;
-  if (!continues) {
-    const auto begin = static_cast<std::uint32_t>(chainPoints_.size());
-    chainPoints_.push_back(from);
-    items_.push_back({Kind::Chain, from.x, from.y, to.x, to.y, colour, width_, mode_, false, begin, begin + 1});
-  }
-  chainPoints_.push_back(to);
-  ++items_.back().end;
+  chainColour_ = colour;
+  chainOpen_ = true;
 }
 
 void QtSurface::SavePicture(const std::string& path) const {

@@ -59,9 +59,15 @@ class QtSurface : public IDrawingSurface {
   const PlotScale& CurrentScale() const override { return scale_; }
   void Clear(Colour background) override;
   Colour BackColor() const override { return back_; }
-  void SetDrawWidth(int pixels) override { width_ = pixels < 1 ? 1 : pixels; }
+  void SetDrawWidth(int pixels) override {
+    width_ = pixels < 1 ? 1 : pixels;
+    chainOpen_ = false;
+  }
   int DrawWidth() const override { return width_; }
-  void SetDrawMode(DrawMode mode) override { mode_ = mode; }
+  void SetDrawMode(DrawMode mode) override {
+    mode_ = mode;
+    chainOpen_ = false;
+  }
   DrawMode CurrentDrawMode() const override { return mode_; }
   void PSet(double x, double y, Colour colour) override;
   void Line(double x1, double y1, double x2, double y2, Colour colour) override;
@@ -142,8 +148,11 @@ class QtSurface : public IDrawingSurface {
   double penX_ = 0, penY_ = 0;
   std::vector<Item> items_;
   std::vector<PixelPoint> chainPoints_;
+  // The last item is a chain, not yet painted, that the next LineTo in its
+  // colour from (chainEndX_, chainEndY_) may continue.
+  mutable bool chainOpen_ = false;
   double chainEndX_ = 0, chainEndY_ = 0;
-  bool chainEndValid_ = false;
+  Colour chainColour_ = 0;
   struct FractionMap {
     double left = 0, top = 0, kx = 1, ky = 1, limitX = 1e6, limitY = 1e6;
   };
