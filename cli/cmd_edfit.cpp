@@ -164,7 +164,7 @@ int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
     int used = 0;
     for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) used += model.PeakList.Included(i) ? 1 : 0;
     const float a = StrictSingle(ed.txtLatticeParameter).value_or(0);
-    // A fit that leaves most of its reflections off the peaks found no phase:
+    // A fit that leaves half or more of its reflections off the peaks found no phase:
     // refuse it rather than print an edge.
     const LineEvidence seen = LinesOnPeaks(model);
     if (2 * seen.onPeak <= seen.used)
