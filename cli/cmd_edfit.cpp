@@ -11,6 +11,7 @@
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "energy/pressure_scale.h"
+#include "mainwindow/edge_search.h"
 #include "mainwindow/energy_dispersive.h"
 #include "mainwindow/main_model.h"
 
@@ -134,6 +135,16 @@ int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
         if (std::fabs(model.UnitCell.Edge(1, 0) - before) < range / 4) break;
       }
     };
+    // Without --a the card's edge is only where the search starts: scan a
+    // wide window first (down to 20 % compression in a, far beyond where the
+    // usual standards transform, and 4 % expansion for heating) and walk from
+    // the best edge found, so a strongly compressed sample does not stop on
+    // a false maximum near the card's edge.
+    if (!o.a) {
+      const float a0 = model.UnitCell.Edge(1, 0);
+      if (auto start = SearchEdge(model, 0.80f * a0, 1.04f * a0, 1200))
+        model.UnitCell.SetCellParameters(0, 1, SingleText(*start));
+    }
     walk();
     // After the repeats the last scan must hold its maximum inside: one at
     // (or a step from) an end means the edge lies beyond, and the fit there
@@ -153,6 +164,13 @@ int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
     int used = 0;
     for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) used += model.PeakList.Included(i) ? 1 : 0;
     const float a = StrictSingle(ed.txtLatticeParameter).value_or(0);
+    // A fit that leaves half or more of its reflections off the peaks found no phase:
+    // refuse it rather than print an edge.
+    const LineEvidence seen = LinesOnPeaks(model);
+    if (2 * seen.onPeak <= seen.used)
+      throw QuorlinError(spectrum + ": only " + std::to_string(seen.onPeak) + " of the " + std::to_string(seen.used) +
+                         " reflections sit on a peak at the fitted edge " + SingleText(a) +
+                         "; the card's phase is not found (give --a nearer the edge)");
     const PressureResult p = PressureFromEdge(o.standard, a, *StrictDouble(o.temperature));
     out << spectrum << " " << SingleText(a) << " " << GeneralText(p.GPa()) << " " << used << "\n";
   }
