@@ -60,6 +60,14 @@ int Xray(const Args& args, std::ostream& out, std::ostream& /*err*/) {
   auto S = [](float v) { return SingleText(v); };
   std::string symbol = name;
   if (symbol.back() == ' ') symbol.pop_back();
+  if (!energies.empty()) {
+    std::string n = "  ", u = unit;
+    std::int16_t zz = z, st = 0;
+    std::array<float, 11> x{};
+    table.mucal(energies.front() > 0 ? energies.front() : 1.0f, n, zz, u, x, e, w, false, st);
+    if (st == clsPeriodicTable::kNoCrossSections)
+      throw QuorlinError("element: " + symbol + " (Z = " + std::to_string(z) + ") has no tabulated cross sections");
+  }
   const McMasterElement& el = McMasterTable()[static_cast<std::size_t>(z)];
   out << "# element: " << symbol << "\n";
   out << "# Z: " << z << "\n";

@@ -99,7 +99,11 @@ void clsPeriodicTable::mucal(const float& energy, std::string& name, std::int16_
     Say(showMessages, "**can not calculate for zero energy**");
     return;
   }
-  if (energy > 0) {
+  // Seven elements have no fits at all: four zero sets would give 1 barn.
+  if (energy > 0 && el.conversion == 0) {
+    status = kNoCrossSections;
+    Say(showMessages, "**no cross sections tabulated for this element**");
+  } else if (energy > 0) {
     const float E = energy;
     const float K = el.edges[0], L1 = el.edges[1], L2 = el.edges[2], L3 = el.edges[3], M = el.edges[4];
     for (float X : {K, L1, M}) {
@@ -125,6 +129,13 @@ void clsPeriodicTable::mucal(const float& energy, std::string& name, std::int16_
       // No M fit is tabulated below Z = 30 (four zeros would give 1 barn);
       // McMaster carries the L fit on below L3 for these elements.
       if (AllZero(*a)) a = &el.fits[kFitL];
+    }
+    if (a == &el.fits[kFitN] && AllZero(*a)) {
+      // Below the M edge only the heavier elements have a fit; the others
+      // carry on the fit from above the edge, with the same warning status.
+      status = kLightElementMRegion;
+      Say(showMessages, "**WARNING:McMaster gives no fit below the M edge; the fit above it may be imprecise**");
+      a = AllZero(el.fits[kFitM]) ? &el.fits[kFitL] : &el.fits[kFitM];
     }
     float pe = static_cast<float>(Fit(*a, L));
     if (L3 <= E && E < L2) pe = static_cast<float>(pe / 1.6356);

@@ -20,6 +20,7 @@ class clsPeriodicTable {
   enum : std::int16_t {
     kZeroEnergy = 1,
     kWrongName = 2,
+    kNoCrossSections = 3,  // an element the tables give no fits for (Po, At, Fr, Ra, Ac, Pa, Np)
     kZAbove94 = 4,
     kLightElementMRegion = 5,
     kAtEdge = 6,

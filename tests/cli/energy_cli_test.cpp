@@ -81,7 +81,8 @@ TEST(EnergyCli, XrayHeaderRowsAndRefusals) {
   perGram >> e >> pe >> coh >> inc >> tg;
   EXPECT_NEAR(tb / tg, 105.5, 1e-3);
 
-  for (const char* bad : {"xray Qq 1", "xray cu 0", "xray cu -2", "xray 95", "xray cu 1 --unit mb", "xray"}) {
+  for (const char* bad : {"xray Qq 1", "xray cu 0", "xray cu -2", "xray 95", "xray cu 1 --unit mb", "xray",
+                          "xray Po 10"}) {  // no fits are tabulated for polonium
     auto refused = RunShell(CliCommand(bad) + " 2>&1");
     EXPECT_EQ(refused.status, 2) << bad;
     EXPECT_EQ(Lines(refused.output).size(), 1u) << bad << ": " << refused.output;
