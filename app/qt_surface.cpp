@@ -320,9 +320,21 @@ void QtSurface::PaintColumnSpans(const DirectPixels& d) const {
   for (std::size_t c = 0; c < columns; ++c) spanStart_[c + 1] += spanStart_[c];
   sortedSpans_.resize(columnSpans_.size());
   for (const ColumnSpan& s : columnSpans_) sortedSpans_[spanStart_[static_cast<std::size_t>(s.column)]++] = s;
+  // In bands of rows, so that the lines of neighbouring columns stay in the
+  // first-level cache while they are painted.
+  int top = sortedSpans_.front().r0, bottom = sortedSpans_.front().r1;
   for (const ColumnSpan& s : sortedSpans_) {
-    auto* pixel = reinterpret_cast<QRgb*>(d.bits) + static_cast<qsizetype>(s.r0) * d.stride + s.column;
-    for (int r = s.r0; r < s.r1; ++r, pixel += d.stride) *pixel = s.rgb;
+    top = std::min(top, s.r0);
+    bottom = std::max(bottom, s.r1);
+  }
+  constexpr int kBand = 32;
+  for (int band = top; band < bottom; band += kBand) {
+    const int bandEnd = std::min(bottom, band + kBand);
+    for (const ColumnSpan& s : sortedSpans_) {
+      const int r0 = std::max(s.r0, band), r1 = std::min(s.r1, bandEnd);
+      auto* pixel = reinterpret_cast<QRgb*>(d.bits) + static_cast<qsizetype>(r0) * d.stride + s.column;
+      for (int r = r0; r < r1; ++r, pixel += d.stride) *pixel = s.rgb;
+    }
   }
   columnSpans_.clear();
 }
