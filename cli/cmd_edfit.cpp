@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "energy/pressure_scale.h"
@@ -50,26 +51,34 @@ struct Options {
 
 Options Parse(const Args& args) {
   Options o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](const char* what) -> std::string {
-      if (i + 1 >= args.size()) throw QuorlinError(std::string(what) + " needs a value");
-      return args[++i];
-    };
+  ArgReader reader(args);
+  // Numbers are checked here but kept as given, for the window's text boxes.
+  auto number = [&](const std::string& a) {
+    const std::string& v = reader.Value();
+    NumberArg(v, a);
+    return v;
+  };
+  auto integer = [&](const std::string& a) {
+    const std::string& v = reader.Value();
+    IntegerArg(v, a);
+    return v;
+  };
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
     if (a == "--card")
-      o.card = value("--card");
+      o.card = reader.Value();
     else if (a == "--a")
-      NumberArg(value("--a"), "--a"), o.a = args[i];
+      o.a = number(a);
     else if (a == "--two-theta")
-      NumberArg(value("--two-theta"), "--two-theta"), o.twoTheta = args[i];
+      o.twoTheta = number(a);
     else if (a == "--scan-range")
-      NumberArg(value("--scan-range"), "--scan-range"), o.scanRange = args[i];
+      o.scanRange = number(a);
     else if (a == "--points")
-      IntegerArg(value("--points"), "--points"), o.points = args[i];
+      o.points = integer(a);
     else if (a == "--T")
-      NumberArg(value("--T"), "--T"), o.temperature = args[i];
+      o.temperature = number(a);
     else if (a == "--standard") {
-      const std::string name = value("--standard");
+      const std::string name = reader.Value();
       auto s = PressureStandardFromName(name);
       // The dialog's five standards.
       const int options[] = {4, -1, 0, 3, 2, 1};  // NaCl KCl CsCl Au MgO W
