@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch_platform.h"
 #include "command.h"
 #include "options.h"
 #include "core/errors.h"
@@ -18,27 +19,6 @@
 
 namespace quorlin::cli {
 namespace {
-
-// No window: messages are collected and reported by the command.
-class BatchPlatform : public IPlatform {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  MessageAnswer AskYesNoCancel(const std::string&) override { return MessageAnswer::Cancel; }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t>, CustomColors&) override {
-    return std::nullopt;
-  }
-  std::string Take() {
-    std::string all;
-    for (const auto& m : messages) all += (all.empty() ? "" : "; ") + m;
-    messages.clear();
-    for (char& c : all)
-      if (c == '\n') c = ' ';
-    return all;
-  }
-  std::vector<std::string> messages;
-};
 
 struct Options {
   std::vector<std::string> spectra;
