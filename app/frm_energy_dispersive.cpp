@@ -1,5 +1,7 @@
 #include "frm_energy_dispersive.h"
 
+#include <utility>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,9 +32,51 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   return b;
 }
 
-void Labelled(QGridLayout* grid, int row, const char* label, QWidget* w, QWidget* parent) {
-  grid->addWidget(new QLabel(label, parent), row, 0);
-  grid->addWidget(w, row, 1);
+struct LabelledBox {
+  QLineEdit*& box;
+  const char* name;
+  const char* label;
+};
+
+struct NamedButton {
+  QPushButton*& button;
+  const char* name;
+  const char* caption;
+};
+
+// The angle and the edge each have a group of the same shape: three labelled
+// boxes, and beside them a column of buttons (scan, fit, save, revert).
+QGroupBox* ScanGroup(QWidget* parent, const char* title, std::initializer_list<LabelledBox> boxes,
+                     std::initializer_list<NamedButton> buttons) {
+  auto* group = new QGroupBox(title, parent);
+  auto* grid = new QGridLayout(group);
+  for (const LabelledBox& b : boxes) b.box = Box(group, b.name);
+  int row = 0;
+  for (const LabelledBox& b : boxes) {
+    grid->addWidget(new QLabel(b.label, group), row, 0);
+    grid->addWidget(b.box, row++, 1);
+  }
+  row = 0;
+  for (const NamedButton& b : buttons) {
+    b.button = Button(group, b.name, b.caption);
+    grid->addWidget(b.button, row++, 2);
+  }
+  return group;
+}
+
+// The boxes typed into, each with the model's text it stands for.
+std::array<std::pair<QLineEdit*, std::string EnergyDispersiveModel::*>, 10> EditBoxes(frmEnergyDispersive& w) {
+  using M = EnergyDispersiveModel;
+  return {{{w.txtT, &M::txtT},
+           {w.txt2ThetaScanRange, &M::txt2ThetaScanRange},
+           {w.txt2ThetaNumberOfPoints, &M::txt2ThetaNumberOfPoints},
+           {w.txtTwoTheta, &M::txtTwoTheta},
+           {w.txtLPScanRange, &M::txtLPScanRange},
+           {w.txtLPNumberOfPoints, &M::txtLPNumberOfPoints},
+           {w.txtLatticeParameter, &M::txtLatticeParameter},
+           {w.txth, &M::txth},
+           {w.txtk, &M::txtk},
+           {w.txtl, &M::txtl}}};
 }
 
 }  // namespace
@@ -67,43 +111,23 @@ frmEnergyDispersive::frmEnergyDispersive(MainModel& model, QWidget* parent)
   pg->addWidget(lblIsotherm, 2, 0, 1, 5);
   left->addWidget(pressure);
 
-  // Two theta.
-  auto* angle = new QGroupBox("2 theta", this);
-  auto* ag = new QGridLayout(angle);
-  txt2ThetaScanRange = Box(angle, "txt2ThetaScanRange");
-  txt2ThetaNumberOfPoints = Box(angle, "txt2ThetaNumberOfPoints");
-  txtTwoTheta = Box(angle, "txtTwoTheta");
-  Labelled(ag, 0, "Scan Range (degrees)", txt2ThetaScanRange, angle);
-  Labelled(ag, 1, "Number of points in scan", txt2ThetaNumberOfPoints, angle);
-  Labelled(ag, 2, "Two theta", txtTwoTheta, angle);
-  cmdScan2Theta = Button(angle, "cmdScan2Theta", "Scan 2 Theta ->");
-  cmdFit2Theta = Button(angle, "cmdFit2Theta", "FIT 2 THETA");
-  cmdSaveNew2Theta = Button(angle, "cmdSaveNew2Theta", "Save new 2 theta");
-  cmdRevertToOld2Theta = Button(angle, "cmdRevertToOld2Theta", "Revert to old 2 theta");
-  ag->addWidget(cmdScan2Theta, 0, 2);
-  ag->addWidget(cmdFit2Theta, 1, 2);
-  ag->addWidget(cmdSaveNew2Theta, 2, 2);
-  ag->addWidget(cmdRevertToOld2Theta, 3, 2);
-  left->addWidget(angle);
-
-  // Lattice parameter.
-  auto* lp = new QGroupBox("Lattice parameter", this);
-  auto* lg = new QGridLayout(lp);
-  txtLPScanRange = Box(lp, "txtLPScanRange");
-  txtLPNumberOfPoints = Box(lp, "txtLPNumberOfPoints");
-  txtLatticeParameter = Box(lp, "txtLatticeParameter");
-  Labelled(lg, 0, "Scan range (Angstroms)", txtLPScanRange, lp);
-  Labelled(lg, 1, "Number of points in scan", txtLPNumberOfPoints, lp);
-  Labelled(lg, 2, "Lattice Parameter", txtLatticeParameter, lp);
-  cmdScanLatticeParameter = Button(lp, "cmdScanLatticeParameter", "Scan lattice parameter ->");
-  cmdFitLP = Button(lp, "cmdFitLP", "FIT L.P.");
-  cmdSaveNewLatticeParameter = Button(lp, "cmdSaveNewLatticeParameter", "Save new lattice parameter");
-  cmdRevertToOldLatticeParameter = Button(lp, "cmdRevertToOldLatticeParameter", "Revert to old lattice parameter");
-  lg->addWidget(cmdScanLatticeParameter, 0, 2);
-  lg->addWidget(cmdFitLP, 1, 2);
-  lg->addWidget(cmdSaveNewLatticeParameter, 2, 2);
-  lg->addWidget(cmdRevertToOldLatticeParameter, 3, 2);
-  left->addWidget(lp);
+  left->addWidget(ScanGroup(this, "2 theta",
+                            {{txt2ThetaScanRange, "txt2ThetaScanRange", "Scan Range (degrees)"},
+                             {txt2ThetaNumberOfPoints, "txt2ThetaNumberOfPoints", "Number of points in scan"},
+                             {txtTwoTheta, "txtTwoTheta", "Two theta"}},
+                            {{cmdScan2Theta, "cmdScan2Theta", "Scan 2 Theta ->"},
+                             {cmdFit2Theta, "cmdFit2Theta", "FIT 2 THETA"},
+                             {cmdSaveNew2Theta, "cmdSaveNew2Theta", "Save new 2 theta"},
+                             {cmdRevertToOld2Theta, "cmdRevertToOld2Theta", "Revert to old 2 theta"}}));
+  left->addWidget(ScanGroup(
+      this, "Lattice parameter",
+      {{txtLPScanRange, "txtLPScanRange", "Scan range (Angstroms)"},
+       {txtLPNumberOfPoints, "txtLPNumberOfPoints", "Number of points in scan"},
+       {txtLatticeParameter, "txtLatticeParameter", "Lattice Parameter"}},
+      {{cmdScanLatticeParameter, "cmdScanLatticeParameter", "Scan lattice parameter ->"},
+       {cmdFitLP, "cmdFitLP", "FIT L.P."},
+       {cmdSaveNewLatticeParameter, "cmdSaveNewLatticeParameter", "Save new lattice parameter"},
+       {cmdRevertToOldLatticeParameter, "cmdRevertToOldLatticeParameter", "Revert to old lattice parameter"}}));
 
   // One peak, the reflection list and the pattern fit.
   auto* peak = new QGroupBox("Peaks", this);
@@ -140,22 +164,26 @@ frmEnergyDispersive::frmEnergyDispersive(MainModel& model, QWidget* parent)
   picPeakPlot->setObjectName("picPeakPlot");
   top->addWidget(picPeakPlot, 1);
 
-  connect(cmdScan2Theta, &QPushButton::clicked, this, [this] { Run([this] { ed_->Scan2Theta(); }); });
-  connect(cmdFit2Theta, &QPushButton::clicked, this, [this] { Run([this] { ed_->Fit2Theta(); }); });
-  connect(cmdSaveNew2Theta, &QPushButton::clicked, this, [this] { Run([this] { ed_->SaveNew2Theta(); }); });
-  connect(cmdRevertToOld2Theta, &QPushButton::clicked, this, [this] { Run([this] { ed_->RevertToOld2Theta(); }); });
-  connect(cmdScanLatticeParameter, &QPushButton::clicked, this, [this] { Run([this] { ed_->ScanLP(); }); });
-  connect(cmdFitLP, &QPushButton::clicked, this, [this] { Run([this] { ed_->FitLP(); }); });
-  connect(cmdSaveNewLatticeParameter, &QPushButton::clicked, this,
-          [this] { Run([this] { ed_->SaveNewLatticeParameter(); }); });
-  connect(cmdRevertToOldLatticeParameter, &QPushButton::clicked, this,
-          [this] { Run([this] { ed_->RevertToOldLatticeParameter(); }); });
-  connect(cmdFitSinglePeak, &QPushButton::clicked, this, [this] { Run([this] { ed_->FitSinglePeak(); }); });
-  connect(Command3, &QPushButton::clicked, this, [this] { Run([this] { ed_->FillPeakList(); }); });
-  connect(cmdFitPattern, &QPushButton::clicked, this, [this] { Run([this] { ed_->FitPattern(); }); });
-  connect(cmdDeselect, &QPushButton::clicked, this, [this] { Run([this] { ed_->Deselect(); }); });
-  connect(Command1, &QPushButton::clicked, this, [this] { Run([this] { ed_->SelectAll(); }); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Run([this] { ed_->UnselectAll(); }); });
+  // Each button runs one operation of the model (the one open now: ed_ is
+  // made afresh when the window opens).
+  auto runs = [this](QPushButton* button, auto operation) {
+    connect(button, &QPushButton::clicked, this, [this, operation] { Run([this, operation] { (*ed_.*operation)(); }); });
+  };
+  using M = EnergyDispersiveModel;
+  runs(cmdScan2Theta, &M::Scan2Theta);
+  runs(cmdFit2Theta, &M::Fit2Theta);
+  runs(cmdSaveNew2Theta, &M::SaveNew2Theta);
+  runs(cmdRevertToOld2Theta, &M::RevertToOld2Theta);
+  runs(cmdScanLatticeParameter, &M::ScanLP);
+  runs(cmdFitLP, &M::FitLP);
+  runs(cmdSaveNewLatticeParameter, &M::SaveNewLatticeParameter);
+  runs(cmdRevertToOldLatticeParameter, &M::RevertToOldLatticeParameter);
+  runs(cmdFitSinglePeak, &M::FitSinglePeak);
+  runs(Command3, &M::FillPeakList);
+  runs(cmdFitPattern, &M::FitPattern);
+  runs(cmdDeselect, &M::Deselect);
+  runs(Command1, &M::SelectAll);
+  runs(Command2, &M::UnselectAll);
   connect(cboPeakList, qOverload<int>(&QComboBox::activated), this,
           [this](int item) { Run([this, item] { ed_->ChoosePeak(item); }); });
   connect(picPeakPlot, &PlotView::Released, this,
@@ -197,16 +225,7 @@ void frmEnergyDispersive::BoxesToModel() {
   EnergyDispersiveModel& e = *ed_;
   for (int i = 0; i < 5; ++i)
     if (optPressureStandard[static_cast<std::size_t>(i)]->isChecked()) e.optPressureStandard = i;
-  e.txtT = txtT->text().toStdString();
-  e.txt2ThetaScanRange = txt2ThetaScanRange->text().toStdString();
-  e.txt2ThetaNumberOfPoints = txt2ThetaNumberOfPoints->text().toStdString();
-  e.txtTwoTheta = txtTwoTheta->text().toStdString();
-  e.txtLPScanRange = txtLPScanRange->text().toStdString();
-  e.txtLPNumberOfPoints = txtLPNumberOfPoints->text().toStdString();
-  e.txtLatticeParameter = txtLatticeParameter->text().toStdString();
-  e.txth = txth->text().toStdString();
-  e.txtk = txtk->text().toStdString();
-  e.txtl = txtl->text().toStdString();
+  for (auto [box, text] : EditBoxes(*this)) e.*text = box->text().toStdString();
 }
 
 void frmEnergyDispersive::ModelToBoxes() {
@@ -220,19 +239,10 @@ void frmEnergyDispersive::ModelToBoxes() {
     QSignalBlocker block(optPressureStandard[static_cast<std::size_t>(e.optPressureStandard)]);
     optPressureStandard[static_cast<std::size_t>(e.optPressureStandard)]->setChecked(true);
   }
-  set(txtT, e.txtT);
+  for (auto [box, text] : EditBoxes(*this)) set(box, e.*text);
   set(txtP, e.txtP);
-  lblIsotherm->setText(QString::fromStdString(e.PressureNote));
-  set(txt2ThetaScanRange, e.txt2ThetaScanRange);
-  set(txt2ThetaNumberOfPoints, e.txt2ThetaNumberOfPoints);
-  set(txtTwoTheta, e.txtTwoTheta);
-  set(txtLPScanRange, e.txtLPScanRange);
-  set(txtLPNumberOfPoints, e.txtLPNumberOfPoints);
-  set(txtLatticeParameter, e.txtLatticeParameter);
-  set(txth, e.txth);
-  set(txtk, e.txtk);
-  set(txtl, e.txtl);
   set(txtD, e.txtD);
+  lblIsotherm->setText(QString::fromStdString(e.PressureNote));
   QStringList items;
   for (const auto& item : e.cboPeakList) items << QString::fromStdString(item);
   QStringList shown;

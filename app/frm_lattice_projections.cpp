@@ -17,12 +17,11 @@
 #include <cmath>
 
 #include "plot/xrd_plot.h"
+#include "widget_names.h"
 
 namespace quorlin {
 
 namespace {
-
-QString Indexed(const char* name, int i) { return QString("%1(%2)").arg(name).arg(i); }
 
 QColor ToQColor(Colour c) {
   Colour rgb = SurfaceRgb(c);

@@ -15,18 +15,11 @@
 #include "lattice/superlattice.h"
 #include "plot_view.h"
 #include "qt_surface.h"
+#include "widget_names.h"
 
 namespace quorlin {
 
 namespace {
-
-QString Indexed(const char* name, int i) { return QString("%1(%2)").arg(name).arg(i); }
-
-template <class W>
-W* Named(W* w, const QString& name) {
-  w->setObjectName(name);
-  return w;
-}
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 

@@ -2,6 +2,8 @@
 // captions and tips. The wiring and the refresh are in frm_main.cpp.
 #include "frm_main.h"
 
+#include <array>
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -33,12 +35,11 @@
 #include "qt_platform.h"
 #include "qt_surface.h"
 #include "reflections/catalogue.h"
+#include "widget_names.h"
 
 namespace quorlin {
 
 namespace {
-
-QString Indexed(const char* name, int i) { return QString("%1(%2)").arg(name).arg(i); }
 
 const char* const kCellTips[6] = {
     "Unit cell parameter \"a\" in Angstroms",  "Unit cell parameter \"b\" in Angstroms",
@@ -46,13 +47,6 @@ const char* const kCellTips[6] = {
     "Unit cell angle \"beta\" in degrees",     "Unit cell angle \"gamma\" in degrees"};
 const char* const kCellNames[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
 const char* const kHistoryCaptions[4] = {"<<", "<", ">", ">>"};
-
-QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
 
 QAction* Action(QMenu* menu, const QString& name, const QString& caption, bool checkable = false) {
   QAction* a = menu->addAction(caption);
@@ -62,9 +56,24 @@ QAction* Action(QMenu* menu, const QString& name, const QString& caption, bool c
 }
 
 QMenu* Menu(QWidget* parent, const QString& name, const QString& caption) {
-  auto* m = new QMenu(caption, parent);
-  m->setObjectName(name);
-  return m;
+  return Named(new QMenu(caption, parent), name);
+}
+
+// The four history buttons << < > >>, named Name(0)..Name(3), in a row.
+void AddHistoryButtons(std::array<QPushButton*, 4>& buttons, const char* name, int width, QWidget* parent,
+                       QHBoxLayout* row) {
+  for (int i = 0; i < 4; ++i) {
+    buttons[i] = Button(Indexed(name, i), kHistoryCaptions[i], parent);
+    buttons[i]->setFixedWidth(width);
+    row->addWidget(buttons[i]);
+  }
+}
+
+// A text box with its name and tip.
+QLineEdit* Box(const QString& name, const QString& tip, QWidget* parent) {
+  auto* box = Named(new QLineEdit(parent), name);
+  box->setToolTip(tip);
+  return box;
 }
 
 }  // namespace
@@ -84,8 +93,7 @@ QString ZoneLabel(int zone) {
 }
 
 void frmMain::BuildControls() {
-  auto* central = new QWidget(this);
-  central->setObjectName("centralWidget");
+  auto* central = Named(new QWidget(this), "centralWidget");
   auto* grid = new QGridLayout(central);
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(4);
@@ -121,26 +129,21 @@ void frmMain::BuildControls() {
 }
 
 QWidget* frmMain::BuildCellEditor() {
-  auto* box = new QGroupBox("Unit Cell Parameters");
-  box->setObjectName("fraUnitCell");
+  auto* box = Named(new QGroupBox("Unit Cell Parameters"), "fraUnitCell");
   auto* v = new QVBoxLayout(box);
   v->setContentsMargins(2, 2, 2, 2);
   v->setSpacing(2);
   for (int frame = 0; frame < 2; ++frame) {
-    auto* f = new QGroupBox(frame == 0 ? "Edge Lengths" : "Angles", box);
-    f->setObjectName(frame == 0 ? "fraEdges" : "fraAngles");
+    auto* f = Named(new QGroupBox(frame == 0 ? "Edge Lengths" : "Angles", box), frame == 0 ? "fraEdges" : "fraAngles");
     auto* g = new QGridLayout(f);
     g->setContentsMargins(4, 2, 4, 2);
     g->setVerticalSpacing(1);
     for (int r = 0; r < 3; ++r) {
       int i = frame * 3 + r;
       auto* label = new QLabel(kCellNames[i], f);
-      CellText[i] = new QLineEdit(f);
-      CellText[i]->setObjectName(Indexed("CellText", i));
-      CellText[i]->setToolTip(kCellTips[i]);
+      CellText[i] = Box(Indexed("CellText", i), kCellTips[i], f);
       CellText[i]->setFixedWidth(76);
-      hsbCellParameters[i] = new QScrollBar(Qt::Horizontal, f);
-      hsbCellParameters[i]->setObjectName(Indexed("hsbCellParameters", i));
+      hsbCellParameters[i] = Named(new QScrollBar(Qt::Horizontal, f), Indexed("hsbCellParameters", i));
       hsbCellParameters[i]->setMinimumWidth(60);
       g->addWidget(label, r, 0);
       g->addWidget(CellText[i], r, 1);
@@ -149,22 +152,16 @@ QWidget* frmMain::BuildCellEditor() {
     v->addWidget(f);
   }
   auto* history = new QHBoxLayout;
-  for (int i = 0; i < 4; ++i) {
-    cmdUnitCellHistory[i] = Button(Indexed("cmdUnitCellHistory", i), kHistoryCaptions[i], box);
-    cmdUnitCellHistory[i]->setFixedWidth(34);
-    history->addWidget(cmdUnitCellHistory[i]);
-  }
+  AddHistoryButtons(cmdUnitCellHistory, "cmdUnitCellHistory", 34, box, history);
   v->addLayout(history);
 
-  auto* shape = new QGroupBox("Axis Restrictions:", box);
-  shape->setObjectName("fraCellShape");
+  auto* shape = Named(new QGroupBox("Axis Restrictions:", box), "fraCellShape");
   auto* sv = new QVBoxLayout(shape);
   sv->setContentsMargins(2, 1, 2, 1);
   sv->setSpacing(0);
   const char* const captions[3] = {"none", "a = b", "a = b = c; alpha = beta = gamma"};
   for (int i = 0; i < 3; ++i) {
-    optCellShape[i] = new QRadioButton(captions[i], shape);
-    optCellShape[i]->setObjectName(Indexed("optCellShape", i));
+    optCellShape[i] = Named(new QRadioButton(captions[i], shape), Indexed("optCellShape", i));
     sv->addWidget(optCellShape[i]);
   }
   v->addWidget(shape);
@@ -172,8 +169,7 @@ QWidget* frmMain::BuildCellEditor() {
 }
 
 QWidget* frmMain::BuildDimensions() {
-  auto* box = new QGroupBox("Show diffraction from:");
-  box->setObjectName("fraDimension");
+  auto* box = Named(new QGroupBox("Show diffraction from:"), "fraDimension");
   auto* outer = new QVBoxLayout(box);
   outer->setContentsMargins(4, 2, 4, 2);
   outer->setSpacing(1);
@@ -191,8 +187,7 @@ QWidget* frmMain::BuildDimensions() {
     auto* fv = new QVBoxLayout(f);
     fv->setContentsMargins(3, 1, 3, 1);
     for (int i = g.first; i < g.first + g.count; ++i) {
-      chkDimension[i] = new QCheckBox(captions[i], f);
-      chkDimension[i]->setObjectName(Indexed("chkDimension", i));
+      chkDimension[i] = Named(new QCheckBox(captions[i], f), Indexed("chkDimension", i));
       fv->addWidget(chkDimension[i]);
     }
     fv->addStretch(1);
@@ -204,18 +199,15 @@ QWidget* frmMain::BuildDimensions() {
 }
 
 QWidget* frmMain::BuildConditions() {
-  auto* box = new QGroupBox("Reflection conditions");
-  box->setObjectName("fraExtinction");
+  auto* box = Named(new QGroupBox("Reflection conditions"), "fraExtinction");
   auto* g = new QGridLayout(box);
   g->setContentsMargins(4, 2, 4, 2);
   g->setVerticalSpacing(1);
   for (int i = 0; i < 12; ++i) {
     int row = i / 3, col = (i % 3) * 2;
-    auto* label = new QLabel(ZoneLabel(i), box);
-    label->setObjectName(Indexed("lblExtinction", i));
+    auto* label = Named(new QLabel(ZoneLabel(i), box), Indexed("lblExtinction", i));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    cboExtinction[i] = new QComboBox(box);
-    cboExtinction[i]->setObjectName(Indexed("cboExtinction", i));
+    cboExtinction[i] = Named(new QComboBox(box), Indexed("cboExtinction", i));
     cboExtinction[i]->addItems(ZoneItems(i));
     cboExtinction[i]->setCurrentIndex(-1);
     cboExtinction[i]->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -240,9 +232,7 @@ QWidget* frmMain::BuildPlotControls() {
   const char* const tips[4] = {"Minimum of the horizontal axis", "Maximum of the horizontal axis",
                                "Minimum intensity", "Maximum intensity"};
   for (int i = 0; i < 4; ++i) {
-    PlotLimits[i] = new QLineEdit(panel);
-    PlotLimits[i]->setObjectName(Indexed("PlotLimits", i));
-    PlotLimits[i]->setToolTip(tips[i]);
+    PlotLimits[i] = Box(Indexed("PlotLimits", i), tips[i], panel);
     PlotLimits[i]->setFixedWidth(64);
     limits->addWidget(PlotLimits[i]);
   }
@@ -254,33 +244,26 @@ QWidget* frmMain::BuildPlotControls() {
   cmdShiftRight = Button("cmdShiftRight", "Shift Ri&ght", panel);
   nav->setSpacing(2);
   nav->addWidget(cmdShiftLeft);
-  for (int i = 0; i < 4; ++i) {
-    cmdPlotHistory[i] = Button(Indexed("cmdPlotHistory", i), kHistoryCaptions[i], panel);
-    cmdPlotHistory[i]->setFixedWidth(30);
-    nav->addWidget(cmdPlotHistory[i]);
-  }
+  AddHistoryButtons(cmdPlotHistory, "cmdPlotHistory", 30, panel, nav);
   nav->addWidget(cmdShiftRight);
   nav->addStretch(1);
   v->addLayout(nav);
 
   auto* modes = new QHBoxLayout;
-  auto* mouse = new QGroupBox("Mouse", panel);
-  mouse->setObjectName("fraMouse");
+  auto* mouse = Named(new QGroupBox("Mouse", panel), "fraMouse");
   auto* mh = new QHBoxLayout(mouse);
   mh->setContentsMargins(3, 1, 3, 1);
   cmdHand = Button("cmdHand", "Ha&nd", mouse);
   cmdPoint = Button("cmdPoint", "Po&int", mouse);
   mh->addWidget(cmdHand);
   mh->addWidget(cmdPoint);
-  auto* drag = new QGroupBox("Peak drag", panel);
-  drag->setObjectName("fraPeakDrag");
+  auto* drag = Named(new QGroupBox("Peak drag", panel), "fraPeakDrag");
   auto* dh = new QGridLayout(drag);
   dh->setContentsMargins(3, 1, 3, 1);
   cmdVolume = Button("cmdVolume", "&Volume", drag);
   cmdDrag = Button("cmdDrag", "&Cell Edge", drag);
   cmdStrain = Button("cmdStrain", "Full &Strain", drag);
-  chkSnap = new QCheckBox("Snap to peak", drag);
-  chkSnap->setObjectName("chkSnap");
+  chkSnap = Named(new QCheckBox("Snap to peak", drag), "chkSnap");
   dh->addWidget(cmdVolume, 0, 0);
   dh->addWidget(cmdDrag, 0, 1);
   dh->addWidget(cmdStrain, 0, 2);
@@ -300,14 +283,11 @@ QWidget* frmMain::BuildPlotControls() {
   v->addWidget(drag);
 
   auto* report = new QHBoxLayout;
-  ReportText = new QTextEdit(panel);
-  ReportText->setObjectName("ReportText");
+  ReportText = Named(new QTextEdit(panel), "ReportText");
   ReportText->setReadOnly(true);
   ReportText->setMaximumHeight(90);
   ReportText->setContextMenuPolicy(Qt::CustomContextMenu);
-  txtSpecimenDisplacement = new QLineEdit(panel);
-  txtSpecimenDisplacement->setObjectName("txtSpecimenDisplacement");
-  txtSpecimenDisplacement->setToolTip("Specimen displacement");
+  txtSpecimenDisplacement = Box("txtSpecimenDisplacement", "Specimen displacement", panel);
   txtSpecimenDisplacement->setMaximumWidth(80);
   txtSpecimenDisplacement->setContextMenuPolicy(Qt::CustomContextMenu);
   report->addWidget(ReportText, 1);

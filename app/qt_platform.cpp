@@ -13,6 +13,12 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const QString kTitle = QStringLiteral("Quorlin");
 
+// The filter a dialog opens on: the index counts from 1, and any other gives none.
+QString SelectedFilter(const QString& filters, int index) {
+  const QStringList list = filters.split(";;");
+  return index >= 1 && index <= list.size() ? list[index - 1] : QString();
+}
+
 }  // namespace
 
 QString QtFilterText(const std::vector<FileFilter>& filters) {
@@ -63,10 +69,7 @@ MessageAnswer QtPlatform::AskYesNoCancel(const std::string& text) {
 
 std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogRequest& request) {
   QString filters = QtFilterText(request.filters);
-  QStringList list = filters.split(";;");
-  QString selected = request.filterIndex >= 1 && request.filterIndex <= list.size()
-                         ? list[request.filterIndex - 1]
-                         : QString();
+  QString selected = SelectedFilter(filters, request.filterIndex);
   QString path = QFileDialog::getOpenFileName(owner_, Q(request.title), QtStartPath(request), filters,
                                               &selected);
   if (path.isEmpty()) return std::nullopt;
@@ -75,10 +78,7 @@ std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogRequest& r
 
 std::optional<std::string> QtPlatform::SaveFileDialog(const FileDialogRequest& request) {
   QString filters = QtFilterText(request.filters);
-  QStringList list = filters.split(";;");
-  QString selected = request.filterIndex >= 1 && request.filterIndex <= list.size()
-                         ? list[request.filterIndex - 1]
-                         : QString();
+  QString selected = SelectedFilter(filters, request.filterIndex);
   QFileDialog dialog(owner_, Q(request.title), QtStartPath(request), filters);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);

@@ -12,19 +12,13 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "widget_names.h"
+
 namespace quorlin {
 
 namespace {
 
-QString Indexed(const char* name, int i) { return QString("%1(%2)").arg(name).arg(i); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-QPushButton* Button(const QString& name, const QString& caption, QWidget* parent) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setAutoDefault(false);
-  return b;
-}
 
 QLineEdit* Box(const QString& name, QWidget* parent, int width = 80) {
   auto* e = new QLineEdit(parent);

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "core/unitcell.h"

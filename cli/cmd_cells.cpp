@@ -7,6 +7,7 @@
 #include <string>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "phases/unit_cell_library.h"
@@ -57,15 +58,6 @@ bool CellFitsSystem(std::int32_t system, const std::array<float, 6>& p) {
   }
 }
 
-std::int32_t SystemArg(const std::string& text) {
-  if (std::int32_t code = CrystalSystemFromName(text)) return code;
-  auto v = StrictDouble(text);
-  if (v && *v == RoundHalfEven(*v) && *v >= 1 && *v <= 8) return static_cast<std::int32_t>(*v);
-  throw QuorlinError("--system: \"" + text +
-                     "\" is not a crystal system (cubic, hexagonal, trigonal, tetragonal, orthorhombic, "
-                     "monoclinic, triclinic, none, or 1..8)");
-}
-
 int Cells(const Args& args, std::ostream& out, std::ostream&) {
   const char* usage =
       "usage: cells FILE.ucl [--add GROUP SLOT NAME --cell A B C ALPHA BETA GAMMA [--system NAME] [--symbol N]]";
@@ -74,39 +66,29 @@ int Cells(const Args& args, std::ostream& out, std::ostream&) {
   bool add = false, haveCell = false;
   int group = 0, slot = 0;
   UnitCellEntry entry;
-  for (std::size_t i = 1; i < args.size();) {
-    const std::string& opt = args[i];
-    auto need = [&](std::size_t n) {
-      if (i + n >= args.size()) throw QuorlinError(opt + " needs " + std::to_string(n) + " value(s)");
+  ArgReader reader(args, 1);
+  while (!reader.Done()) {
+    const std::string& opt = reader.Take();
+    auto values = [&](std::size_t n) {
+      return reader.Values(n, opt + " needs " + std::to_string(n) + " value(s)");
     };
     if (opt == "--add") {
-      need(3);
-      group = IntegerArg(args[i + 1], "--add GROUP");
-      slot = IntegerArg(args[i + 2], "--add SLOT");
+      const auto v = values(3);
+      group = IntegerArg(v[0], "--add GROUP");
+      slot = IntegerArg(v[1], "--add SLOT");
       if (group < 1 || group > UnitCellLibrary::kGroups) throw QuorlinError("--add GROUP: expected 1..8");
       if (slot < 1 || slot > UnitCellLibrary::kSlots) throw QuorlinError("--add SLOT: expected 1..20");
-      entry.name = args[i + 3];
+      entry.name = v[2];
       if (entry.name.empty() || entry.name == ".")
         throw QuorlinError("--add NAME: a cell needs a name other than \".\"");
       add = true;
-      i += 4;
     } else if (opt == "--cell") {
-      need(6);
-      for (int p = 0; p < 6; ++p) {
-        auto v = StrictSingle(args[i + 1 + static_cast<std::size_t>(p)]);
-        if (!v) throw QuorlinError("--cell: \"" + args[i + 1 + static_cast<std::size_t>(p)] + "\" is not a number");
-        entry.parameters[static_cast<std::size_t>(p)] = *v;
-      }
+      entry.parameters = CellArg(values(6), false);
       haveCell = true;
-      i += 7;
     } else if (opt == "--system") {
-      need(1);
-      entry.symmetry = SystemArg(args[i + 1]);
-      i += 2;
+      entry.symmetry = SystemArg(values(1)[0]);
     } else if (opt == "--symbol") {
-      need(1);
-      entry.extinction = static_cast<std::int16_t>(IntegerArg(args[i + 1], "--symbol"));
-      i += 2;
+      entry.extinction = static_cast<std::int16_t>(IntegerArg(values(1)[0], "--symbol"));
     } else {
       throw QuorlinError("unknown option \"" + opt + "\"; " + usage);
     }

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "command.h"
+#include "options.h"
 #include "core/atomic_file.h"
 #include "core/errors.h"
 #include "core/messages.h"
@@ -24,14 +25,14 @@ class StreamMessages : public IMessages {
 
 int Convert(const Args& args, std::ostream& out, std::ostream& err) {
   std::string file, type, output;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if ((a == "--type" || a == "-o") && i + 1 >= args.size()) throw QuorlinError(a + " needs a value");
+  ArgReader reader(args);
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
     if (a == "--type") {
-      type = args[++i];
+      type = reader.Value();
       if (!FindDataFormat(type)) throw QuorlinError("--type: unknown format \"" + type + "\" (gsa, cpi, chi, mca, xy)");
     } else if (a == "-o") {
-      output = args[++i];
+      output = reader.Value();
     } else if (file.empty()) {
       file = a;
     } else {

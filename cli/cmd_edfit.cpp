@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "batch_platform.h"
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "energy/pressure_scale.h"
@@ -17,27 +19,6 @@
 
 namespace quorlin::cli {
 namespace {
-
-// No window: messages are collected and reported by the command.
-class BatchPlatform : public IPlatform {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  MessageAnswer AskYesNoCancel(const std::string&) override { return MessageAnswer::Cancel; }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t>, CustomColors&) override {
-    return std::nullopt;
-  }
-  std::string Take() {
-    std::string all;
-    for (const auto& m : messages) all += (all.empty() ? "" : "; ") + m;
-    messages.clear();
-    for (char& c : all)
-      if (c == '\n') c = ' ';
-    return all;
-  }
-  std::vector<std::string> messages;
-};
 
 struct Options {
   std::vector<std::string> spectra;
@@ -50,26 +31,34 @@ struct Options {
 
 Options Parse(const Args& args) {
   Options o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](const char* what) -> std::string {
-      if (i + 1 >= args.size()) throw QuorlinError(std::string(what) + " needs a value");
-      return args[++i];
-    };
+  ArgReader reader(args);
+  // Numbers are checked here but kept as given, for the window's text boxes.
+  auto number = [&](const std::string& a) {
+    const std::string& v = reader.Value();
+    NumberArg(v, a);
+    return v;
+  };
+  auto integer = [&](const std::string& a) {
+    const std::string& v = reader.Value();
+    IntegerArg(v, a);
+    return v;
+  };
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
     if (a == "--card")
-      o.card = value("--card");
+      o.card = reader.Value();
     else if (a == "--a")
-      NumberArg(value("--a"), "--a"), o.a = args[i];
+      o.a = number(a);
     else if (a == "--two-theta")
-      NumberArg(value("--two-theta"), "--two-theta"), o.twoTheta = args[i];
+      o.twoTheta = number(a);
     else if (a == "--scan-range")
-      NumberArg(value("--scan-range"), "--scan-range"), o.scanRange = args[i];
+      o.scanRange = number(a);
     else if (a == "--points")
-      IntegerArg(value("--points"), "--points"), o.points = args[i];
+      o.points = integer(a);
     else if (a == "--T")
-      NumberArg(value("--T"), "--T"), o.temperature = args[i];
+      o.temperature = number(a);
     else if (a == "--standard") {
-      const std::string name = value("--standard");
+      const std::string name = reader.Value();
       auto s = PressureStandardFromName(name);
       // The dialog's five standards.
       const int options[] = {4, -1, 0, 3, 2, 1};  // NaCl KCl CsCl Au MgO W

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "core/unitcell.h"
@@ -21,6 +22,8 @@
 namespace quorlin::cli {
 namespace {
 
+const char* const kUsage = "usage: jcpds CARD [--write OUT [--cell A B C ALPHA BETA GAMMA]]";
+
 // Writes CARD again as a keyword card, with its reflections' d recomputed
 // from the given cell (the card's own when none is given); returns the path
 // written, which is then listed.
@@ -28,22 +31,15 @@ std::string WriteCard(const Args& args) {
   const std::string& source = args[0];
   std::string output;
   std::optional<std::array<float, 6>> newCell;
-  for (std::size_t i = 1; i < args.size();) {
-    if (args[i] == "--write" && i + 1 < args.size()) {
-      output = args[i + 1];
-      i += 2;
-    } else if (args[i] == "--cell" && i + 6 < args.size()) {
-      std::array<float, 6> c{};
-      for (std::size_t p = 0; p < 6; ++p) {
-        auto v = StrictSingle(args[i + 1 + p]);
-        if (!v) throw QuorlinError("--cell: \"" + args[i + 1 + p] + "\" is not a number");
-        c[p] = *v;
-      }
-      newCell = c;
-      i += 7;
-    } else {
-      throw QuorlinError("usage: jcpds CARD [--write OUT [--cell A B C ALPHA BETA GAMMA]]");
-    }
+  ArgReader reader(args, 1);
+  while (!reader.Done()) {
+    const std::string& opt = reader.Take();
+    if (opt == "--write")
+      output = reader.Values(1, kUsage)[0];
+    else if (opt == "--cell")
+      newCell = CellArg(reader.Values(6, kUsage), false);
+    else
+      throw QuorlinError(kUsage);
   }
   if (output.empty()) throw QuorlinError("--cell needs --write OUT");
   std::istringstream in(ReadWholeFile(source));
@@ -68,7 +64,7 @@ std::string WriteCard(const Args& args) {
 }
 
 int Jcpds(const Args& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) throw QuorlinError("usage: jcpds CARD [--write OUT [--cell A B C ALPHA BETA GAMMA]]");
+  if (args.empty()) throw QuorlinError(kUsage);
   const std::string file = args.size() == 1 ? args[0] : WriteCard(args);
   std::istringstream in(ReadWholeFile(file));
   JcpdsCard card = ReadJcpdsCard(in, file);

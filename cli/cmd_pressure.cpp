@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "energy/pressure_scale.h"
@@ -16,17 +17,20 @@ int Pressure(const Args& args, std::ostream& out, std::ostream& /*err*/) {
   std::optional<PressureStandard> standard;
   std::vector<double> edges;
   double celsius = 25;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--standard" && i + 1 < args.size()) {
-      standard = PressureStandardFromName(args[++i]);
-      if (!standard) throw QuorlinError("--standard: \"" + args[i] + "\" is not NaCl, KCl, CsCl, Au, MgO or W");
-    } else if (a == "--T" && i + 1 < args.size()) {
-      celsius = NumberArg(args[++i], "--T");
+  ArgReader reader(args);
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
+    const std::string unexpected = "unexpected argument \"" + a + "\"";
+    if (a == "--standard") {
+      const std::string& name = reader.Values(1, unexpected)[0];
+      standard = PressureStandardFromName(name);
+      if (!standard) throw QuorlinError("--standard: \"" + name + "\" is not NaCl, KCl, CsCl, Au, MgO or W");
+    } else if (a == "--T") {
+      celsius = NumberArg(reader.Values(1, unexpected)[0], "--T");
     } else if (a == "--a") {
-      while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) edges.push_back(NumberArg(args[++i], "--a"));
+      while (!reader.Done() && reader.Peek().rfind("--", 0) != 0) edges.push_back(NumberArg(reader.Take(), "--a"));
     } else {
-      throw QuorlinError("unexpected argument \"" + a + "\"");
+      throw QuorlinError(unexpected);
     }
   }
   if (!standard) throw QuorlinError("--standard is required");

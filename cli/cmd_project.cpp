@@ -5,6 +5,7 @@
 #include <ostream>
 #include <vector>
 
+#include "batch_platform.h"
 #include "command.h"
 #include "core/errors.h"
 #include "core/numtext.h"
@@ -12,19 +13,6 @@
 
 namespace quorlin::cli {
 namespace {
-
-// The model's messages are kept to be printed; dialogs are never shown.
-class BatchPlatform : public IPlatform {
- public:
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  MessageAnswer AskYesNoCancel(const std::string&) override { return MessageAnswer::Cancel; }
-  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t>, CustomColors&) override {
-    return std::nullopt;
-  }
-  std::vector<std::string> messages;
-};
 
 // One line per message: a box's several lines joined.
 std::string OneLine(std::string text) {

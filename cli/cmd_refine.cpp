@@ -8,6 +8,7 @@
 #include <string>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "core/unitcell.h"
@@ -33,57 +34,31 @@ struct Request {
   PatternRefinementOptions options;
 };
 
-float SingleArg(const std::string& text, std::string_view what) {
-  auto v = StrictSingle(text);
-  if (!v) throw QuorlinError(std::string(what) + ": \"" + text + "\" is not a number");
-  return *v;
-}
-
 Request Parse(const Args& args) {
   Request r;
-  auto need = [&](std::size_t i, std::size_t count) {
-    if (i + count >= args.size()) throw QuorlinError(args[i] + " needs " + std::to_string(count) + " values");
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+  ArgReader reader(args);
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
     if (a == "--cell") {
-      need(i, 6);
-      static const char* names[6] = {"--cell a", "--cell b", "--cell c", "--cell alpha", "--cell beta", "--cell gamma"};
-      std::array<float, 6> c{};
-      for (int j = 0; j < 6; ++j) c[static_cast<std::size_t>(j)] = SingleArg(args[i + 1 + j], names[j]);
-      r.cell = c;
-      i += 6;
+      r.cell = CellArg(reader.Values(6), true);
     } else if (a == "--system") {
-      need(i, 1);
-      const std::string& t = args[++i];
-      r.system = CrystalSystemFromName(t);
-      if (!r.system) {
-        auto v = StrictDouble(t);
-        if (!v || *v != RoundHalfEven(*v) || *v < 1 || *v > 8)
-          throw QuorlinError("--system: \"" + t + "\" is not a crystal system (cubic .. none, or 1..8)");
-        r.system = static_cast<std::int32_t>(*v);
-      }
+      r.system = SystemArg(reader.Values(1)[0], "cubic .. none, or 1..8");
     } else if (a == "--symbol") {
-      need(i, 1);
-      r.symbol = static_cast<std::int16_t>(IntegerArg(args[++i], "--symbol"));
+      r.symbol = static_cast<std::int16_t>(IntegerArg(reader.Values(1)[0], "--symbol"));
     } else if (a == "--tube") {
-      need(i, 1);
-      r.tube = args[++i];
+      r.tube = reader.Values(1)[0];
       if (r.tube != "Cu" && r.tube != "Mo") throw QuorlinError("--tube: \"" + r.tube + "\" is not a tube (Cu or Mo)");
     } else if (a == "--wavelength") {
-      need(i, 1);
-      float v = SingleArg(args[++i], "--wavelength");
+      float v = SingleArg(reader.Values(1)[0], "--wavelength");
       if (!(v > CData::kMinWavelength)) throw QuorlinError("--wavelength: must exceed 0.01 Angstrom");
       r.wavelength = v;
     } else if (a == "--range") {
-      need(i, 2);
-      std::array<float, 2> w{SingleArg(args[i + 1], "--range LO"), SingleArg(args[i + 2], "--range HI")};
+      const auto v = reader.Values(2);
+      std::array<float, 2> w{SingleArg(v[0], "--range LO"), SingleArg(v[1], "--range HI")};
       if (!(w[0] < w[1])) throw QuorlinError("--range: LO must be below HI");
       r.range = w;
-      i += 2;
     } else if (a == "--tolerance") {
-      need(i, 1);
-      float v = SingleArg(args[++i], "--tolerance");
+      float v = SingleArg(reader.Values(1)[0], "--tolerance");
       if (!(v > 0)) throw QuorlinError("--tolerance: must be above 0");
       r.options.tolerance = v;
     } else if (a == "--zero") {

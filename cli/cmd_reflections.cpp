@@ -10,9 +10,11 @@
 #include <ostream>
 #include <string>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "core/unitcell.h"
@@ -44,68 +46,51 @@ struct Request {
 struct Option {
   std::string name;
   int arguments;
-  std::function<void(Request&, const std::vector<std::string>&)> read;
+  std::function<void(Request&, std::span<const std::string>)> read;
 };
-
-float SingleArg(const std::string& text, std::string_view what) {
-  auto v = StrictSingle(text);
-  if (!v) throw QuorlinError(std::string(what) + ": \"" + text + "\" is not a number");
-  return *v;
-}
-
-std::int32_t SystemArg(const std::string& text) {
-  if (std::int32_t code = CrystalSystemFromName(text)) return code;
-  auto v = StrictDouble(text);
-  if (v && *v == RoundHalfEven(*v) && *v >= 1 && *v <= 8) return static_cast<std::int32_t>(*v);
-  throw QuorlinError("--system: \"" + text +
-                     "\" is not a crystal system (cubic, hexagonal, trigonal, tetragonal, orthorhombic, "
-                     "monoclinic, triclinic, none, or 1..8)");
-}
 
 const std::vector<Option>& Options() {
   static const std::vector<Option> options = {
       {"--cell", 6,
-       [](Request& r, const std::vector<std::string>& a) {
-         static const char* names[6] = {"--cell a",     "--cell b",    "--cell c",
-                                        "--cell alpha", "--cell beta", "--cell gamma"};
-         for (int i = 0; i < 6; ++i) r.cell[i] = SingleArg(a[i], names[i]);
+       [](Request& r, std::span<const std::string> a) {
+         r.cell = CellArg(a, true);
          r.haveCell = true;
        }},
-      {"--system", 1, [](Request& r, const std::vector<std::string>& a) { r.system = SystemArg(a[0]); }},
+      {"--system", 1, [](Request& r, std::span<const std::string> a) { r.system = SystemArg(a[0]); }},
       {"--symbol", 1,
-       [](Request& r, const std::vector<std::string>& a) {
+       [](Request& r, std::span<const std::string> a) {
          r.symbol = static_cast<std::int16_t>(IntegerArg(a[0], "--symbol"));
        }},
       {"--limits", 6,
-       [](Request& r, const std::vector<std::string>& a) {
+       [](Request& r, std::span<const std::string> a) {
          static const char* names[6] = {"--limits hmin", "--limits hmax", "--limits kmin",
                                         "--limits kmax", "--limits lmin", "--limits lmax"};
          for (int i = 0; i < 6; ++i) r.limits[i] = static_cast<std::int16_t>(IntegerArg(a[i], names[i]));
        }},
-      {"--unique", 0, [](Request& r, const std::vector<std::string>&) { r.query.uniqueOnly = true; }},
-      {"--absent", 0, [](Request& r, const std::vector<std::string>&) { r.query.absent = true; }},
+      {"--unique", 0, [](Request& r, std::span<const std::string>) { r.query.uniqueOnly = true; }},
+      {"--absent", 0, [](Request& r, std::span<const std::string>) { r.query.absent = true; }},
       {"--wavelength", 1,
-       [](Request& r, const std::vector<std::string>& a) {
+       [](Request& r, std::span<const std::string> a) {
          float v = SingleArg(a[0], "--wavelength");
          if (!(v > CData::kMinWavelength)) throw QuorlinError("--wavelength: \"" + a[0] + "\" must exceed 0.01 Angstrom");
          r.wavelength = v;
        }},
       {"--tube", 1,
-       [](Request& r, const std::vector<std::string>& a) {
+       [](Request& r, std::span<const std::string> a) {
          if (a[0] != "Cu" && a[0] != "Mo") throw QuorlinError("--tube: \"" + a[0] + "\" is not a tube (Cu or Mo)");
          r.tube = a[0];
        }},
       {"--energy", 1,
-       [](Request& r, const std::vector<std::string>& a) {
+       [](Request& r, std::span<const std::string> a) {
          float v = SingleArg(a[0], "--energy");
          if (!(v > 0.0f && v < 180.0f))
            throw QuorlinError("--energy: \"" + a[0] + "\" is not a detector angle between 0 and 180 degrees");
          r.energyTwoTheta = v;
        }},
       {"--displacement", 1,
-       [](Request& r, const std::vector<std::string>& a) { r.displacement = SingleArg(a[0], "--displacement"); }},
+       [](Request& r, std::span<const std::string> a) { r.displacement = SingleArg(a[0], "--displacement"); }},
       {"--range", 2,
-       [](Request& r, const std::vector<std::string>& a) {
+       [](Request& r, std::span<const std::string> a) {
          std::array<float, 2> w{SingleArg(a[0], "--range MIN"), SingleArg(a[1], "--range MAX")};
          if (!(w[0] < w[1])) throw QuorlinError("--range: MIN must be below MAX");
          r.range = w;
@@ -116,17 +101,14 @@ const std::vector<Option>& Options() {
 
 Request Parse(const Args& args) {
   Request r;
-  for (std::size_t i = 0; i < args.size();) {
+  ArgReader reader(args);
+  while (!reader.Done()) {
+    const std::string& word = reader.Take();
     const Option* option = nullptr;
     for (const auto& o : Options())
-      if (o.name == args[i]) option = &o;
-    if (!option) throw QuorlinError("unknown option \"" + args[i] + "\"");
-    const auto count = static_cast<std::size_t>(option->arguments);
-    if (i + count >= args.size()) throw QuorlinError(option->name + " needs " + std::to_string(count) + " values");
-    std::vector<std::string> values(args.begin() + static_cast<std::ptrdiff_t>(i + 1),
-                                    args.begin() + static_cast<std::ptrdiff_t>(i + 1 + count));
-    option->read(r, values);
-    i += 1 + count;
+      if (o.name == word) option = &o;
+    if (!option) throw QuorlinError("unknown option \"" + word + "\"");
+    option->read(r, reader.Values(static_cast<std::size_t>(option->arguments)));
   }
   if (!r.haveCell) throw QuorlinError("--cell A B C ALPHA BETA GAMMA is required");
   const int axes = (r.wavelength ? 1 : 0) + (r.tube.empty() ? 0 : 1) + (r.energyTwoTheta ? 1 : 0);

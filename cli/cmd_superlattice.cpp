@@ -9,6 +9,7 @@
 #include <string>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "core/unitcell.h"
@@ -18,45 +19,30 @@
 namespace quorlin::cli {
 namespace {
 
-float SingleArg(const std::string& text, const std::string& what) {
-  auto v = StrictSingle(text);
-  if (!v) throw QuorlinError(what + ": \"" + text + "\" is not a number");
-  return *v;
-}
-
 int RunSuperlattice(const Args& args, std::ostream& out, std::ostream& /*err*/) {
   std::optional<std::array<float, 6>> cellArgs;
   std::optional<std::array<float, 3>> point;
   CPattern pattern;
   bool transform = false;
-  auto need = [&](std::size_t i, std::size_t n, const char* usage) {
-    if (i + n >= args.size()) throw QuorlinError(usage);
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+  ArgReader reader(args);
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
     if (a == "--transform") {
       transform = true;
     } else if (a == "--cell") {
-      need(i, 6, "--cell: expected A B C ALPHA BETA GAMMA");
-      std::array<float, 6> p{};
-      for (std::size_t k = 0; k < 6; ++k) p[k] = SingleArg(args[i + 1 + k], "--cell");
-      cellArgs = p;
-      i += 6;
+      cellArgs = CellArg(reader.Values(6, "--cell: expected A B C ALPHA BETA GAMMA"), false);
     } else if (a == "--point") {
-      need(i, 3, "--point: expected X Y Z");
-      point = std::array<float, 3>{SingleArg(args[i + 1], "--point"), SingleArg(args[i + 2], "--point"),
-                                   SingleArg(args[i + 3], "--point")};
-      i += 3;
+      const auto v = reader.Values(3, "--point: expected X Y Z");
+      point = std::array<float, 3>{SingleArg(v[0], "--point"), SingleArg(v[1], "--point"), SingleArg(v[2], "--point")};
     } else if (a == "--limits") {
-      need(i, 6, "--limits: expected HMIN HMAX KMIN KMAX LMIN LMAX");
+      const auto words = reader.Values(6, "--limits: expected HMIN HMAX KMIN KMAX LMIN LMAX");
       std::array<std::int16_t, 6> v{};
-      for (std::size_t k = 0; k < 6; ++k) v[k] = static_cast<std::int16_t>(IntegerArg(args[i + 1 + k], "--limits"));
+      for (std::size_t k = 0; k < 6; ++k) v[k] = static_cast<std::int16_t>(IntegerArg(words[k], "--limits"));
       for (std::size_t k = 0; k < 6; k += 2)
         if (v[k] > v[k + 1] || v[k] < -100 || v[k + 1] > 100)
           throw QuorlinError("--limits: each range must run upwards within -100..100");
       pattern.hmin = v[0], pattern.hmax = v[1], pattern.kmin = v[2], pattern.kmax = v[3];
       pattern.lmin = v[4], pattern.lmax = v[5];
-      i += 6;
     } else {
       throw QuorlinError("unknown argument \"" + a + "\"");
     }

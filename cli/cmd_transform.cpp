@@ -10,6 +10,7 @@
 #include <string>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "core/unitcell.h"
@@ -18,26 +19,18 @@
 namespace quorlin::cli {
 namespace {
 
-float SingleArg(const std::string& text, const std::string& what) {
-  auto v = StrictSingle(text);
-  if (!v) throw QuorlinError(what + ": \"" + text + "\" is not a number");
-  return *v;
-}
-
 // Nine numbers, given as one quoted argument or as nine arguments.
-CMatrix33 MatrixArg(const Args& args, std::size_t& i) {
+CMatrix33 MatrixArg(ArgReader& reader) {
   std::vector<std::string> words;
-  if (i + 1 < args.size()) {
-    std::istringstream in(args[i + 1]);
+  if (!reader.Done()) {
+    std::istringstream in(reader.Peek());
     for (std::string w; in >> w;) words.push_back(w);
   }
   if (words.size() == 9) {
-    i += 1;
+    reader.Value();
   } else {
-    words.clear();
-    for (std::size_t j = i + 1; j < args.size() && j <= i + 9; ++j) words.push_back(args[j]);
-    if (words.size() != 9) throw QuorlinError("--matrix: expected nine numbers \"T00 T01 T02 T10 .. T22\"");
-    i += 9;
+    const auto nine = reader.Values(9, "--matrix: expected nine numbers \"T00 T01 T02 T10 .. T22\"");
+    words.assign(nine.begin(), nine.end());
   }
   CMatrix33 t;
   for (int k = 0; k < 9; ++k) t.SetSelf(k / 3, k % 3, SingleArg(words[static_cast<std::size_t>(k)], "--matrix"));
@@ -48,18 +41,15 @@ int RunTransform(const Args& args, std::ostream& out, std::ostream& err) {
   std::optional<std::array<float, 6>> cellArgs;
   std::optional<CMatrix33> matrix;
   int lattice = 1;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+  ArgReader reader(args);
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
     if (a == "--reciprocal") {
       lattice = -1;
     } else if (a == "--cell") {
-      if (i + 6 >= args.size()) throw QuorlinError("--cell: expected A B C ALPHA BETA GAMMA");
-      std::array<float, 6> p{};
-      for (std::size_t k = 0; k < 6; ++k) p[k] = SingleArg(args[i + 1 + k], "--cell");
-      cellArgs = p;
-      i += 6;
+      cellArgs = CellArg(reader.Values(6, "--cell: expected A B C ALPHA BETA GAMMA"), false);
     } else if (a == "--matrix") {
-      matrix = MatrixArg(args, i);
+      matrix = MatrixArg(reader);
     } else {
       throw QuorlinError("unknown argument \"" + a + "\"");
     }

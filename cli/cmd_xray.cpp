@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command.h"
+#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "xray/mcmaster_data.h"
@@ -18,10 +19,11 @@ int Xray(const Args& args, std::ostream& out, std::ostream& /*err*/) {
   std::string element;
   std::vector<float> energies;
   std::string unit = "B";
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--unit" && i + 1 < args.size()) {
-      const std::string& u = args[++i];
+  ArgReader reader(args);
+  while (!reader.Done()) {
+    const std::string& a = reader.Take();
+    if (a == "--unit" && !reader.Done()) {
+      const std::string& u = reader.Value();
       if (u == "barn")
         unit = "B";
       else if (u == "cm2/g")

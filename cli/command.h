@@ -4,7 +4,6 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quorlin::cli {
@@ -28,9 +27,5 @@ struct Register {
     Registry().push_back({std::move(name), std::move(usage), std::move(run)});
   }
 };
-
-// Helpers for argument parsing; they throw QuorlinError with a clear message.
-double NumberArg(const std::string& text, std::string_view what);
-int IntegerArg(const std::string& text, std::string_view what);
 
 }  // namespace quorlin::cli

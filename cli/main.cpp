@@ -3,28 +3,12 @@
 #include <iostream>
 
 #include "command.h"
-#include "core/errors.h"
-#include "core/numtext.h"
 
 namespace quorlin::cli {
 
 std::vector<Command>& Registry() {
   static std::vector<Command> commands;
   return commands;
-}
-
-double NumberArg(const std::string& text, std::string_view what) {
-  auto v = StrictDouble(text);
-  if (!v && IsNumeric(text)) throw QuorlinError(std::string(what) + ": \"" + text + "\" is out of range");
-  if (!v) throw QuorlinError(std::string(what) + ": \"" + text + "\" is not a number");
-  return *v;
-}
-
-int IntegerArg(const std::string& text, std::string_view what) {
-  auto v = StrictDouble(text);
-  if (!v || *v != RoundHalfEven(*v) || *v < -32768 || *v > 32767)
-    throw QuorlinError(std::string(what) + ": \"" + text + "\" is not an integer");
-  return static_cast<int>(*v);
 }
 
 }  // namespace quorlin::cli
