@@ -34,23 +34,12 @@ class CountingView : public IMainView {
 
 class MainModelTest : public testing::TempHomeTest {
  protected:
-
-
   static PropertyBag State(const MainModel& m) {
     PropertyBag b;
     m.WriteStateToPb(b);
     return b;
   }
 
-  // A CHI pattern, 2-theta from x0 in steps of dx, intensities from f.
-  template <class F>
-  std::string WriteChi(const std::string& name, int n, double x0, double dx, F f) {
-    std::ostringstream s;
-    s << "synthetic pattern\n2-theta\nintensity\n" << n << "\n";
-    for (int i = 0; i < n; ++i) s << (x0 + dx * i) << " " << f(i) << "\n";
-    std::ofstream(Path(name), std::ios::binary) << s.str();
-    return Path(name);
-  }
 
   ScriptedPlatform platform;
   CountingView view;

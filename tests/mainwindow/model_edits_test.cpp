@@ -46,14 +46,9 @@ class RecordingObserver : public IModelObserver {
 
 class ModelEditsTest : public testing::TempHomeTest {
  protected:
-
   // A CHI pattern of n points from x0 in steps of dx.
-  std::string WriteChi(const std::string& name, int n, double x0, double dx) {
-    std::ostringstream s;
-    s << "synthetic pattern\n2-theta\nintensity\n" << n << "\n";
-    for (int i = 0; i < n; ++i) s << (x0 + dx * i) << " " << (100 + i % 50) << "\n";
-    std::ofstream(Path(name), std::ios::binary) << s.str();
-    return Path(name);
+  std::string WriteChi(const std::string& name, int n, double x0, double dx) const {
+    return TempHomeTest::WriteChi(name, n, x0, dx, [](int i) { return 100 + i % 50; });
   }
   // An MCA spectrum of `channels` channels (channels 0..channels-1).
   std::string WriteMca(const std::string& name, int channels) {

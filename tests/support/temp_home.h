@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "support/temp_path.h"
@@ -26,6 +28,15 @@ class TempHomeTest : public ::testing::Test {
   }
   // A file in the folder, as the program would be given it.
   std::string Path(const std::string& name) const { return (home / name).generic_string(); }
+  // A CHI pattern of n points, 2-theta from x0 in steps of dx, intensities f(i).
+  template <class F>
+  std::string WriteChi(const std::string& name, int n, double x0, double dx, F f) const {
+    std::ostringstream s;
+    s << "synthetic pattern\n2-theta\nintensity\n" << n << "\n";
+    for (int i = 0; i < n; ++i) s << (x0 + dx * i) << " " << f(i) << "\n";
+    std::ofstream(Path(name), std::ios::binary) << s.str();
+    return Path(name);
+  }
 
   const std::filesystem::path home;
 };
