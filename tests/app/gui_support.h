@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
