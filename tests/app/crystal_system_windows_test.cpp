@@ -4,43 +4,23 @@
 // follows the system, and an open window follows Undo.
 #include "crystal_system_windows.h"
 
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 
-#include "../mainwindow/scripted_platform.h"
-#include "frm_main.h"
 #include "gui_support.h"
 
 namespace quorlin {
 namespace {
 
-using testing::ScriptedPlatform;
-using testing::TempHome;
+using testing::Child;
+using testing::ClickOption;
 
-// Clicks an option on its round indicator: only the indicator and the
-// caption take a click, and a short caption leaves the middle empty.
-void Click(QRadioButton* option) {
-  ASSERT_NE(option, nullptr);
-  QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
-}
-
-struct Fixture {
-  TempHome home;
-  ScriptedPlatform platform;
-  frmMain window{&platform};
-  Fixture() {
-    window.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+struct Fixture : testing::MainWindowFixture {
+  Fixture() : MainWindowFixture(testing::Shown::Exposed) {
     // A free cell that any constraint visibly changes.
-    window.Model().EliminateSymmetry();
-    EXPECT_TRUE(window.Model().UnitCell.SetCell(1, {5, 6, 7, 80, 95, 100}));
-    window.Model().Notify();
+    m().EliminateSymmetry();
+    EXPECT_TRUE(m().UnitCell.SetCell(1, {5, 6, 7, 80, 95, 100}));
+    m().Notify();
   }
   // Chooses the "&Crystal System" item with this caption.
   void Choose(const QString& caption) {
@@ -56,13 +36,6 @@ struct Fixture {
     auto* w = window.findChild<QWidget*>(objectName);
     return w && w->isVisible() ? w : nullptr;
   }
-  template <class T>
-  T* Child(QWidget* w, const QString& name) {
-    T* c = w->findChild<T*>(name);
-    EXPECT_NE(c, nullptr) << name.toStdString();
-    return c;
-  }
-  MainModel& Model() { return window.Model(); }
   QString Cell(int i) { return window.CellText[static_cast<std::size_t>(i)]->text(); }
   QString CheckedSystem() {
     QString s;
@@ -97,17 +70,17 @@ TEST(CrystalSystemWindows, EachMenuItemOpensItsWindowOnce) {
     QWidget* w = f.Open(r.name);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), r.caption);
-    for (int i = 0; i < r.count; ++i) f.Child<QRadioButton>(w, QString("%1(%2)").arg(r.array).arg(i));
+    for (int i = 0; i < r.count; ++i) Child<QRadioButton>(w, QString("%1(%2)").arg(r.array).arg(i));
     EXPECT_EQ(w->findChild<QRadioButton*>(QString("%1(%2)").arg(r.array).arg(r.count)), nullptr);
-    f.Child<QPushButton>(w, "cmdNoExtinction");
-    f.Child<QLineEdit>(w, "Text1");
+    Child<QPushButton>(w, "cmdNoExtinction");
+    Child<QLineEdit>(w, "Text1");
     // Opening writes the undo record first and changes nothing.
-    EXPECT_FALSE(f.Model().UndoRecord().empty());
-    EXPECT_EQ(f.Model().CrystalSystem(), 8);
+    EXPECT_FALSE(f.m().UndoRecord().empty());
+    EXPECT_EQ(f.m().CrystalSystem(), 8);
     // Chosen again, the same window is raised; OK closes it.
     f.Choose(r.item);
     EXPECT_EQ(f.window.findChildren<QWidget*>(r.name).size(), 1);
-    QTest::mouseClick(f.Child<QPushButton>(w, r.ok), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(w, r.ok), Qt::LeftButton);
     EXPECT_FALSE(w->isVisible());
   }
   EXPECT_EQ(f.CheckedSystem(), "mnuSysNone");
@@ -118,36 +91,36 @@ TEST(CrystalSystemWindows, CubicFSymbolMakesTheCellCubicAndUndoRestoresTheWindow
   f.Choose("&Cubic");
   QWidget* w = f.Open("frmCubic");
   ASSERT_NE(w, nullptr);
-  auto* F = f.Child<QRadioButton>(w, "ExtinctionSymbol(12)");
+  auto* F = Child<QRadioButton>(w, "ExtinctionSymbol(12)");
   EXPECT_EQ(F->text(), "F---");
-  Click(F);
+  ClickOption(F);
   // Cubic axes: b and c follow a, right angles; the F list from the catalogue.
-  EXPECT_EQ(f.Model().CrystalSystem(), 1);
+  EXPECT_EQ(f.m().CrystalSystem(), 1);
   EXPECT_EQ(f.Cell(1), f.Cell(0));
   EXPECT_EQ(f.Cell(2), f.Cell(0));
   EXPECT_EQ(f.Cell(3), "90");
   EXPECT_EQ(f.Cell(5), "90");
   EXPECT_FALSE(f.window.CellText[1]->isEnabled());
-  EXPECT_EQ(f.Child<QLineEdit>(w, "Text1")->text(), "F23, Fm-3, F432, F-43m, Fm-3m");
+  EXPECT_EQ(Child<QLineEdit>(w, "Text1")->text(), "F23, Fm-3, F432, F-43m, Fm-3m");
   EXPECT_TRUE(F->isChecked());
   EXPECT_EQ(f.CheckedSystem(), "mnuCubic");
 
   // Undo while the window is open: it shows the state before the choice.
-  QTest::mouseClick(f.window.cmdUndo, Qt::LeftButton);
-  EXPECT_EQ(f.Model().CrystalSystem(), 8);
+  f.Undo();
+  EXPECT_EQ(f.m().CrystalSystem(), 8);
   EXPECT_EQ(f.Cell(1), "6");
   EXPECT_FALSE(F->isChecked());
   // No system: no list of space groups, not the one of the undone choice.
-  EXPECT_EQ(f.Child<QLineEdit>(w, "Text1")->text(), "");
+  EXPECT_EQ(Child<QLineEdit>(w, "Text1")->text(), "");
   EXPECT_EQ(f.CheckedSystem(), "mnuSysNone");
   // Undo again (it toggles): the choice is back, in the window as well.
-  QTest::mouseClick(f.window.cmdUndo, Qt::LeftButton);
+  f.Undo();
   EXPECT_TRUE(F->isChecked());
   EXPECT_EQ(f.CheckedSystem(), "mnuCubic");
 
   // "&None" clears the system and moves the check mark; Undo brings cubic back.
   f.Choose("&None");
-  EXPECT_EQ(f.Model().CrystalSystem(), 8);
+  EXPECT_EQ(f.m().CrystalSystem(), 8);
   EXPECT_EQ(f.CheckedSystem(), "mnuSysNone");
   EXPECT_FALSE(F->isChecked());
   f.window.cmdUndo->click();
@@ -159,15 +132,15 @@ TEST(CrystalSystemWindows, TrigonalSymbolsChooseRhombohedralOrHexagonalAxes) {
   f.Choose("T&rigonal");
   QWidget* w = f.Open("frmTrigonal");
   ASSERT_NE(w, nullptr);
-  Click(f.Child<QRadioButton>(w, "ExtinctionSymbol(8)"));  // R--
-  EXPECT_EQ(f.Model().UnitCell.Basis(), 3);
+  ClickOption(Child<QRadioButton>(w, "ExtinctionSymbol(8)"));  // R--
+  EXPECT_EQ(f.m().UnitCell.Basis(), 3);
   EXPECT_EQ(f.Cell(1), f.Cell(0));
   EXPECT_EQ(f.Cell(2), f.Cell(0));
   EXPECT_EQ(f.Cell(4), f.Cell(3));
   EXPECT_EQ(f.Cell(5), f.Cell(3));
   EXPECT_EQ(f.CheckedSystem(), "mnuTrigonal");
-  Click(f.Child<QRadioButton>(w, "ExtinctionSymbol(4)"));  // R(obv)--
-  EXPECT_EQ(f.Model().UnitCell.Basis(), 2);
+  ClickOption(Child<QRadioButton>(w, "ExtinctionSymbol(4)"));  // R(obv)--
+  EXPECT_EQ(f.m().UnitCell.Basis(), 2);
   EXPECT_EQ(f.Cell(1), f.Cell(0));
   EXPECT_EQ(f.Cell(5), "120");
 }
@@ -177,22 +150,22 @@ TEST(CrystalSystemWindows, OrthorhombicOrientationsAndStepThrough) {
   f.Choose("&Orthorhombic");
   QWidget* o = f.Open("frmOrthorhombic");
   ASSERT_NE(o, nullptr);
-  auto* step = f.Child<QPushButton>(o, "cmdStepThrough");
+  auto* step = Child<QPushButton>(o, "cmdStepThrough");
   EXPECT_EQ(step->text(), "Step Through ->");
   EXPECT_FALSE(step->isEnabled());
-  Click(f.Child<QRadioButton>(o, "optExtinctionSymbol(13)"));  // Pbca
-  EXPECT_TRUE(f.Child<QRadioButton>(o, "optOrientation(0)")->isChecked());
-  EXPECT_TRUE(f.Child<QRadioButton>(o, "optOrientation(1)")->isEnabled());
-  EXPECT_FALSE(f.Child<QRadioButton>(o, "optOrientation(2)")->isEnabled());
+  ClickOption(Child<QRadioButton>(o, "optExtinctionSymbol(13)"));  // Pbca
+  EXPECT_TRUE(Child<QRadioButton>(o, "optOrientation(0)")->isChecked());
+  EXPECT_TRUE(Child<QRadioButton>(o, "optOrientation(1)")->isEnabled());
+  EXPECT_FALSE(Child<QRadioButton>(o, "optOrientation(2)")->isEnabled());
   EXPECT_EQ(f.Cell(0), "5");
   EXPECT_EQ(f.Cell(3), "90");
   QTest::mouseClick(step, Qt::LeftButton);  // b-a-c
-  EXPECT_TRUE(f.Child<QRadioButton>(o, "optOrientation(1)")->isChecked());
+  EXPECT_TRUE(Child<QRadioButton>(o, "optOrientation(1)")->isChecked());
   EXPECT_EQ(f.Cell(0), "6");
   EXPECT_EQ(f.Cell(1), "5");
   QTest::mouseClick(step, Qt::LeftButton);  // Pbcn
-  EXPECT_TRUE(f.Child<QRadioButton>(o, "optExtinctionSymbol(14)")->isChecked());
-  EXPECT_EQ(f.Child<QLineEdit>(o, "Text1")->text(), "Pbcn");
+  EXPECT_TRUE(Child<QRadioButton>(o, "optExtinctionSymbol(14)")->isChecked());
+  EXPECT_EQ(Child<QLineEdit>(o, "Text1")->text(), "Pbcn");
   EXPECT_EQ(f.Cell(0), "5");  // back in a-b-c for the next symbol
 }
 

@@ -1,41 +1,23 @@
 // The energy-dispersive tools and fluorescence-lines windows over the real
 // main window, on a synthetic rock-salt spectrum and card.
-#include <gtest/gtest.h>
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <fstream>
 
-#include "../mainwindow/scripted_platform.h"
 #include "../support/synthetic_spectrum.h"
 #include "frm_energy_dispersive.h"
 #include "frm_fluorescence.h"
-#include "frm_main.h"
 #include "gui_support.h"
 #include "plot_view.h"
 
 namespace quorlin {
 namespace {
 
-using testing::ScriptedPlatform;
-using testing::TempHome;
+using testing::Child;
 
-struct Fixture {
-  TempHome home;
-  ScriptedPlatform platform;
-  frmMain window{&platform};
-  Fixture() {
-    window.show();
-    window.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-  }
-  MainModel& m() { return window.Model(); }
-  QAction* Menu(const char* name) { return window.findChild<QAction*>(name); }
+struct Fixture : testing::MainWindowFixture {
   void ImportRockSalt() {
     const std::string mca = home.File("s.mca").toStdString(), card = home.File("nacl.jcpds").toStdString();
     std::ofstream(mca) << testing::RockSaltMca(5.60);
@@ -44,13 +26,6 @@ struct Fixture {
     ASSERT_TRUE(m().ImportDataFile("jcpds", card));
   }
 };
-
-template <class T>
-T* Child(QWidget* w, const char* name) {
-  T* c = w->findChild<T*>(name);
-  EXPECT_NE(c, nullptr) << name;
-  return c;
-}
 
 TEST(EnergyWindows, EnergyDispersiveFitsRevertsAndPicksLines) {
   Fixture f;

@@ -1,37 +1,17 @@
 // The main window's real widgets on the one edit path: a scroll-bar thumb
 // drag is one change, and an absurd number typed into a limit or the
 // displacement box is refused and the box restored.
-#include <gtest/gtest.h>
 
-#include <QAction>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 
-#include "../mainwindow/scripted_platform.h"
-#include "frm_main.h"
 #include "gui_support.h"
 
 namespace quorlin {
 namespace {
 
 using testing::App;
-using testing::ScriptedPlatform;
-using testing::TempHome;
-
-struct Window {
-  TempHome home;
-  ScriptedPlatform platform;
-  frmMain window{&platform};
-  Window() {
-    window.show();
-    window.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-  }
-  MainModel& m() { return window.Model(); }
-};
+using Window = testing::MainWindowFixture;
 
 TEST(FrmMainEdits, OneThumbDragIsOneChangeOneHistoryEntryAndOneUndoStep) {
   Window w;

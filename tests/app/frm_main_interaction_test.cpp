@@ -2,21 +2,14 @@
 // events: the status-bar read-out and tooltips on hover, lines that follow a
 // held drag (drawn at most once per frame) and Esc, the wheel, the
 // shortcuts, and a file dropped on the window.
-#include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTest>
 #include <QUrl>
 #include <QWheelEvent>
 
-#include "../mainwindow/scripted_platform.h"
-#include "frm_main.h"
 #include "gui_support.h"
 #include "plot_view.h"
 
@@ -24,17 +17,9 @@ namespace quorlin {
 namespace {
 
 using testing::App;
-using testing::ScriptedPlatform;
-using testing::TempHome;
 
-struct Fixture {
-  TempHome home;
-  ScriptedPlatform platform;
-  frmMain window{&platform};
+struct Fixture : testing::MainWindowFixture {
   Fixture() {
-    window.show();
-    window.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     MainModel& m = window.Model();
     m.EliminateSymmetry();
     m.pattern.SetDimensionFlags(6, true);
@@ -46,7 +31,6 @@ struct Fixture {
     window.FormUpdate();
     window.MakeXRDPlot();
   }
-  MainModel& m() { return window.Model(); }
   PlotView* plot() { return window.picXRayPlot; }
   QPoint PixelAt(double x, double y) { return plot()->ToPixel(QPointF(x, y)).toPoint(); }
   float TT200() { return m().XRDPlot.TTFromD(m().data.Lambda(m().data.PrimaryLineIndex()), 2.5f); }

@@ -1,18 +1,13 @@
 // The main window's controls and menus: every one exists under its own name
 // with its caption, and the window keeps the plot growing on resize.
-#include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QTextEdit>
 
-#include "frm_main.h"
 #include "gui_support.h"
 #include "plot_view.h"
 
@@ -20,14 +15,8 @@ namespace quorlin {
 namespace {
 
 using testing::App;
+using testing::Child;
 using testing::TempHome;
-
-template <class T>
-T* Find(QWidget& w, const QString& name) {
-  T* child = w.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name.toStdString();
-  return child;
-}
 
 QString Caption(QWidget& w, const QString& name) {
   auto* b = w.findChild<QAbstractButton*>(name);
@@ -40,19 +29,19 @@ TEST(FrmMainLayout, ControlsCarryTheirNamesCaptionsAndTooltips) {
   EXPECT_EQ(w.objectName(), "frmMain");
   EXPECT_TRUE(w.windowTitle().startsWith("Quorlin"));
 
-  auto* a = Find<QLineEdit>(w, "CellText(0)");
-  auto* gamma = Find<QLineEdit>(w, "CellText(5)");
+  auto* a = Child<QLineEdit>(&w, "CellText(0)");
+  auto* gamma = Child<QLineEdit>(&w, "CellText(5)");
   ASSERT_TRUE(a && gamma);
   EXPECT_EQ(a->toolTip(), "Unit cell parameter \"a\" in Angstroms");
   EXPECT_EQ(gamma->toolTip(), "Unit cell angle \"gamma\" in degrees");
   for (int i = 0; i < 6; ++i) {
-    Find<QScrollBar>(w, QString("hsbCellParameters(%1)").arg(i));
+    Child<QScrollBar>(&w, QString("hsbCellParameters(%1)").arg(i));
   }
   const char* history[4] = {"<<", "<", ">", ">>"};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(Caption(w, QString("cmdUnitCellHistory(%1)").arg(i)), history[i]);
     EXPECT_EQ(Caption(w, QString("cmdPlotHistory(%1)").arg(i)), history[i]);
-    Find<QLineEdit>(w, QString("PlotLimits(%1)").arg(i));
+    Child<QLineEdit>(&w, QString("PlotLimits(%1)").arg(i));
   }
   EXPECT_EQ(Caption(w, "optCellShape(2)"), "a = b = c; alpha = beta = gamma");
   EXPECT_EQ(Caption(w, "chkDimension(6)"), "a-b-c");
@@ -66,9 +55,9 @@ TEST(FrmMainLayout, ControlsCarryTheirNamesCaptionsAndTooltips) {
   EXPECT_EQ(Caption(w, "cmdUndo"), "Undo");
   EXPECT_EQ(Caption(w, "btnExtinctionClear"), "Clear");
   EXPECT_EQ(Caption(w, "cmdClearDiffraction"), "Clear");
-  Find<QTextEdit>(w, "ReportText");
-  Find<QLineEdit>(w, "txtSpecimenDisplacement");
-  Find<PlotView>(w, "picXRayPlot");
+  Child<QTextEdit>(&w, "ReportText");
+  Child<QLineEdit>(&w, "txtSpecimenDisplacement");
+  Child<PlotView>(&w, "picXRayPlot");
 }
 
 TEST(FrmMainLayout, ConditionCombosListTheirZonesItems) {
@@ -77,7 +66,7 @@ TEST(FrmMainLayout, ConditionCombosListTheirZonesItems) {
   // Item counts of the twelve zones, last item "(none)" or "(No)".
   const int counts[12] = {8, 6, 6, 6, 3, 3, 5, 2, 5, 7, 2, 5};
   for (int i = 0; i < 12; ++i) {
-    auto* c = Find<QComboBox>(w, QString("cboExtinction(%1)").arg(i));
+    auto* c = Child<QComboBox>(&w, QString("cboExtinction(%1)").arg(i));
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->count(), counts[i]) << i;
     EXPECT_EQ(c->itemText(c->count() - 1), i == 11 ? "(No)" : "(none)") << i;

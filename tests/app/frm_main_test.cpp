@@ -1,25 +1,18 @@
 // The main window driven through its real widgets, offscreen: the cell
 // editor, axis restrictions, plot gestures, undo, project files and the exit
 // question. Dialogs are answered by the scripted platform.
-#include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
-#include <QTest>
 #include <QTextEdit>
 #include <QTextStream>
 #include <cmath>
 
-#include "../mainwindow/scripted_platform.h"
-#include "frm_main.h"
 #include "gui_support.h"
 #include "plot_view.h"
 
@@ -31,16 +24,7 @@ using testing::ScriptedPlatform;
 using testing::TempHome;
 
 // A shown, active window over a scripted platform in a fresh program folder.
-struct Fixture {
-  TempHome home;
-  ScriptedPlatform platform;
-  frmMain window{&platform};
-  Fixture() {
-    window.show();
-    window.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-  }
-  MainModel& m() { return window.Model(); }
+struct Fixture : testing::MainWindowFixture {
   float Direct(int i) { return std::stof(m().UnitCell.CellParameters(i, 1)); }
   // Sets a cell of equal edges and right angles with no crystal system and
   // no axis restriction, and a 10..40 degree window, then redraws.

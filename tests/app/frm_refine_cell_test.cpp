@@ -1,20 +1,14 @@
 // The Cell Refinement window over the real main window: a drag, then Refine
 // and Apply, is one undo step back to the dragged cell.
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTest>
 #include <cmath>
 
-#include "../mainwindow/scripted_platform.h"
-#include "frm_main.h"
 #include "frm_refine_cell.h"
 #include "gui_support.h"
 #include "plot_view.h"
@@ -25,12 +19,9 @@ namespace {
 
 TEST(FrmRefineCell, DragThenRefineAndApplyIsOneUndoStepBackToTheDraggedCell) {
   if (!std::filesystem::exists(std::string(QUORLIN_SHARED_DIR) + "/realdata")) GTEST_SKIP() << "no realdata folder";
-  testing::TempHome home;
-  testing::ScriptedPlatform platform;
-  frmMain window{&platform};
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  MainModel& m = window.Model();
+  testing::MainWindowFixture f(testing::Shown::Exposed);
+  frmMain& window = f.window;
+  MainModel& m = f.m();
   // CeO2 at 0.4066 A (synchrotron), Fm-3m (cubic entry 12).
   ASSERT_TRUE(m.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy"));
   m.data.SetLambda(6, 0.4066f);

@@ -1,59 +1,33 @@
 // The lattice tool windows opened from their menus, offscreen: captions,
 // named controls, and one real action each through the widgets.
-#include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <cmath>
 
-#include "../mainwindow/scripted_platform.h"
 #include "frm_lattice_projections.h"
 #include "frm_lattice_tools.h"
-#include "frm_main.h"
 #include "gui_support.h"
 #include "plot_view.h"
 
 namespace quorlin {
 namespace {
 
-using testing::ScriptedPlatform;
-using testing::TempHome;
+using testing::ClickOption;
 
-struct Fixture {
-  TempHome home;
-  ScriptedPlatform platform;
-  frmMain window{&platform};
-  Fixture() {
-    window.show();
+struct Fixture : testing::MainWindowFixture {
+  Fixture() : MainWindowFixture(testing::Shown::NoWait) {
     m().EliminateSymmetry();
     EXPECT_TRUE(m().UnitCell.SetCell(1, {4, 4, 4, 90, 90, 90}));
     window.FormUpdate();
   }
-  MainModel& m() { return window.Model(); }
   float P(int i) { return std::stof(m().UnitCell.CellParameters(i, 1)); }
-  // A radio button takes a click on its indicator or caption only.
-  static void ClickOption(QRadioButton* option) {
-    ASSERT_TRUE(option);
-    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
-  }
-  template <class T>
-  T* Open(QAction* item) {
-    EXPECT_TRUE(item->isEnabled());
-    item->trigger();
-    T* w = window.FindToolWindow<T>();
-    EXPECT_TRUE(w && w->isVisible());
-    return w;
-  }
 };
 
 TEST(LatticeWindows, CellTransformationFromItsMenu) {
   Fixture f;
-  auto* w = f.Open<frmCellManipulation>(f.window.mnuCellManipulation);
+  auto* w = f.OpenTool<frmCellManipulation>(f.window.mnuCellManipulation);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->windowTitle(), "Unit Cell Transformation");
   auto box = [&](int k) { return w->findChild<QLineEdit*>(QString("Text1(%1)").arg(k)); };
@@ -84,10 +58,10 @@ TEST(LatticeWindows, CentringFromItsMenuOnlyWithoutACrystalSystem) {
   EXPECT_FALSE(f.window.mnuAddCentering->isEnabled());
   f.m().EliminateSymmetry();
   f.m().Notify(ModelChange::Controls);
-  auto* w = f.Open<frmAddCentering>(f.window.mnuAddCentering);
+  auto* w = f.OpenTool<frmAddCentering>(f.window.mnuAddCentering);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->windowTitle(), "Centering Selection");
-  Fixture::ClickOption(w->findChild<QRadioButton*>("optDirectCentering(1)"));
+  ClickOption(w->findChild<QRadioButton*>("optDirectCentering(1)"));
   EXPECT_TRUE(w->findChild<QRadioButton*>("optReciprocalCentering(1)")->isChecked());
   EXPECT_EQ(w->findChild<QRadioButton*>("optReciprocalCentering(1)")->text(), "I (body-centered)");
   EXPECT_EQ(f.m().UnitCell.CenteringType, 1);
@@ -96,14 +70,14 @@ TEST(LatticeWindows, CentringFromItsMenuOnlyWithoutACrystalSystem) {
 
 TEST(LatticeWindows, SuperlatticeFromItsMenuMarksTransformsAndReverts) {
   Fixture f;
-  auto* w = f.Open<frmAddLatticePoints>(f.window.mnuCheckLatticePoints);
+  auto* w = f.OpenTool<frmAddLatticePoints>(f.window.mnuCheckLatticePoints);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->windowTitle(), "Superlattice Points");
   EXPECT_EQ(w->findChild<QLineEdit*>("txtLatticePoint(0)")->text(), "0");
   // (1/2,1/2,1/2): a red line appears on the main plot at d = 4.6188.
   ASSERT_TRUE(f.m().XRDPlot.SetTTMin("5"));
   ASSERT_TRUE(f.m().XRDPlot.SetTTMax("40"));
-  Fixture::ClickOption(w->findChild<QRadioButton*>("optLatticePoint(6)"));
+  ClickOption(w->findChild<QRadioButton*>("optLatticePoint(6)"));
   EXPECT_EQ(w->findChild<QLineEdit*>("txtLatticePoint(2)")->text(), "0.5");
   const double lambda = f.m().data.Lambda(static_cast<int>(f.m().data.PrimaryLine));
   const double tt = 2 * std::asin(lambda / (2 * 4.6188)) * 180 / M_PI;
@@ -113,7 +87,7 @@ TEST(LatticeWindows, SuperlatticeFromItsMenuMarksTransformsAndReverts) {
     red = red || f.window.picXRayPlot->Picture().pixelColor(at + QPoint(dx, 0)) == QColor(255, 0, 0);
   EXPECT_TRUE(red);
   // (1/2,0,0): Transform doubles a; Revert restores it.
-  Fixture::ClickOption(w->findChild<QRadioButton*>("optLatticePoint(0)"));
+  ClickOption(w->findChild<QRadioButton*>("optLatticePoint(0)"));
   QTest::mouseClick(w->findChild<QPushButton*>("cmdTransform"), Qt::LeftButton);
   EXPECT_NEAR(f.P(0), 8, 1e-5);
   QTest::mouseClick(w->findChild<QPushButton*>("cmdRevert"), Qt::LeftButton);
@@ -122,7 +96,7 @@ TEST(LatticeWindows, SuperlatticeFromItsMenuMarksTransformsAndReverts) {
 
 TEST(LatticeWindows, ProjectionsFromItsMenuFollowThePlotWhileTicked) {
   Fixture f;
-  auto* w = f.Open<frmLatticeProjections>(f.window.mnuLatticeProjections);
+  auto* w = f.OpenTool<frmLatticeProjections>(f.window.mnuLatticeProjections);
   ASSERT_TRUE(w);
   EXPECT_EQ(w->windowTitle(), "Lattice Projections");
   auto* replot = w->findChild<QCheckBox*>("chkReplotPattern");

@@ -1,24 +1,18 @@
 // The stored-phases and unit-cell database windows opened from their menu
 // items and driven through their named widgets, and the jcpds card export
 // from File > Export data.
-#include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
-#include <QTest>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
-#include "../mainwindow/scripted_platform.h"
 #include "data/jcpds.h"
-#include "frm_main.h"
 #include "frm_standard_unit_cells.h"
 #include "frm_store_patterns.h"
 #include "gui_support.h"
@@ -27,30 +21,10 @@
 namespace quorlin {
 namespace {
 
-using testing::ScriptedPlatform;
-using testing::TempHome;
+using testing::Child;
 
-struct Fixture {
-  TempHome home;
-  ScriptedPlatform platform;
-  frmMain window{&platform};
-  Fixture() {
-    window.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-  }
-  MainModel& m() { return window.Model(); }
-  template <class T>
-  T* Find(QWidget* parent, const char* name) {
-    T* w = parent->findChild<T*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-  void Trigger(const char* action) {
-    QAction* a = window.findChild<QAction*>(action);
-    ASSERT_NE(a, nullptr) << action;
-    ASSERT_TRUE(a->isEnabled()) << action;
-    a->trigger();
-  }
+struct Fixture : testing::MainWindowFixture {
+  Fixture() : MainWindowFixture(testing::Shown::Exposed) {}
 };
 
 TEST(PhasesWindows, StorePatternsFromTheMenuStoresSelectsLoadsAndDeletes) {
@@ -63,16 +37,16 @@ TEST(PhasesWindows, StorePatternsFromTheMenuStoresSelectsLoadsAndDeletes) {
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(w->objectName(), "frmStorePatterns");
 
-  auto* store = f.Find<QPushButton>(w, "cmdStorePattern");
-  auto* slot0 = f.Find<QCheckBox>(w, "chkStoredPhase(0)");
-  auto* load = f.Find<QPushButton>(w, "cmdLoad");
-  auto* del = f.Find<QPushButton>(w, "cmdDeletePattern");
+  auto* store = Child<QPushButton>(w, "cmdStorePattern");
+  auto* slot0 = Child<QCheckBox>(w, "chkStoredPhase(0)");
+  auto* load = Child<QPushButton>(w, "cmdLoad");
+  auto* del = Child<QPushButton>(w, "cmdDeletePattern");
   EXPECT_FALSE(slot0->isEnabled());
   EXPECT_FALSE(load->isEnabled());
   QTest::mouseClick(store, Qt::LeftButton);
   EXPECT_EQ(slot0->text(), "1: Pattern 1");
   EXPECT_TRUE(slot0->isChecked());
-  EXPECT_EQ(f.Find<QLineEdit>(w, "txtActivePhaseName")->text(), "Pattern 1");
+  EXPECT_EQ(Child<QLineEdit>(w, "txtActivePhaseName")->text(), "Pattern 1");
 
   // The first click selects (the box keeps its state), the second hides.
   QTest::mouseClick(slot0, Qt::LeftButton);
@@ -84,7 +58,7 @@ TEST(PhasesWindows, StorePatternsFromTheMenuStoresSelectsLoadsAndDeletes) {
   EXPECT_FALSE(f.m().storedphases.StoredPattern(0).Plotted);
 
   // Renaming through the name box clears the selection.
-  auto* name = f.Find<QLineEdit>(w, "txtActivePhaseName");
+  auto* name = Child<QLineEdit>(w, "txtActivePhaseName");
   name->setFocus();
   QApplication::processEvents();
   EXPECT_FALSE(load->isEnabled());
@@ -93,7 +67,7 @@ TEST(PhasesWindows, StorePatternsFromTheMenuStoresSelectsLoadsAndDeletes) {
   EXPECT_EQ(f.m().pattern.PatternName, "Au");
 
   // Cancelling the colour chooser keeps the colour; choosing one sets it.
-  auto* colour0 = f.Find<QPushButton>(w, "picLineColor(0)");
+  auto* colour0 = Child<QPushButton>(w, "picLineColor(0)");
   const std::int32_t white = f.m().storedphases.StoredPattern(0).StoredColor;
   QTest::mouseClick(colour0, Qt::LeftButton);
   EXPECT_EQ(f.m().storedphases.StoredPattern(0).StoredColor, white);
@@ -133,8 +107,8 @@ TEST(PhasesWindows, UnitCellDatabaseFromTheMenuAppliesAddsAndAsksOnExit) {
   auto* w = f.window.FindToolWindow<frmStandardUnitCells>();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), "Unit Cell Database");
-  EXPECT_EQ(f.Find<QLineEdit>(w, "txtGroupNames(0)")->text(), "metals");
-  auto* list = f.Find<QComboBox>(w, "cmbPhaseNames(0)");
+  EXPECT_EQ(Child<QLineEdit>(w, "txtGroupNames(0)")->text(), "metals");
+  auto* list = Child<QComboBox>(w, "cmbPhaseNames(0)");
   ASSERT_EQ(list->count(), 20);
   EXPECT_EQ(list->itemText(0), "1. Au");
   EXPECT_EQ(list->itemText(1), "2. .");
@@ -147,12 +121,12 @@ TEST(PhasesWindows, UnitCellDatabaseFromTheMenuAppliesAddsAndAsksOnExit) {
   EXPECT_EQ(f.m().pattern.ExtinctionNumber(), 12);
   EXPECT_EQ(f.m().UnitCell.CellParameters(0, 1), "4.0785");
   EXPECT_EQ(f.m().pattern.PatternName, "Au");
-  EXPECT_TRUE(f.Find<QPushButton>(w, "cmdRemove")->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(w, "cmdRemove")->isEnabled());
 
   // A free slot, a name, Add.
   QTest::keyClick(list, Qt::Key_Down);
-  auto* text1 = f.Find<QLineEdit>(w, "Text1");
-  auto* add = f.Find<QPushButton>(w, "cmdAddCell");
+  auto* text1 = Child<QLineEdit>(w, "Text1");
+  auto* add = Child<QPushButton>(w, "cmdAddCell");
   text1->clear();
   QTest::keyClicks(text1, "Au copy");
   ASSERT_TRUE(add->isEnabled());
@@ -163,7 +137,7 @@ TEST(PhasesWindows, UnitCellDatabaseFromTheMenuAppliesAddsAndAsksOnExit) {
   const std::string saved = f.home.File("saved.ucl").toStdString();
   f.platform.answers.push_back(MessageAnswer::Yes);
   f.platform.chosenPaths.push_back(saved);
-  QTest::mouseClick(f.Find<QPushButton>(w, "cmdExit"), Qt::LeftButton);
+  QTest::mouseClick(Child<QPushButton>(w, "cmdExit"), Qt::LeftButton);
   EXPECT_FALSE(w->isVisible());
   ASSERT_EQ(f.platform.questions.size(), 1u);
   EXPECT_EQ(f.platform.questions[0], "Save your unit cells to a file?");
@@ -212,9 +186,9 @@ TEST(PhasesWindows, StoredPhasesAreDrawnInTheirColoursAfterReopening) {
     f.m().pattern.SetExtinctionNumber(0, &f.m().UnitCell);
     ASSERT_TRUE(f.m().UnitCell.SetCell(1, {edges[i], edges[i], edges[i], 90, 90, 90}));
     f.m().pattern.PatternName.clear();
-    QTest::mouseClick(f.Find<QPushButton>(w, "cmdStorePattern"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(w, "cmdStorePattern"), Qt::LeftButton);
     f.platform.chosenColors.push_back(colours[i]);
-    QTest::mouseClick(f.Find<QPushButton>(w, QString("picLineColor(%1)").arg(i).toUtf8().constData()), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(w, QString("picLineColor(%1)").arg(i).toUtf8().constData()), Qt::LeftButton);
   }
   ASSERT_TRUE(f.m().UnitCell.SetCell(1, {3, 3, 3, 90, 90, 90}));  // the current phase draws above 29 degrees
   const QString project = f.home.File("two.prb");

@@ -1,6 +1,5 @@
 // The headless picture export: argument checking, and a project drawn into a
 // PNG by the real program under the offscreen platform.
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
@@ -11,8 +10,6 @@
 
 #include "core/atomic_file.h"
 
-#include "../mainwindow/scripted_platform.h"
-#include "frm_main.h"
 #include "gui_support.h"
 #include "plot_export.h"
 #include "qt_surface.h"

@@ -1,9 +1,7 @@
 // picXRayPlot: pixels to user coordinates and back, mouse events reported in
 // user coordinates, and the inverting rubber-band overlay.
-#include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <QTest>
 
 #include "gui_support.h"
 #include "plot_view.h"

@@ -1,6 +1,5 @@
 // The Qt side of the platform services: filter texts, start paths, default
 // extensions and the colour convention (red in the lowest byte).
-#include <gtest/gtest.h>
 
 #include <QColor>
 

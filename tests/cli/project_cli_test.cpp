@@ -13,6 +13,7 @@
 
 #include "mainwindow/main_model.h"
 #include "mainwindow/scripted_platform.h"
+#include "support/temp_home.h"
 #include "support/shell.h"
 
 namespace quorlin {
@@ -20,30 +21,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProjectCli : public ::testing::Test {
+class ProjectCli : public testing::TempHomeTest {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("quorlin-project-cli-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    ::setenv("QUORLIN_HOME", dir.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(dir);
-  }
-  std::string Path(const std::string& name) const { return (dir / name).generic_string(); }
   // Standard output and standard error, each line kept.
   testing::Outcome Run(const std::string& project) {
     return testing::RunShell(testing::CliCommand("project '" + project + "'") + " 2>'" + Path("err.txt") + "'");
   }
   std::string Err() const {
-    std::ifstream in(dir / "err.txt");
+    std::ifstream in(home / "err.txt");
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
   }
-  fs::path dir;
   testing::ScriptedPlatform platform;
 };
 

@@ -10,6 +10,7 @@
 #include "core/unitcell.h"
 #include "lattice/centring.h"
 #include "reflections/pattern.h"
+#include "support/reciprocal_metric.h"
 
 namespace quorlin {
 namespace {
@@ -42,19 +43,7 @@ TEST(Section, FrameReproducesReciprocalDotProducts) {
   const std::array<Indices, 4> zones{{{1, 1, 1}, {1, -2, 0}, {2, 1, 3}, {0, 1, 1}}};
   for (const auto& p : cells) {
     CUnitCell cell = Cell(p);
-    const double r = M_PI / 180;
-    double c[3] = {std::cos(p[3] * r), std::cos(p[4] * r), std::cos(p[5] * r)};
-    double g[3][3] = {{p[0] * p[0], p[0] * p[1] * c[2], p[0] * p[2] * c[1]},
-                      {p[0] * p[1] * c[2], p[1] * p[1], p[1] * p[2] * c[0]},
-                      {p[0] * p[2] * c[1], p[1] * p[2] * c[0], p[2] * p[2]}};
-    double det = g[0][0] * (g[1][1] * g[2][2] - g[1][2] * g[2][1]) - g[0][1] * (g[1][0] * g[2][2] - g[1][2] * g[2][0]) +
-                 g[0][2] * (g[1][0] * g[2][1] - g[1][1] * g[2][0]);
-    double gs[3][3];
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j)
-        gs[i][j] = (g[(j + 1) % 3][(i + 1) % 3] * g[(j + 2) % 3][(i + 2) % 3] -
-                    g[(j + 1) % 3][(i + 2) % 3] * g[(j + 2) % 3][(i + 1) % 3]) /
-                   det;
+    const auto gs = testing::ReciprocalMetric({p[0], p[1], p[2], p[3], p[4], p[5]});
     for (const Indices& zone : zones) {
       CPattern pattern;
       LatticeProjection proj;

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/temp_path.h"
+#include "support/temp_home.h"
 #include "data/formats.h"
 #include "mainwindow/main_model.h"
 #include "scripted_platform.h"
@@ -18,19 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ScriptedPlatform;
 
-class FilePaths : public ::testing::Test {
+class FilePaths : public testing::TempHomeTest {
  protected:
-  void SetUp() override {
-    home = testing::TestTempPath("quorlin-paths");
-    fs::remove_all(home);
-    fs::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(home);
-  }
-  fs::path home;
   ScriptedPlatform platform;
 };
 

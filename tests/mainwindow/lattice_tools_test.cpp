@@ -1,7 +1,7 @@
 // The lattice tools' models on a main model: the transformation window's
 // boxes, Go!, its refusals and Reset; the centring choice; the superlattice
 // lines on the plot, Transform and Revert.
-#include "support/temp_path.h"
+#include "support/temp_home.h"
 #include "mainwindow/lattice_tools.h"
 
 #include <gtest/gtest.h>
@@ -18,23 +18,14 @@ namespace {
 
 using testing::ScriptedPlatform;
 
-struct LatticeToolsTest : ::testing::Test {
+struct LatticeToolsTest : testing::TempHomeTest {
   ScriptedPlatform platform;
   MainModel m{platform};
   void SetUp() override {
     // The factory state (Cu tube lines on), from an empty program folder.
-    home = testing::TestTempPath("quorlin-lattice-tools");
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
     m.StartUp();
     Cube(4);
   }
-  void TearDown() override {
-    ::unsetenv("QUORLIN_HOME");
-    std::filesystem::remove_all(home);
-  }
-  std::filesystem::path home;
   void Cube(float a) {
     m.SetCrystalSystem(1);
     ASSERT_TRUE(m.UnitCell.SetCell(1, {a, a, a, 90, 90, 90}));

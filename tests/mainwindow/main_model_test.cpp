@@ -2,7 +2,7 @@
 // the exit rule, imports and the plot gestures. Dialog answers come from a
 // scripted platform; QUORLIN_HOME points the program's folder at a scratch
 // folder per test.
-#include "support/temp_path.h"
+#include "support/temp_home.h"
 #include "mainwindow/main_model.h"
 
 #include <gtest/gtest.h>
@@ -32,38 +32,15 @@ class CountingView : public IMainView {
   void RubberBandChanged(const std::optional<RubberBandFigure>& f) override { band = f; }
 };
 
-class MainModelTest : public ::testing::Test {
+class MainModelTest : public testing::TempHomeTest {
  protected:
-  void SetUp() override {
-    home = testing::TestTempPath("quorlin-mm");
-    fs::remove_all(home);
-    fs::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(home);
-  }
-
-  std::string Path(const std::string& name) const { return (home / name).generic_string(); }
-
   static PropertyBag State(const MainModel& m) {
     PropertyBag b;
     m.WriteStateToPb(b);
     return b;
   }
 
-  // A CHI pattern, 2-theta from x0 in steps of dx, intensities from f.
-  template <class F>
-  std::string WriteChi(const std::string& name, int n, double x0, double dx, F f) {
-    std::ostringstream s;
-    s << "synthetic pattern\n2-theta\nintensity\n" << n << "\n";
-    for (int i = 0; i < n; ++i) s << (x0 + dx * i) << " " << f(i) << "\n";
-    std::ofstream(Path(name), std::ios::binary) << s.str();
-    return Path(name);
-  }
 
-  fs::path home;
   ScriptedPlatform platform;
   CountingView view;
 };

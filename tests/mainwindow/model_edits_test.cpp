@@ -11,7 +11,7 @@
 #include <iomanip>
 #include <sstream>
 
-#include "support/temp_path.h"
+#include "support/temp_home.h"
 #include "mainwindow/main_model.h"
 #include "scripted_platform.h"
 
@@ -44,27 +44,11 @@ class RecordingObserver : public IModelObserver {
   const MainModel& model_;
 };
 
-class ModelEditsTest : public ::testing::Test {
+class ModelEditsTest : public testing::TempHomeTest {
  protected:
-  void SetUp() override {
-    home = testing::TestTempPath("quorlin-me");
-    fs::remove_all(home);
-    fs::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(home);
-  }
-  std::string Path(const std::string& name) const { return (home / name).generic_string(); }
-
   // A CHI pattern of n points from x0 in steps of dx.
-  std::string WriteChi(const std::string& name, int n, double x0, double dx) {
-    std::ostringstream s;
-    s << "synthetic pattern\n2-theta\nintensity\n" << n << "\n";
-    for (int i = 0; i < n; ++i) s << (x0 + dx * i) << " " << (100 + i % 50) << "\n";
-    std::ofstream(Path(name), std::ios::binary) << s.str();
-    return Path(name);
+  std::string WriteChi(const std::string& name, int n, double x0, double dx) const {
+    return TempHomeTest::WriteChi(name, n, x0, dx, [](int i) { return 100 + i % 50; });
   }
   // An MCA spectrum of `channels` channels (channels 0..channels-1).
   std::string WriteMca(const std::string& name, int channels) {
@@ -75,7 +59,6 @@ class ModelEditsTest : public ::testing::Test {
     return Path(name);
   }
 
-  fs::path home;
   ScriptedPlatform platform;
 };
 

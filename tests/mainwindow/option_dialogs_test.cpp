@@ -1,7 +1,7 @@
 // The option windows' models without a display: source wavelengths, h,k,l
 // limits and their fit to the plot window, scroll ranges, the d-spacing
 // calculator, volume tracking and the colour choices.
-#include "support/temp_path.h"
+#include "support/temp_home.h"
 #include "mainwindow/option_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -21,19 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OptionDialogsTest : public ::testing::Test {
+class OptionDialogsTest : public testing::TempHomeTest {
  protected:
-  void SetUp() override {
-    home = testing::TestTempPath("quorlin-opt");
-    fs::remove_all(home);
-    fs::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
-    m.StartUp();
-  }
-  void TearDown() override {
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(home);
-  }
+  void SetUp() override { m.StartUp(); }
   // A cubic F cell (entry 12, "F---") of edge a.
   void CubicF(float a) {
     m.SetCrystalSystem(1);
@@ -46,7 +36,6 @@ class OptionDialogsTest : public ::testing::Test {
     ASSERT_TRUE(m.UnitCell.SetCell(1, p));
   }
 
-  fs::path home;
   testing::ScriptedPlatform platform;
   MainModel m{platform};
 };

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/temp_path.h"
+#include "support/temp_home.h"
 #include "mainwindow/card_export.h"
 #include "mainwindow/store_patterns.h"
 #include "mainwindow/unit_cell_database.h"
@@ -23,22 +23,13 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ScriptedPlatform;
 
-class PhasesTest : public ::testing::Test {
+class PhasesTest : public testing::TempHomeTest {
  protected:
   void SetUp() override {
-    home = testing::TestTempPath("quorlin-ph");
-    fs::remove_all(home);
-    fs::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
     model = std::make_unique<MainModel>(platform);
     model->StartUp();
   }
-  void TearDown() override {
-    model.reset();
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(home);
-  }
-  std::string Path(const std::string& name) const { return (home / name).generic_string(); }
+  void TearDown() override { model.reset(); }
   void Cubic(float a) {
     model->SetCrystalSystem(1);
     model->pattern.SetExtinctionNumber(0, &model->UnitCell);
@@ -52,7 +43,6 @@ class PhasesTest : public ::testing::Test {
     return d;
   }
 
-  fs::path home;
   ScriptedPlatform platform;
   std::unique_ptr<MainModel> model;
 };

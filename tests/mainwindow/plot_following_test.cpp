@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/temp_path.h"
+#include "support/temp_home.h"
 #include "mainwindow/cursor_readout.h"
 #include "mainwindow/dropped_file.h"
 #include "mainwindow/main_model.h"
@@ -31,13 +31,9 @@ class CountingView : public IMainView {
   void MakeXRDPlot() override { ++redraws; }
 };
 
-class PlotFollowingTest : public ::testing::Test {
+class PlotFollowingTest : public testing::TempHomeTest {
  protected:
   void SetUp() override {
-    home = testing::TestTempPath("quorlin-pf");
-    fs::remove_all(home);
-    fs::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
     m.StartUp();
     m.SetView(&view);
     // A free cubic-shaped cell of edge 5 and a 10..60 degree window.
@@ -47,11 +43,7 @@ class PlotFollowingTest : public ::testing::Test {
     EXPECT_TRUE(m.XRDPlot.SetTTMax("60"));
     EXPECT_TRUE(m.XRDPlot.SetTTMin("10"));
   }
-  void TearDown() override {
-    m.SetView(nullptr);
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(home);
-  }
+  void TearDown() override { m.SetView(nullptr); }
   float Lambda() const { return m.data.Lambda(m.data.PrimaryLineIndex()); }
   float TT(int h, int k, int l) const { return m.XRDPlot.TTFromD(Lambda(), m.UnitCell.hklDSpacing(h, k, l)); }
   // Both lattices' six parameters as the cell editor shows them.
@@ -64,7 +56,6 @@ class PlotFollowingTest : public ::testing::Test {
     return p;
   }
 
-  fs::path home;
   ScriptedPlatform platform;
   CountingView view;
   MainModel m{platform};

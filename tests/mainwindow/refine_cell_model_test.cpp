@@ -12,19 +12,17 @@
 #include "plot/recording_surface.h"
 #include "reflections/reflection_list.h"
 #include "scripted_platform.h"
+#include "support/temp_home.h"
 
 namespace quorlin {
 namespace {
 
 namespace fs = std::filesystem;
 
-class RefineCellModelTest : public ::testing::Test {
+class RefineCellModelTest : public testing::TempHomeTest {
  protected:
   void SetUp() override {
     if (!fs::exists(std::string(QUORLIN_SHARED_DIR) + "/realdata")) GTEST_SKIP() << "no realdata folder";
-    home = fs::temp_directory_path() / ("quorlin-refine-" + std::to_string(::getpid()));
-    fs::create_directories(home);
-    ::setenv("QUORLIN_HOME", home.c_str(), 1);
     model.StartUp();
     ASSERT_TRUE(model.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy"));
     model.data.SetLambda(6, 0.4066f);
@@ -35,11 +33,6 @@ class RefineCellModelTest : public ::testing::Test {
     model.SetCrystalSystem(1);
     SetUpPhase(model.pattern, model.UnitCell, 1, 12, {5.417f, 5.417f, 5.417f, 90, 90, 90});  // Fm-3m
   }
-  void TearDown() override {
-    ::unsetenv("QUORLIN_HOME");
-    fs::remove_all(home);
-  }
-  fs::path home;
   testing::ScriptedPlatform platform;
   MainModel model{platform};
 };
