@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -156,6 +157,47 @@ int Decade(double a) {
   return d - 5;
 }
 
+constexpr double kTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// |v| times 10^decimals rounded to an integer, when that is surely the
+// exact value's rounding: the product's error is far below the distance of
+// its fraction from one half.
+std::optional<std::uint64_t> ScaledDigits(double v, int decimals) {
+  if (decimals < 0 || decimals > 15) return std::nullopt;
+  const double scaled = std::fabs(v) * kTen[decimals];
+  if (!(scaled < 1e9) || std::fabs(scaled - std::floor(scaled) - 0.5) <= 1e-6) return std::nullopt;
+  return static_cast<std::uint64_t>(std::nearbyint(scaled));
+}
+
+// Digits after the point in GeneralText's fixed notation (7 significant).
+int FixedDecimals(double a) {
+  const int decade = Decade(a);
+  if (a < 1) return 7 + (-decade - 1);
+  return std::max(0, 7 - (decade + 1));
+}
+
+// v in fixed notation with `decimals` digits after the point, as to_chars
+// writes it, without to_chars's cost where the digits are sure.
+char* FixedDigits(char* buf, char* end, double v, int decimals) {
+  const auto scaled = ScaledDigits(v, decimals);
+  if (!scaled) return std::to_chars(buf, end, v, std::chars_format::fixed, decimals).ptr;
+  std::uint64_t r = *scaled;
+  char digits[32];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + r % 10);
+    r /= 10;
+  } while (r != 0);
+  while (n <= decimals) digits[n++] = '0';  // at least one digit before the point
+  char* out = buf;
+  if (v < 0) *out++ = '-';
+  for (int i = n - 1; i >= 0; --i) {
+    if (i == decimals - 1) *out++ = '.';
+    *out++ = digits[i];
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string GeneralText(double v) {
@@ -168,14 +210,8 @@ std::string GeneralText(double v) {
   double a = std::fabs(v);
   if (a >= 1e-5 && a < 1e7) {
     // Fixed notation with 7 significant digits, trailing zeros removed.
-    const int decade = Decade(a);
-    int intDigits = a >= 1 ? decade + 1 : 0;
-    int decimals = std::max(0, 7 - intDigits);
-    if (a < 1) {
-      int lead = -decade - 1;
-      decimals = 7 + lead;
-    }
-    char* last = std::to_chars(buf, end, v, std::chars_format::fixed, decimals).ptr;
+    const int decimals = FixedDecimals(a);
+    char* last = FixedDigits(buf, end, v, decimals);
     if (std::find(buf, last, '.') != last) {
       while (last > buf && last[-1] == '0') --last;
       if (last > buf && last[-1] == '.') --last;
@@ -210,6 +246,20 @@ std::string GeneralText(double v) {
   while (last - digits > 2 && *digits == '0') ++digits;
   t.append(digits, static_cast<std::size_t>(last - digits));
   return t;
+}
+
+bool SameGeneralText(double a, double b) {
+  // In the fixed range the text is a function of the sign, the number of
+  // decimals and the rounded digits.
+  const double fa = std::fabs(a), fb = std::fabs(b);
+  if (std::signbit(a) == std::signbit(b) && fa >= 1e-5 && fa < 1e7 && fb >= 1e-5 && fb < 1e7) {
+    const int decimals = FixedDecimals(fa);
+    if (decimals == FixedDecimals(fb)) {
+      const auto ra = ScaledDigits(a, decimals), rb = ScaledDigits(b, decimals);
+      if (ra && rb) return *ra == *rb;
+    }
+  }
+  return GeneralText(a) == GeneralText(b);
 }
 
 double RoundHalfEven(double v) {

@@ -30,6 +30,8 @@ std::string SingleText(float v);
 std::string DoubleText(double v);
 // Up to 7 significant digits, no trailing zeros ("12.5", "0.1234567", "1.5E+08").
 std::string GeneralText(double v);
+// GeneralText(a) == GeneralText(b), without writing either in the usual case.
+bool SameGeneralText(double a, double b);
 
 // Round to nearest, halves to even.
 double RoundHalfEven(double v);

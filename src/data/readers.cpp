@@ -89,7 +89,7 @@ bool Increases(float before, float after) {
   if (!(after > before)) return false;
   const double gap = static_cast<double>(after) - before;
   const double scale = std::max(std::fabs(static_cast<double>(after)), std::fabs(static_cast<double>(before)));
-  return gap > scale * 1e-5 || GeneralText(before) != GeneralText(after);
+  return gap > scale * 1e-5 || !SameGeneralText(before, after);
 }
 
 // What is wrong with an axis, or nothing when every value is finite and

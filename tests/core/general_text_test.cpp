@@ -59,6 +59,14 @@ TEST(GeneralText, MatchesPrintfOverEveryMagnitude) {
     if (i % 7 == 0) v = std::round(v * 1000) / 1000;  // short decimals, halves
     ASSERT_EQ(GeneralText(v), PrintfGeneral(v)) << v;
   }
+  // Neighbouring x values (the reader's test for distinct points): the quick
+  // comparison agrees with comparing the texts.
+  std::uniform_real_distribution<double> step(0, 3e-7);
+  for (int i = 0; i < 100000; ++i) {
+    const float a = static_cast<float>(mantissa(random) * std::pow(10.0, exponent(random) / 2));
+    const float b = static_cast<float>(a * (1 + step(random)));
+    ASSERT_EQ(SameGeneralText(a, b), GeneralText(a) == GeneralText(b)) << a << " " << b;
+  }
   // Edges: carries into an eighth digit, the ends of the fixed range.
   for (double v : {9999999.5, 9999999.4, 1e7, 1e-5, 9.9999999e-6, 0.99999996, -0.000009999999, 5e-324, 1.7e308})
     EXPECT_EQ(GeneralText(v), PrintfGeneral(v)) << v;
