@@ -162,12 +162,6 @@ void QtSurface::UpdateFractions() {
   chainOpen_ = false;
 }
 
-PixelPoint QtSurface::Fraction(double x, double y) const {
-  const FractionMap& m = toFraction_;
-  const double fx = (x - m.left) * m.kx, fy = (y - m.top) * m.ky;
-  return {std::isnan(fx) ? -m.limitX : std::clamp(fx, -m.limitX, m.limitX),
-          std::isnan(fy) ? -m.limitY : std::clamp(fy, -m.limitY, m.limitY)};
-}
 
 void QtSurface::Add(Kind kind, double x1, double y1, double x2, double y2, Colour colour, bool filled) {
   chainOpen_ = false;
@@ -250,9 +244,7 @@ void QtSurface::PaintPolyline(QPainter& p, const Frame& f, const PixelPoint* poi
                               int width, const DirectPixels* direct) const {
   const int penWidth = std::max(1, static_cast<int>(std::lround(width * f.penScale)));
   if (penWidth == 1) {
-    runPoints_.resize(count);
-    for (std::size_t k = 0; k < count; ++k) runPoints_[k] = {f.x + points[k].x * f.w, f.y + points[k].y * f.h};
-    DecimatePerColumn(runPoints_, thinPoints_);
+    DecimatePerColumn(points, count, PixelFrame{f.x, f.y, f.w, f.h}, thinPoints_);
     if (direct != nullptr && direct->ok) {
       // Straight into the pixels: a painter costs far more per segment.
       PixelTarget target;

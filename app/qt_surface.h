@@ -14,6 +14,8 @@
 #pragma once
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <QPainter>
 #include <QRect>
 #include <memory>
@@ -124,7 +126,13 @@ class QtSurface : public IDrawingSurface {
   // A polyline of one pen, points as fractions of the plot area.
   void PaintPolyline(QPainter& p, const Frame& f, const PixelPoint* points, std::size_t count, Colour colour, int width,
                      const DirectPixels* direct) const;
-  PixelPoint Fraction(double x, double y) const;
+  // Positions as fractions of the plot area (inline: a pattern takes one a point).
+  PixelPoint Fraction(double x, double y) const {
+    const FractionMap& m = toFraction_;
+    const double fx = (x - m.left) * m.kx, fy = (y - m.top) * m.ky;
+    return {std::isnan(fx) ? -m.limitX : std::clamp(fx, -m.limitX, m.limitX),
+            std::isnan(fy) ? -m.limitY : std::clamp(fy, -m.limitY, m.limitY)};
+  }
   void UpdateFractions();
   void PaintAxes(QPainter& p, double ratio) const;
   void Layout();
@@ -180,7 +188,7 @@ class QtSurface : public IDrawingSurface {
   mutable std::vector<ColumnSpan> columnSpans_, sortedSpans_;
   mutable std::vector<std::size_t> spanStart_;
   // Buffers of the pattern's polyline, kept between redraws.
-  mutable std::vector<PixelPoint> runFractions_, runPoints_, thinPoints_;
+  mutable std::vector<PixelPoint> runFractions_, thinPoints_;
   mutable QVector<QPointF> polyline_;
   mutable unsigned columnEpoch_ = 1;
 };

@@ -29,27 +29,37 @@ Slope SlopeOf(const FixedPoint& a, const FixedPoint& b, const PixelPoint& pa, co
   return Slope::Unsure;
 }
 
-}  // namespace
-
-void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelPoint>& out) {
-  const std::size_t n = points.size();
+// The points are fetched through P (they may be computed on the fly), and
+// their fixed-point forms recomputed where needed rather than stored.
+template <class Point>
+void Thin(std::size_t n, Point P, std::vector<PixelPoint>& out) {
+  auto Fix = [](const PixelPoint& p) { return FixedPoint{ToFixed(p.x), ToFixed(p.y)}; };
+  auto F = [&](std::size_t k) { return Fix(P(k)); };
   out.resize(n);  // written by index: the thinned line is never longer
   std::size_t m = 0;
   if (n == 0) return;
-  thread_local std::vector<FixedPoint> f;  // kept between calls: this runs on every redraw
-  f.resize(n);
-  for (std::size_t i = 0; i < n; ++i) f[i] = {ToFixed(points[i].x), ToFixed(points[i].y)};
-  out[m++] = points[0];
+  out[m++] = P(0);
   std::size_t i = 0;  // the chain starts at point i, which is already out
   while (i + 1 < n) {
     // The chain i..j: segments of one slope inside one column.
-    const Fixed column = ColumnOf(f[i].x);
-    const Slope slope = SlopeOf(f[i], f[i + 1], points[i], points[i + 1]);
+    const FixedPoint fi = F(i);
+    const Fixed column = ColumnOf(fi.x);
+    PixelPoint pj = P(i + 1);
+    FixedPoint fj = Fix(pj);
+    const Slope slope = SlopeOf(fi, fj, P(i), pj);
     std::size_t j = i + 1;
-    if (slope != Slope::Unsure && ColumnOf(f[j].x) == column)
-      while (j + 1 < n && ColumnOf(f[j + 1].x) == column && SlopeOf(f[j], f[j + 1], points[j], points[j + 1]) == slope) ++j;
-    if (ColumnOf(f[j].x) != column || slope == Slope::Unsure || j - i < 4) {
-      for (std::size_t k = i + 1; k <= j; ++k) out[m++] = points[k];
+    const bool sameColumn = ColumnOf(fj.x) == column;
+    if (slope != Slope::Unsure && sameColumn)
+      while (j + 1 < n) {
+        const PixelPoint pn = P(j + 1);
+        const FixedPoint fn = Fix(pn);
+        if (ColumnOf(fn.x) != column || SlopeOf(fj, fn, pj, pn) != slope) break;
+        pj = pn;
+        fj = fn;
+        ++j;
+      }
+    if (!sameColumn || slope == Slope::Unsure || j - i < 4) {
+      for (std::size_t k = i + 1; k <= j; ++k) out[m++] = P(k);
       i = j;
       continue;
     }
@@ -57,9 +67,11 @@ void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelP
     std::size_t kept = 0;
     if (slope == Slope::Steep) {
       std::size_t lo = i, hi = i;
+      double loY = P(i).y, hiY = loY;
       for (std::size_t k = i + 1; k <= j; ++k) {
-        if (points[k].y < points[lo].y) lo = k;
-        if (points[k].y > points[hi].y) hi = k;
+        const double y = P(k).y;
+        if (y < loY) lo = k, loY = y;
+        if (y > hiY) hi = k, hiY = y;
       }
       const std::size_t a = lo < hi ? lo : hi, b = lo < hi ? hi : lo;
       for (std::size_t k : {a, b})
@@ -69,11 +81,11 @@ void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelP
       const Fixed centre = column * 64 + 32;
       std::size_t a = i, b = j;
       for (std::size_t k = i; k <= j; ++k)
-        if (f[k].x < centre - 2) a = k;
+        if (ToFixed(P(k).x) < centre - 2) a = k;
       for (std::size_t k = j + 1; k-- > i;)
-        if (f[k].x > centre + 2) b = k;
+        if (ToFixed(P(k).x) > centre + 2) b = k;
       if (b < a || b - a > 20) {  // not the short stretch expected: keep the chain
-        for (std::size_t k = i + 1; k <= j; ++k) out[m++] = points[k];
+        for (std::size_t k = i + 1; k <= j; ++k) out[m++] = P(k);
         i = j;
         continue;
       }
@@ -84,14 +96,26 @@ void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelP
     // The replacing segments must keep the chain's slope.
     bool same = true;
     std::size_t from = i;
-    for (std::size_t k = 0; k < kept && same; from = keep[k++]) same = SlopeOf(f[from], f[keep[k]], points[from], points[keep[k]]) == slope;
+    for (std::size_t k = 0; k < kept && same; from = keep[k++]) same = SlopeOf(F(from), F(keep[k]), P(from), P(keep[k])) == slope;
     if (same)
-      for (std::size_t k = 0; k < kept; ++k) out[m++] = points[keep[k]];
+      for (std::size_t k = 0; k < kept; ++k) out[m++] = P(keep[k]);
     else
-      for (std::size_t k = i + 1; k <= j; ++k) out[m++] = points[k];
+      for (std::size_t k = i + 1; k <= j; ++k) out[m++] = P(k);
     i = j;
   }
   out.resize(m);
+}
+
+}  // namespace
+
+void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelPoint>& out) {
+  Thin(points.size(), [&](std::size_t k) { return points[k]; }, out);
+}
+
+void DecimatePerColumn(const PixelPoint* fractions, std::size_t count, const PixelFrame& frame,
+                       std::vector<PixelPoint>& out) {
+  Thin(count, [&](std::size_t k) { return PixelPoint{frame.x + fractions[k].x * frame.w, frame.y + fractions[k].y * frame.h}; },
+       out);
 }
 
 }  // namespace quorlin

@@ -11,6 +11,7 @@
 // point, the segment across the centre and the last paint the same.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace quorlin {
@@ -21,6 +22,13 @@ struct PixelPoint {
 
 // Writes the thinned polyline to `out` (cleared first).
 void DecimatePerColumn(const std::vector<PixelPoint>& points, std::vector<PixelPoint>& out);
+// The same for points given as fractions of a frame in pixels: pixel =
+// (x + fraction.x * w, y + fraction.y * h).
+struct PixelFrame {
+  double x = 0, y = 0, w = 1, h = 1;
+};
+void DecimatePerColumn(const PixelPoint* fractions, std::size_t count, const PixelFrame& frame,
+                       std::vector<PixelPoint>& out);
 inline std::vector<PixelPoint> DecimatePerColumn(const std::vector<PixelPoint>& points) {
   std::vector<PixelPoint> out;
   DecimatePerColumn(points, out);
