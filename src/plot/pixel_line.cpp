@@ -109,7 +109,7 @@ class Chain {
       last_ = last;
       return false;
     }
-    b += (((a << 6) + (inc > 0 ? 32 : 0) - a1) * inc) >> 6;
+    b += ((a * 64 + (inc > 0 ? 32 : 0) - a1) * inc) >> 6;
     auto at = [steep](Fixed major, Fixed minor) { return steep ? Pixel{minor >> 16, major} : Pixel{major, minor >> 16}; };
     Pixel first = at(a, b);
     last = at(as - 1, b + (as - a - 1) * inc);
