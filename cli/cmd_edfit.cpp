@@ -9,13 +9,13 @@
 
 #include "batch_platform.h"
 #include "command.h"
-#include "options.h"
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "energy/pressure_scale.h"
 #include "mainwindow/edge_search.h"
 #include "mainwindow/energy_dispersive.h"
 #include "mainwindow/main_model.h"
+#include "options.h"
 
 namespace quorlin::cli {
 namespace {
@@ -76,94 +76,115 @@ Options Parse(const Args& args) {
   return o;
 }
 
+// What holds for every spectrum (an unreadable card, an edge the card's
+// cell refuses) ends the whole series.
+struct SeriesRefused : QuorlinError {
+  using QuorlinError::QuorlinError;
+};
+
+void FitOne(const Options& o, const std::string& spectrum, std::ostream& out, std::ostream& err) {
+  BatchPlatform platform;
+  MainModel model(platform);
+  auto fail = [&](const std::string& file) { throw QuorlinError(file + ": " + platform.Take()); };
+  if (!model.ImportDataFile("mca", spectrum)) fail(spectrum);
+  if (!platform.messages.empty()) err << "note: " << platform.Take() << "\n";
+  platform.messages.clear();
+  if (o.twoTheta) model.data.edsTWO_THETA = *StrictSingle(*o.twoTheta);
+  if (!model.ImportDataFile("jcpds", o.card)) throw SeriesRefused(o.card + ": " + platform.Take());
+  platform.messages.clear();
+  if (o.a && !model.UnitCell.SetCellParameters(0, 1, *o.a) && model.UnitCell.CellParameters(0, 1) != *o.a)
+    throw SeriesRefused("--a: the cell refuses the edge " + *o.a);
+
+  EnergyDispersiveModel ed(model);
+  ed.txtLPScanRange = o.scanRange;
+  ed.txtLPNumberOfPoints = o.points;
+  ed.txtT = o.temperature;
+  ed.optPressureStandard = o.standardOption;
+  // The scan covers a0 +- range/2. An edge beyond it shows as a fit at the
+  // scan's end: scan again from there until the result stays inside.
+  // With no window to unselect them in, the card's reflections beyond
+  // either end of the spectrum (they move out under pressure) are left out.
+  auto leaveOutOffSpectrum = [&] {
+    std::string gone;
+    for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) {
+      if (!model.PeakList.Included(i)) continue;
+      const float d = model.UnitCell.hklDSpacing(model.PeakList.h(i), model.PeakList.k(i), model.PeakList.l(i));
+      if (d > 0 && model.XRDPlot.TTFromD(1, d) >= 0) continue;
+      model.PeakList.SetIncluded(i, false);
+      gone += " " + std::to_string(model.PeakList.h(i)) + std::to_string(model.PeakList.k(i)) +
+              std::to_string(model.PeakList.l(i));
+    }
+    if (!gone.empty()) err << "note: " << spectrum << ": beyond the spectrum, left out:" << gone << "\n";
+  };
+  const float range = StrictSingle(o.scanRange).value_or(0);
+  auto walk = [&] {
+    ed.txtLPScanRange = o.scanRange;
+    ed.txtLPNumberOfPoints = o.points;
+    for (int pass = 0; pass < 20; ++pass) {
+      const float before = model.UnitCell.Edge(1, 0);
+      leaveOutOffSpectrum();
+      if (!ed.FitLP() || !ed.SaveNewLatticeParameter()) fail(spectrum);
+      if (std::fabs(model.UnitCell.Edge(1, 0) - before) < range / 4) break;
+    }
+  };
+  // Without --a the card's edge is only where the search starts: scan a
+  // wide window first (down to 20 % compression in a, far beyond where the
+  // usual standards transform, and 4 % expansion for heating) and walk from
+  // the best edge found, so a strongly compressed sample does not stop on
+  // a false maximum near the card's edge.
+  if (!o.a) {
+    const float a0 = model.UnitCell.Edge(1, 0);
+    if (auto start = SearchEdge(model, 0.80f * a0, 1.04f * a0, 1200))
+      model.UnitCell.SetCellParameters(0, 1, SingleText(*start));
+  }
+  walk();
+  // After the repeats the last scan must hold its maximum inside: one at
+  // (or a step from) an end means the edge lies beyond, and the fit there
+  // is no fit.
+  const float step = range / static_cast<float>(std::max<std::size_t>(1, ed.ScanX.size() - 1));
+  const bool verified = !ed.ScanX.empty() && ed.BestX > ed.ScanX.front() + step && ed.BestX < ed.ScanX.back() - step;
+  platform.messages.clear();
+  ed.txtLPScanRange = o.scanRange;
+  ed.txtLPNumberOfPoints = o.points;
+  if (!verified)
+    throw QuorlinError(spectrum +
+                       ": the fitted edge lies at the end of the scan range; give --a nearer the edge or a wider "
+                       "--scan-range");
+  leaveOutOffSpectrum();
+  if (!ed.FitPattern()) fail(spectrum);
+
+  int used = 0;
+  for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) used += model.PeakList.Included(i) ? 1 : 0;
+  const float a = StrictSingle(ed.txtLatticeParameter).value_or(0);
+  // A fit that leaves half or more of its reflections off the peaks found no phase:
+  // refuse it rather than print an edge.
+  const LineEvidence seen = LinesOnPeaks(model);
+  if (2 * seen.onPeak <= seen.used)
+    throw QuorlinError(spectrum + ": only " + std::to_string(seen.onPeak) + " of the " + std::to_string(seen.used) +
+                       " reflections sit on a peak at the fitted edge " + SingleText(a) +
+                       "; the card's phase is not found (give --a nearer the edge)");
+  const PressureResult p = PressureFromEdge(o.standard, a, *StrictDouble(o.temperature));
+  out << spectrum << " " << SingleText(a) << " " << GeneralText(p.GPa()) << " " << used << "\n";
+}
+
+// One row a spectrum; a spectrum that is refused gets its line on stderr
+// and the series goes on (the status says that one failed).
 int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
   const Options o = Parse(args);
   out << "# file a P_GPa reflections\n";
+  int status = 0;
   for (const std::string& spectrum : o.spectra) {
-    BatchPlatform platform;
-    MainModel model(platform);
-    auto fail = [&](const std::string& file) { throw QuorlinError(file + ": " + platform.Take()); };
-    if (!model.ImportDataFile("mca", spectrum)) fail(spectrum);
-    if (!platform.messages.empty()) err << "note: " << platform.Take() << "\n";
-    platform.messages.clear();
-    if (o.twoTheta) model.data.edsTWO_THETA = *StrictSingle(*o.twoTheta);
-    if (!model.ImportDataFile("jcpds", o.card)) fail(o.card);
-    platform.messages.clear();
-    if (o.a && !model.UnitCell.SetCellParameters(0, 1, *o.a) && model.UnitCell.CellParameters(0, 1) != *o.a)
-      throw QuorlinError("--a: the cell refuses the edge " + *o.a);
-
-    EnergyDispersiveModel ed(model);
-    ed.txtLPScanRange = o.scanRange;
-    ed.txtLPNumberOfPoints = o.points;
-    ed.txtT = o.temperature;
-    ed.optPressureStandard = o.standardOption;
-    // The scan covers a0 +- range/2. An edge beyond it shows as a fit at the
-    // scan's end: scan again from there until the result stays inside.
-    // With no window to unselect them in, the card's reflections beyond
-    // either end of the spectrum (they move out under pressure) are left out.
-    auto leaveOutOffSpectrum = [&] {
-      std::string gone;
-      for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) {
-        if (!model.PeakList.Included(i)) continue;
-        const float d = model.UnitCell.hklDSpacing(model.PeakList.h(i), model.PeakList.k(i), model.PeakList.l(i));
-        if (d > 0 && model.XRDPlot.TTFromD(1, d) >= 0) continue;
-        model.PeakList.SetIncluded(i, false);
-        gone += " " + std::to_string(model.PeakList.h(i)) + std::to_string(model.PeakList.k(i)) +
-                std::to_string(model.PeakList.l(i));
-      }
-      if (!gone.empty()) err << "note: " << spectrum << ": beyond the spectrum, left out:" << gone << "\n";
-    };
-    const float range = StrictSingle(o.scanRange).value_or(0);
-    auto walk = [&] {
-      ed.txtLPScanRange = o.scanRange;
-      ed.txtLPNumberOfPoints = o.points;
-      for (int pass = 0; pass < 20; ++pass) {
-        const float before = model.UnitCell.Edge(1, 0);
-        leaveOutOffSpectrum();
-        if (!ed.FitLP() || !ed.SaveNewLatticeParameter()) fail(spectrum);
-        if (std::fabs(model.UnitCell.Edge(1, 0) - before) < range / 4) break;
-      }
-    };
-    // Without --a the card's edge is only where the search starts: scan a
-    // wide window first (down to 20 % compression in a, far beyond where the
-    // usual standards transform, and 4 % expansion for heating) and walk from
-    // the best edge found, so a strongly compressed sample does not stop on
-    // a false maximum near the card's edge.
-    if (!o.a) {
-      const float a0 = model.UnitCell.Edge(1, 0);
-      if (auto start = SearchEdge(model, 0.80f * a0, 1.04f * a0, 1200))
-        model.UnitCell.SetCellParameters(0, 1, SingleText(*start));
+    try {
+      FitOne(o, spectrum, out, err);
+    } catch (const SeriesRefused&) {
+      throw;
+    } catch (const QuorlinError& e) {
+      out.flush();
+      err << "quorlin-cli edfit: " << e.what() << "\n";
+      status = 2;
     }
-    walk();
-    // After the repeats the last scan must hold its maximum inside: one at
-    // (or a step from) an end means the edge lies beyond, and the fit there
-    // is no fit.
-    const float step = range / static_cast<float>(std::max<std::size_t>(1, ed.ScanX.size() - 1));
-    const bool verified = !ed.ScanX.empty() && ed.BestX > ed.ScanX.front() + step && ed.BestX < ed.ScanX.back() - step;
-    platform.messages.clear();
-    ed.txtLPScanRange = o.scanRange;
-    ed.txtLPNumberOfPoints = o.points;
-    if (!verified)
-      throw QuorlinError(spectrum +
-                         ": the fitted edge lies at the end of the scan range; give --a nearer the edge or a wider "
-                         "--scan-range");
-    leaveOutOffSpectrum();
-    if (!ed.FitPattern()) fail(spectrum);
-
-    int used = 0;
-    for (int i = 0; i < model.PeakList.NumberOfPeaks(); ++i) used += model.PeakList.Included(i) ? 1 : 0;
-    const float a = StrictSingle(ed.txtLatticeParameter).value_or(0);
-    // A fit that leaves half or more of its reflections off the peaks found no phase:
-    // refuse it rather than print an edge.
-    const LineEvidence seen = LinesOnPeaks(model);
-    if (2 * seen.onPeak <= seen.used)
-      throw QuorlinError(spectrum + ": only " + std::to_string(seen.onPeak) + " of the " + std::to_string(seen.used) +
-                         " reflections sit on a peak at the fitted edge " + SingleText(a) +
-                         "; the card's phase is not found (give --a nearer the edge)");
-    const PressureResult p = PressureFromEdge(o.standard, a, *StrictDouble(o.temperature));
-    out << spectrum << " " << SingleText(a) << " " << GeneralText(p.GPa()) << " " << used << "\n";
   }
-  return 0;
+  return status;
 }
 
 Register reg("edfit",

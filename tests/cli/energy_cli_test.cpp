@@ -139,6 +139,17 @@ TEST(EnergyCli, EdfitRecoversTheEdgeOfSyntheticRockSalt) {
                               "or a wider --scan-range"),
             std::string::npos)
       << stuck.output;
+  // A series goes on past a spectrum it refuses: its rows, one line for the
+  // missing file, status 2.
+  auto series = RunShell(CliCommand("edfit '" + (dir / "s0.mca").string() + "' '" + (dir / "gone.mca").string() +
+                                    "' '" + (dir / "s1.mca").string() + "' --card '" + (dir / "nacl.jcpds").string() +
+                                    "' 2>&1"));
+  EXPECT_EQ(series.status, 2);
+  auto seriesLines = Lines(series.output);
+  ASSERT_EQ(seriesLines.size(), 4u) << series.output;
+  EXPECT_NE(seriesLines[1].find("s0.mca "), std::string::npos) << series.output;
+  EXPECT_NE(seriesLines[2].find("gone.mca: "), std::string::npos) << series.output;
+  EXPECT_NE(seriesLines[3].find("s1.mca "), std::string::npos) << series.output;
   // A missing card: one line, status 2.
   auto refused = RunShell(CliCommand("edfit" + files + " --card '" + (dir / "none.jcpds").string() + "' 2>&1"));
   EXPECT_EQ(refused.status, 2);
