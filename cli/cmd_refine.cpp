@@ -102,15 +102,9 @@ void SetUpSource(const Request& r, CData& data) {
   data.TubeType = r.tube;
 }
 
-std::string Fixed(double v, int digits) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", digits, v);
-  return buffer;
-}
-
-std::string Value(const RefinedValue& v, int digits) { return Fixed(v.value, digits); }
+std::string Value(const RefinedValue& v, int digits) { return FixedText(v.value, digits); }
 std::string Su(const RefinedValue& v, int digits) {
-  return v.status == RefinedValue::Status::Refined ? Fixed(v.su, digits) : "-";
+  return v.status == RefinedValue::Status::Refined ? FixedText(v.su, digits) : "-";
 }
 
 int Run(const Args& args, std::ostream& out, std::ostream&) {
@@ -177,8 +171,8 @@ int Run(const Args& args, std::ostream& out, std::ostream&) {
   out << "# h k l obs calc obs-calc used also   x: " << (energy ? "energy (keV)" : "2-theta (degrees)") << "\n";
   for (const auto& line : refined.lines) {
     const auto& m = line.hkl.front();
-    out << m.h << ' ' << m.k << ' ' << m.l << ' ' << (line.observed ? Fixed(*line.observed, 4) : "-") << ' '
-        << Fixed(line.calculated, 4) << ' ' << (line.observed ? Fixed(*line.observed - line.calculated, 4) : "-")
+    out << m.h << ' ' << m.k << ' ' << m.l << ' ' << (line.observed ? FixedText(*line.observed, 4) : "-") << ' '
+        << FixedText(line.calculated, 4) << ' ' << (line.observed ? FixedText(*line.observed - line.calculated, 4) : "-")
         << ' ' << (line.used ? "yes" : "no") << ' ';
     std::string also;
     for (std::size_t j = 1; j < line.hkl.size(); ++j)

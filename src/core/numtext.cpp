@@ -248,6 +248,12 @@ std::string GeneralText(double v) {
   return t;
 }
 
+std::string FixedText(double v, int decimals) {
+  char buf[400];  // the widest double in %f is 309 digits and a sign
+  std::snprintf(buf, sizeof buf, "%.*f", std::clamp(decimals, 0, 60), v);
+  return buf;
+}
+
 bool SameGeneralText(double a, double b) {
   // In the fixed range the text is a function of the sign, the number of
   // decimals and the rounded digits.

@@ -30,6 +30,8 @@ std::string SingleText(float v);
 std::string DoubleText(double v);
 // Up to 7 significant digits, no trailing zeros ("12.5", "0.1234567", "1.5E+08").
 std::string GeneralText(double v);
+// Fixed notation with `decimals` digits after the point, as printf's %.*f.
+std::string FixedText(double v, int decimals);
 // GeneralText(a) == GeneralText(b), without writing either in the usual case.
 bool SameGeneralText(double a, double b);
 

@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "core/numtext.h"
 #include "mainwindow/main_model.h"
 
 namespace quorlin {
 
 namespace {
-
-std::string Fixed(double v, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
 
 std::string Hkl(const Reflection& r) {
   return std::to_string(r[0]) + " " + std::to_string(r[1]) + " " + std::to_string(r[2]);
@@ -23,7 +17,7 @@ std::string Hkl(const Reflection& r) {
 bool Energy(const MainModel& m) { return m.XRDPlot.DataType() == "Energy"; }
 
 std::string PositionText(const MainModel& m, float x) {
-  return Energy(m) ? "channel " + Fixed(x, 1) : Fixed(x, 3) + "°";
+  return Energy(m) ? "channel " + FixedText(x, 1) : FixedText(x, 3) + "°";
 }
 
 // Offers the line of spacing d (reflection r) drawn by source line `line`.
@@ -108,12 +102,12 @@ std::optional<DrawnLine> NearestDrawnLine(const MainModel& m, float x) {
 std::string CursorStatusText(const MainModel& m, float x) {
   std::string text;
   if (Energy(m))
-    text = "Channel = " + Fixed(x, 1) + "   E = " + Fixed(m.XRDPlot.EnergyFromChannel(x), 3) + " keV";
+    text = "Channel = " + FixedText(x, 1) + "   E = " + FixedText(m.XRDPlot.EnergyFromChannel(x), 3) + " keV";
   else
-    text = "2θ = " + Fixed(x, 3) + "°";
+    text = "2θ = " + FixedText(x, 3) + "°";
   const float d = m.XRDPlot.DFromTT(x);
-  text += "   d = " + (d > 0 && std::isfinite(d) ? Fixed(d, 4) + " Å" : std::string("–"));
-  if (auto i = MeasuredIntensityAt(m.data, x)) text += "   I = " + Fixed(*i, 0);
+  text += "   d = " + (d > 0 && std::isfinite(d) ? FixedText(d, 4) + " Å" : std::string("–"));
+  if (auto i = MeasuredIntensityAt(m.data, x)) text += "   I = " + FixedText(*i, 0);
   if (auto line = NearestDrawnLine(m, x)) {
     text += "   nearest " + Hkl(line->hkl) + " at " + PositionText(m, line->position);
     if (line->slot >= 0) text += " (" + line->phase + ")";
@@ -128,8 +122,8 @@ std::optional<DrawnLine> LineUnderCursor(const MainModel& m, float x, float tole
 }
 
 std::string LineToolTip(const MainModel& m, const DrawnLine& line) {
-  std::string text = Hkl(line.hkl) + "\nd = " + Fixed(line.d, 4) + " Å\n" +
-                     (Energy(m) ? "Channel = " + Fixed(line.position, 1) : "2θ = " + Fixed(line.position, 3) + "°");
+  std::string text = Hkl(line.hkl) + "\nd = " + FixedText(line.d, 4) + " Å\n" +
+                     (Energy(m) ? "Channel = " + FixedText(line.position, 1) : "2θ = " + FixedText(line.position, 3) + "°");
   if (line.slot >= 0) text += "\nphase: " + line.phase;
   return text;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "core/errors.h"
 #include "core/numtext.h"
@@ -11,12 +10,6 @@
 namespace quorlin {
 
 namespace {
-
-std::string Fixed(double v, int digits) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", digits, v);
-  return buffer;
-}
 
 std::string Indices(const std::vector<MillerIndices>& hkl) {
   std::string s;
@@ -30,15 +23,15 @@ std::string Indices(const std::vector<MillerIndices>& hkl) {
 std::string ValueWithSu(const RefinedValue& v) {
   switch (v.status) {
     case RefinedValue::Status::NotDetermined: return "not determined";
-    case RefinedValue::Status::FixedBySymmetry: return Fixed(v.value, 5) + " (fixed by symmetry)";
-    case RefinedValue::Status::NotRefined: return Fixed(v.value, 5) + " (not refined)";
+    case RefinedValue::Status::FixedBySymmetry: return FixedText(v.value, 5) + " (fixed by symmetry)";
+    case RefinedValue::Status::NotRefined: return FixedText(v.value, 5) + " (not refined)";
     case RefinedValue::Status::Refined: break;
   }
-  if (!(v.su > 0)) return Fixed(v.value, 6) + "(0)";
+  if (!(v.su > 0)) return FixedText(v.value, 6) + "(0)";
   // Two significant digits of the su, at most eight decimals.
   int digits = std::clamp(1 - static_cast<int>(std::floor(std::log10(v.su))), 0, 8);
   const double su = std::round(v.su * std::pow(10.0, digits));
-  return Fixed(v.value, digits) + "(" + std::to_string(static_cast<long long>(su)) + ")";
+  return FixedText(v.value, digits) + "(" + std::to_string(static_cast<long long>(su)) + ")";
 }
 
 RefineCellModel::RefineCellModel(MainModel& model) : model_(model) {}
@@ -100,11 +93,11 @@ void RefineCellModel::FillRows(const std::vector<MeasuredLine>& lines) {
   for (const auto& line : lines) {
     RefineCellRow row;
     row.hkl = Indices(line.hkl);
-    row.calculated = Fixed(line.calculated, digits);
+    row.calculated = FixedText(line.calculated, digits);
     row.measured = line.observed.has_value();
     if (line.observed) {
-      row.observed = Fixed(*line.observed, digits);
-      row.difference = Fixed(*line.observed - line.calculated, digits);
+      row.observed = FixedText(*line.observed, digits);
+      row.difference = FixedText(*line.observed - line.calculated, digits);
     }
     row.used = line.used;
     row.note = line.note;
