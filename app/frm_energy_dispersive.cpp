@@ -186,6 +186,8 @@ frmEnergyDispersive::frmEnergyDispersive(MainModel& model, QWidget* parent)
   runs(Command2, &M::UnselectAll);
   connect(cboPeakList, qOverload<int>(&QComboBox::activated), this,
           [this](int item) { Run([this, item] { ed_->ChoosePeak(item); }); });
+  // A new size redraws at that size, so the picture and the mapping of a click stay one.
+  connect(picPeakPlot, &PlotView::Resized, this, [this] { DrawPeakPlot(); });
   connect(picPeakPlot, &PlotView::Released, this,
           [this](Qt::MouseButton, double x, double) { Run([this, x] { ed_->PlotMouseUp(static_cast<float>(x)); }); });
   for (QRadioButton* opt : optPressureStandard)
@@ -263,13 +265,21 @@ void frmEnergyDispersive::DrawPeakPlot() {
   const EnergyDispersiveModel& e = *ed_;
   QtSurface& s = *surface_;
   const QSize size = picPeakPlot->size();
-  if (s.Image().size() != size) s.Resize(std::max(1, size.width()), std::max(1, size.height()));
+  s.SetDevicePixelRatio(picPeakPlot->devicePixelRatioF());
+  s.Resize(std::max(1, size.width()), std::max(1, size.height()));
   if (e.PlotMode == 2) {
+    // The spectrum with the card's lines: the main plot's channel and energy axes.
     DrawPlot(Model(), s);
   } else if (e.PlotMode == 0 || e.ScanX.empty()) {
+    s.SetAxes(std::nullopt);
     s.Scale(0, 1, 1, 0);
     s.Clear(Rgb(255, 255, 255));
   } else {
+    // A scan is titled in its own unit; it has no second scale.
+    AxesStyle axes;
+    axes.bottomTitle = e.ScanAxisTitle;
+    axes.leftTitle = "Intensity";
+    s.SetAxes(std::move(axes));
     const float top = e.Best > 0 ? 1.1f * e.Best : 10.0f;
     const double x0 = e.ScanX.front(), x1 = e.ScanX.back() > x0 ? e.ScanX.back() : x0 + 1;
     s.Scale(x0, top, x1, 0);
@@ -282,8 +292,10 @@ void frmEnergyDispersive::DrawPeakPlot() {
       for (std::size_t j = 1; j < e.ScanX.size(); ++j) s.LineTo(e.ScanX[j], e.CurveY[j], Rgb(255, 0, 0));
     }
   }
+  // A click maps through the plot area the picture was drawn in, inside its axes.
   const PlotScale& sc = s.CurrentScale();
   picPeakPlot->SetUserScale(sc.left, sc.top, sc.right - sc.left, sc.bottom - sc.top);
+  picPeakPlot->SetPlotArea(s.PlotArea());
   picPeakPlot->SetPicture(s.Image());
 }
 

@@ -30,6 +30,8 @@ class frmEnergyDispersive : public ToolWindow {
   ~frmEnergyDispersive() override;
 
   EnergyDispersiveModel& Tools() { return *ed_; }
+  // The picture of picPeakPlot as last drawn: its scale, plot area and axes.
+  const QtSurface& PeakSurface() const { return *surface_; }
 
   std::array<QRadioButton*, 5> optPressureStandard{};
   QLineEdit* txtT = nullptr;

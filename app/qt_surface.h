@@ -52,6 +52,7 @@ class QtSurface : public IDrawingSurface {
   // Axes round the plot area, or none (the plot fills the picture).
   void SetAxes(std::optional<AxesStyle> axes);
   bool HasAxes() const { return axes_.has_value(); }
+  const std::optional<AxesStyle>& Axes() const { return axes_; }
   // The plot area in logical pixels.
   QRect PlotArea() const { return {scale_.originX, scale_.originY, scale_.widthPixels, scale_.heightPixels}; }
 

@@ -89,6 +89,7 @@ bool EnergyDispersiveModel::Scan2Theta() {
     return Refuse("The 2 theta scan would leave 0 to 180 degrees: make the scan range smaller.");
   const float step = range / static_cast<float>(n - 1 == 0 ? 1 : n - 1);
   PlotMode = 1;
+  ScanAxisTitle = "2θ (°)";
   StartScan(n, 1e8f);
   for (int i = 0; i < n; ++i) {
     const float x = start + static_cast<float>(i) * step;
@@ -112,6 +113,7 @@ bool EnergyDispersiveModel::ScanLP() {
   if (!(start > 0)) return Refuse("The scan would drive the cell edge to zero or below: make the scan range smaller.");
   const float step = range / static_cast<float>(n - 1 == 0 ? 1 : n - 1);
   PlotMode = 3;
+  ScanAxisTitle = "Lattice parameter (Å)";
   StartScan(n, 1e10f);
   for (int i = 0; i < n; ++i) {
     const float x = start + static_cast<float>(i) * step;
@@ -132,6 +134,7 @@ bool EnergyDispersiveModel::ScanPeak(std::int16_t h, std::int16_t k, std::int16_
     return Refuse("The reflection " + std::to_string(h) + " " + std::to_string(k) + " " + std::to_string(l) +
                   " falls outside the spectrum.");
   PlotMode = 3;
+  ScanAxisTitle = "Channel";
   StartScan(n, 1e10f);
   const int first = Nearest(c) - Nearest((n - 1) / 2.0);
   for (int i = 0; i < n; ++i) {

@@ -45,6 +45,9 @@ class EnergyDispersiveModel {
   std::vector<float> ScanX, ScanY;
   float Best = 0, Worst = 0, BestX = 0;
   std::vector<float> CurveY;
+  // The unit of the scan's x values, as its axis is titled: "2θ (°)",
+  // "Lattice parameter (Å)" or "Channel"; empty before the first scan.
+  std::string ScanAxisTitle;
 
   float OldTwoTheta() const { return oldTwoTheta_; }
   const std::string& OldLatticeParameter() const { return oldLatticeParameter_; }
