@@ -32,25 +32,20 @@ struct Options {
 Options Parse(const Args& args) {
   Options o;
   ArgReader reader(args);
-  // Numbers are checked here but kept as given, for the window's text boxes.
-  auto number = [&](const std::string& a) {
-    const std::string& v = reader.Value();
-    NumberArg(v, a);
-    return v;
-  };
-  auto integer = [&](const std::string& a) {
-    const std::string& v = reader.Value();
-    IntegerArg(v, a);
-    return v;
-  };
+  // Numbers go on to the window's text boxes. A word on the command line is
+  // complete, so it is passed in its shortest form: "4.10" as "4.1", which
+  // the boxes would otherwise hold back as a number still being typed.
+  auto number = [&](const std::string& a) { return DoubleText(NumberArg(reader.Value(), a)); };
+  auto single = [&](const std::string& a) { return SingleText(SingleArg(reader.Value(), a)); };
+  auto integer = [&](const std::string& a) { return std::to_string(IntegerArg(reader.Value(), a)); };
   while (!reader.Done()) {
     const std::string& a = reader.Take();
     if (a == "--card")
       o.card = reader.Value();
     else if (a == "--a")
-      o.a = number(a);
+      o.a = single(a);
     else if (a == "--two-theta")
-      o.twoTheta = number(a);
+      o.twoTheta = single(a);
     else if (a == "--scan-range")
       o.scanRange = number(a);
     else if (a == "--points")

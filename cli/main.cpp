@@ -16,8 +16,14 @@ std::vector<Command>& Registry() {
 namespace {
 
 void Usage(std::ostream& os) {
-  os << "usage: quorlin-cli COMMAND [ARGS]\n\ncommands:\n";
+  os << "usage: quorlin-cli COMMAND [ARGS]\n       quorlin-cli COMMAND --help\n\ncommands:\n";
   for (const auto& c : quorlin::cli::Registry()) os << "  " << c.usage << "\n";
+}
+
+bool AsksForHelp(const quorlin::cli::Args& args) {
+  for (const auto& a : args)
+    if (a == "--help") return true;
+  return false;
 }
 
 }  // namespace
@@ -36,6 +42,11 @@ int main(int argc, char** argv) {
   for (const auto& c : Registry()) {
     if (c.name != name) continue;
     Args args(argv + 2, argv + argc);
+    // Help comes before any check of the other words: it always answers.
+    if (AsksForHelp(args)) {
+      std::cout << "usage: quorlin-cli " << c.usage << "\n";
+      return std::cout.flush() ? 0 : 2;
+    }
     try {
       int status = c.run(args, std::cout, std::cerr);
       // Output that could not be written (a full disk, a closed pipe) is a

@@ -15,14 +15,8 @@
 namespace {
 
 using quorlin::testing::CliCommand;
+using quorlin::testing::Lines;
 using quorlin::testing::RunShell;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
 
 TEST(EnergyCli, PressureRowsAndRefusals) {
   // Decker NaCl at 25 C: 0.009, 27.11 and 53.18 kbar at the published edges.

@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace quorlin::testing {
 
@@ -23,6 +25,14 @@ inline Outcome RunShell(const std::string& command) {
   const int s = pclose(p);
   r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
   return r;
+}
+
+// The lines of a command's output, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
 }
 
 // quorlin-cli with the given arguments (already quoted as needed).
