@@ -331,7 +331,7 @@ void QtSurface::PaintColumnSpans(const DirectPixels& d) const {
   columnSpans_.clear();
 }
 
-void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std::size_t to) const {
+struct QtSurface::PenBatches {
   struct Batch {
     Colour colour;
     int width;
@@ -339,14 +339,10 @@ void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std:
   };
   std::vector<Batch> batches;
   std::unordered_set<LineKey, LineKeyHash> pending;
-  const int columns = image_.width();
-  if (static_cast<int>(columnPen_.size()) != columns) {
-    columnPen_.assign(static_cast<std::size_t>(columns), -1);
-    columnStamp_.assign(static_cast<std::size_t>(columns), 0);
-  }
-  ++stamp_;
-  // One-pixel vertical lines go straight into the image's pixels, the same
-  // pixels Qt's painter gives them, when the clip is whole pixels.
+};
+
+QtSurface::DirectPixels QtSurface::DirectTarget(const QPainter& p, const Frame& f) const {
+  // Only when the clip is whole pixels do the direct pixels match Qt's.
   DirectPixels direct;
   const QRectF clip = p.hasClipping() ? QRectF(f.x, f.y, f.w, f.h) : QRectF(0, 0, image_.width(), image_.height());
   direct.ok = clip.toRect() == clip && p.transform().isIdentity();
@@ -358,90 +354,115 @@ void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std:
     direct.right = static_cast<int>(clip.left() + clip.width());
     direct.bottom = static_cast<int>(clip.top() + clip.height());
   }
+  return direct;
+}
+
+std::size_t QtSurface::JoinedRunEnd(std::size_t from, std::size_t to) const {
+  const Item& item = items_[from];
+  std::size_t j = from + 1;
+  while (j < to && IsPlainSegment(items_[j]) && items_[j].colour == item.colour && items_[j].width == item.width &&
+         items_[j].x1 == items_[j - 1].x2 && items_[j].y1 == items_[j - 1].y2)
+    ++j;
+  return j;
+}
+
+void QtSurface::FlushBatches(QPainter& p, const Frame& f, PenBatches& b, const DirectPixels& direct) const {
+  PaintColumnSpans(direct);
+  if (p.compositionMode() != QPainter::CompositionMode_SourceOver)
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  for (const PenBatches::Batch& batch : b.batches) {
+    UsePen(p, ToQColor(batch.colour), std::max(1, static_cast<int>(std::lround(batch.width * f.penScale))),
+           Qt::FlatCap);
+    p.drawLines(batch.lines);
+  }
+  if (!b.batches.empty()) ++columnEpoch_;
+  b.batches.clear();
+  b.pending.clear();
+  ++stamp_;
+}
+
+void QtSurface::BatchVerticalLine(QPainter& p, const Frame& f, const Item& item, PenBatches& b,
+                                  const DirectPixels& direct) const {
+  const int columns = image_.width();
+  int batch = -1;
+  for (std::size_t k = 0; k < b.batches.size(); ++k)
+    if (b.batches[k].colour == item.colour && b.batches[k].width == item.width) batch = static_cast<int>(k);
+  const double px = f.x + item.x1 * f.w;
+  const double half = item.width * f.penScale / 2 + 1;
+  const int c0 = std::max(0, static_cast<int>(std::floor(px - half)));
+  const int c1 = std::min(columns - 1, static_cast<int>(std::floor(px + half)));
+  bool clash = false;
+  for (int c = c0; c <= c1 && !clash; ++c)
+    clash = columnStamp_[static_cast<std::size_t>(c)] == stamp_ && columnPen_[static_cast<std::size_t>(c)] != batch;
+  if (clash) {
+    FlushBatches(p, f, b, direct);
+    batch = -1;
+  }
+  if (batch < 0) {
+    b.batches.push_back({item.colour, item.width, {}});
+    batch = static_cast<int>(b.batches.size()) - 1;
+  }
+  // The same line again in the same pen paints nothing new.
+  if (!b.pending.insert({item.x1, item.y1, item.x2, item.y2, batch}).second) return;
+  b.batches[static_cast<std::size_t>(batch)].lines.push_back({f.At(item.x1, item.y1), f.At(item.x2, item.y2)});
+  for (int c = c0; c <= c1; ++c) {
+    columnStamp_[static_cast<std::size_t>(c)] = stamp_;
+    columnPen_[static_cast<std::size_t>(c)] = batch;
+  }
+}
+
+void QtSurface::PaintBatched(QPainter& p, const Frame& f, std::size_t from, std::size_t to) const {
+  PenBatches batches;
+  const int columns = image_.width();
+  if (static_cast<int>(columnPen_.size()) != columns) {
+    columnPen_.assign(static_cast<std::size_t>(columns), -1);
+    columnStamp_.assign(static_cast<std::size_t>(columns), 0);
+  }
+  ++stamp_;
+  // One-pixel vertical lines go straight into the image's pixels, the same
+  // pixels Qt's painter gives them.
+  DirectPixels direct = DirectTarget(p, f);
   // Anything painted through Qt first puts down the columns waiting before it.
-  auto flush = [&] {
-    PaintColumnSpans(direct);
-    if (p.compositionMode() != QPainter::CompositionMode_SourceOver)
-      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    for (const Batch& b : batches) {
-      UsePen(p, ToQColor(b.colour), std::max(1, static_cast<int>(std::lround(b.width * f.penScale))), Qt::FlatCap);
-      p.drawLines(b.lines);
-    }
-    if (!batches.empty()) ++columnEpoch_;
-    batches.clear();
-    pending.clear();
-    ++stamp_;
+  auto flushFirst = [&] {
+    FlushBatches(p, f, batches, direct);
+    ++columnEpoch_;
   };
   for (std::size_t i = from; i < to;) {
     const Item& item = items_[i];
     if (item.kind == Kind::Chain && item.mode == DrawMode::Copy) {
-      flush();
-      ++columnEpoch_;
+      flushFirst();
       PaintPolyline(p, f, chainPoints_.data() + item.begin, item.end - item.begin, item.colour, item.width, &direct);
       ++i;
       continue;
     }
     if (!IsPlainSegment(item)) {
-      flush();
-      ++columnEpoch_;
+      flushFirst();
       Paint(p, f, item, false);
       ++i;
       continue;
     }
-    std::size_t j = i + 1;
-    while (j < to && IsPlainSegment(items_[j]) && items_[j].colour == item.colour &&
-           items_[j].width == item.width && items_[j].x1 == items_[j - 1].x2 && items_[j].y1 == items_[j - 1].y2)
-      ++j;
+    const std::size_t j = JoinedRunEnd(i, to);
     if (j - i >= 2) {
-      flush();
-      ++columnEpoch_;
+      flushFirst();
       PaintRun(p, f, i, j, &direct);
       i = j;
       continue;
     }
     ++i;
     if (item.x1 != item.x2) {  // a lone slanted line: rare, painted as it comes
-      flush();
-      ++columnEpoch_;
+      flushFirst();
       Paint(p, f, item, false);
       continue;
     }
     const int penWidth = std::max(1, static_cast<int>(std::lround(item.width * f.penScale)));
     if (penWidth == 1 && direct.ok) {
-      if (!batches.empty()) flush();
+      if (!batches.batches.empty()) FlushBatches(p, f, batches, direct);
       PaintColumn(direct, f.x + item.x1 * f.w, f.y + item.y1 * f.h, f.y + item.y2 * f.h, item.colour);
       continue;
     }
-    // A wide vertical line joins the batch of its pen, unless a line of
-    // another pen waits on one of its pixel columns: then what waits is
-    // painted first.
-    int batch = -1;
-    for (std::size_t b = 0; b < batches.size(); ++b)
-      if (batches[b].colour == item.colour && batches[b].width == item.width) batch = static_cast<int>(b);
-    const double px = f.x + item.x1 * f.w;
-    const double half = item.width * f.penScale / 2 + 1;
-    const int c0 = std::max(0, static_cast<int>(std::floor(px - half)));
-    const int c1 = std::min(columns - 1, static_cast<int>(std::floor(px + half)));
-    bool clash = false;
-    for (int c = c0; c <= c1 && !clash; ++c)
-      clash = columnStamp_[static_cast<std::size_t>(c)] == stamp_ && columnPen_[static_cast<std::size_t>(c)] != batch;
-    if (clash) {
-      flush();
-      batch = -1;
-    }
-    if (batch < 0) {
-      batches.push_back({item.colour, item.width, {}});
-      batch = static_cast<int>(batches.size()) - 1;
-    }
-    // The same line again in the same pen paints nothing new.
-    if (!pending.insert({item.x1, item.y1, item.x2, item.y2, batch}).second) continue;
-    batches[static_cast<std::size_t>(batch)].lines.push_back({f.At(item.x1, item.y1), f.At(item.x2, item.y2)});
-    for (int c = c0; c <= c1; ++c) {
-      columnStamp_[static_cast<std::size_t>(c)] = stamp_;
-      columnPen_[static_cast<std::size_t>(c)] = batch;
-    }
+    BatchVerticalLine(p, f, item, batches, direct);
   }
-  flush();
+  FlushBatches(p, f, batches, direct);
 }
 
 void QtSurface::Flush() const {

@@ -120,6 +120,18 @@ class QtSurface : public IDrawingSurface {
     Colour colour = 0;
     QRgb rgb = 0;
   };
+  // The pens' batches of wide vertical lines waiting to be painted.
+  struct PenBatches;
+  // Where one-pixel lines may go straight into the image's pixels (ok false: not here).
+  DirectPixels DirectTarget(const QPainter& p, const Frame& f) const;
+  // One past the last item of the run of joined one-pen segments from `from`.
+  std::size_t JoinedRunEnd(std::size_t from, std::size_t to) const;
+  // Paints what waits: the direct columns, then each pen's batch.
+  void FlushBatches(QPainter& p, const Frame& f, PenBatches& batches, const DirectPixels& direct) const;
+  // A wide vertical line joins its pen's batch (what waits is painted first
+  // when another pen's line waits on one of its columns).
+  void BatchVerticalLine(QPainter& p, const Frame& f, const Item& item, PenBatches& batches,
+                         const DirectPixels& direct) const;
   // Records a one-pixel vertical line for PaintColumnSpans.
   void PaintColumn(DirectPixels& d, double x, double y1, double y2, Colour colour) const;
   void PaintColumnSpans(const DirectPixels& d) const;
