@@ -15,7 +15,15 @@ namespace {
 
 int Symbols(const Args& args, std::ostream& out, std::ostream& /*err*/) {
   if (args.size() != 1) throw QuorlinError("usage: symbols SYSTEM");
-  const std::int32_t system = SystemArg(args[0]);
+  // By name or code, as --system takes it; the refusal names the word itself.
+  std::int32_t system = 0;
+  try {
+    system = SystemArg(args[0]);
+  } catch (const QuorlinError&) {
+    throw QuorlinError("\"" + args[0] +
+                       "\" is not a crystal system (cubic, hexagonal, trigonal, tetragonal, orthorhombic, "
+                       "monoclinic, triclinic, none, or 1..8)");
+  }
   out << "# number symbol space_groups\n";
   // A cell without a crystal system has no catalogue: the header alone.
   if (system == NoSystem) return 0;

@@ -76,9 +76,14 @@ TEST(CliHelp, SymbolsListTheEntriesThatSymbolTakes) {
     row >> h >> k >> l;
     EXPECT_TRUE((h - k) % 2 == 0 && (k - l) % 2 == 0) << f[i];
   }
-  const auto bad = RunShell(CliCommand("symbols cubicc 2>&1"));
-  EXPECT_EQ(bad.status, 2);
-  EXPECT_EQ(Lines(bad.output).size(), 1u) << bad.output;
+  for (const char* word : {"cubicc", "9", "2.5"}) {
+    const auto bad = RunShell(CliCommand(std::string("symbols ") + word + " 2>&1"));
+    EXPECT_EQ(bad.status, 2) << word;
+    EXPECT_EQ(bad.output, std::string("quorlin-cli symbols: \"") + word +
+                              "\" is not a crystal system (cubic, hexagonal, trigonal, tetragonal, orthorhombic, "
+                              "monoclinic, triclinic, none, or 1..8)\n")
+        << word;
+  }
 }
 
 TEST(CliNumbers, TrailingZerosAfterThePointAreTheSameNumber) {
