@@ -174,15 +174,49 @@ double EstimatePeakWidth(const CData& data, const CXRDPlot& plot) {
   return std::max(crossing(1) - crossing(-1), 2.0 * std::fabs(step));
 }
 
-std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
-                                       const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
-                                       double displacement, double tolerance, double peakWidth,
-                                       const std::vector<MillerIndices>& excluded) {
-  const auto metric = ReciprocalMetricFromCell(cell);
-  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
+namespace {
 
-  // Every reflection drawn inside the window; equal spacings (equivalent
-  // reflections) keep the members of the asymmetric wedge, or one of them.
+// The measured points with from <= x <= to.
+struct Points {
+  std::vector<double> x, y;
+};
+
+Points PointsBetween(const CData& data, double from, double to) {
+  const auto& xs = data.XValues();
+  const auto& ys = data.Intensities();
+  Points p;
+  for (std::size_t i = 0; i < xs.size(); ++i)
+    if (from <= xs[i] && xs[i] <= to && std::isfinite(ys[i])) {
+      p.x.push_back(xs[i]);
+      p.y.push_back(ys[i]);
+    }
+  return p;
+}
+
+// A straight background through the means of a few points at either end.
+struct Background {
+  double x0 = 0, y0 = 0, slope = 0;
+  double At(double x) const { return y0 + slope * (x - x0); }
+};
+
+Background EndsBackground(const Points& w) {
+  const std::size_t e = std::max<std::size_t>(1, std::min<std::size_t>(3, w.x.size() / 4));
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  for (std::size_t i = 0; i < e; ++i) {
+    x0 += w.x[i] / e;
+    y0 += w.y[i] / e;
+    x1 += w.x[w.x.size() - 1 - i] / e;
+    y1 += w.y[w.y.size() - 1 - i] / e;
+  }
+  return {x0, y0, (y1 - y0) / (x1 - x0)};
+}
+
+// Every reflection drawn inside the window, by rising position; equal
+// spacings (equivalent reflections) keep the members of the asymmetric
+// wedge, or one of them.
+std::vector<Candidate> DrawnLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                  const RefinementSetup& setup, const std::array<double, 6>& metric, double zero,
+                                  double displacement) {
   std::map<long long, std::vector<MillerIndices>> bySpacing;
   for (int l = pattern.lmin; l <= pattern.lmax; ++l)
     for (int k = pattern.kmin; k <= pattern.kmax; ++k)
@@ -194,6 +228,7 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
         if (!(q > 0)) continue;
         bySpacing[std::llround(std::log(q) * 1e8)].push_back({H, K, L});
       }
+  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
   std::vector<Candidate> candidates;
   for (auto& [key, members] : bySpacing) {
     Candidate c;
@@ -208,7 +243,11 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
     if (std::isfinite(c.x) && lo <= c.x && c.x <= hi) candidates.push_back(std::move(c));
   }
   std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
-  // Lines closer than a fraction of the width are one peak.
+  return candidates;
+}
+
+// Lines closer than a fraction of the width are one peak.
+std::vector<Candidate> MergeCoincident(std::vector<Candidate> candidates, double peakWidth) {
   std::vector<Candidate> merged;
   for (auto& c : candidates) {
     if (!merged.empty() && c.x - merged.back().x < kCoincidence * peakWidth) {
@@ -218,121 +257,140 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
     }
     merged.push_back(std::move(c));
   }
+  return merged;
+}
 
-  const auto second = SecondLine(data);
-  const bool doublet = !IsEnergy(plot) && second.has_value();
-  const double ratio = doublet ? data.SourceIntensity(*second) / data.SourceIntensity(data.PrimaryLineIndex()) : 0;
-  const double lambdaRatio = doublet ? static_cast<double>(data.Lambda(*second)) / setup.wavelength : 1.0;
+// A line with another one closer than a peak width and a half is not
+// measured: the two peaks cannot be told apart.
+bool Overlapped(const std::vector<Candidate>& lines, std::size_t at, double peakWidth) {
+  return (at > 0 && lines[at].x - lines[at - 1].x < kResolved * peakWidth) ||
+         (at + 1 < lines.size() && lines[at + 1].x - lines[at].x < kResolved * peakWidth);
+}
+
+// The K-alpha2 component every peak of a tube pattern carries.
+Doublet SourceDoublet(const CData& data, const CXRDPlot& plot, const RefinementSetup& setup) {
   Doublet partner;
-  if (doublet) {
-    partner.ratio = ratio;
-    partner.position = [lambdaRatio](double x) {
-      const double s = lambdaRatio * std::sin(x * kDegree / 2.0);
-      return s < 1.0 ? 2.0 * std::asin(s) / kDegree : 180.0;
-    };
-  }
+  const auto second = SecondLine(data);
+  if (IsEnergy(plot) || !second) return partner;
+  partner.ratio = data.SourceIntensity(*second) / data.SourceIntensity(data.PrimaryLineIndex());
+  const double lambdaRatio = static_cast<double>(data.Lambda(*second)) / setup.wavelength;
+  partner.position = [lambdaRatio](double x) {
+    const double s = lambdaRatio * std::sin(x * kDegree / 2.0);
+    return s < 1.0 ? 2.0 * std::asin(s) / kDegree : 180.0;
+  };
+  return partner;
+}
 
-  const auto& xs = data.XValues();
-  const auto& ys = data.Intensities();
+// The local maximum nearest the line within the tolerance that rises well
+// above the background; NaN when there is none.
+double NearestPeak(const Points& w, const Background& b, double line, double tolerance, double peakWidth) {
+  double tallest = 0;
+  for (std::size_t i = 0; i < w.x.size(); ++i)
+    if (std::fabs(w.x[i] - line) <= tolerance) tallest = std::max(tallest, w.y[i] - b.At(w.x[i]));
+  double chosen = std::nan("");
+  for (std::size_t i = 0; i < w.x.size(); ++i) {
+    if (std::fabs(w.x[i] - line) > tolerance) continue;
+    const double above = w.y[i] - b.At(w.x[i]);
+    if (!(above > 0.2 * tallest)) continue;
+    bool isMaximum = true;
+    for (std::size_t j = 0; j < w.x.size() && isMaximum; ++j)
+      if (j != i && std::fabs(w.x[j] - w.x[i]) <= peakWidth / 2 && w.y[j] > w.y[i]) isMaximum = false;
+    if (isMaximum && (std::isnan(chosen) || std::fabs(w.x[i] - line) < std::fabs(chosen - line))) chosen = w.x[i];
+  }
+  return chosen;
+}
+
+// The peak's own width at half height, from the points about it, within
+// half to twice the pattern's width.
+double WidthAt(const Points& w, const Background& b, double chosen, double peakWidth) {
+  std::size_t i = 0;
+  while (i < w.x.size() && w.x[i] != chosen) ++i;
+  const double half = (w.y[i] + b.At(chosen)) / 2.0;
+  std::size_t left = i, right = i;
+  while (left > 0 && w.y[left] > half) --left;
+  while (right + 1 < w.x.size() && w.y[right] > half) ++right;
+  if (w.y[left] <= half && w.y[right] <= half && right > left)
+    return std::clamp(w.x[right] - w.x[left], 0.5 * peakWidth, 2.0 * peakWidth);
+  return peakWidth;
+}
+
+// Two lines that found the same peak (a start some way off, or a weak line
+// beside a strong one): only the nearer line keeps it, or the other's
+// false position would pull the cell away. found: where each line's peak
+// was fitted (NaN for none) and how far from its line.
+void KeepNearerLine(std::vector<MeasuredLine>& lines, const std::vector<std::pair<double, double>>& found,
+                    double peakWidth) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    for (std::size_t j = i + 1; j < lines.size() && !std::isnan(found[i].first); ++j) {
+      if (std::isnan(found[j].first) || std::fabs(found[j].first - found[i].first) >= kCoincidence * peakWidth) continue;
+      MeasuredLine& farther = found[j].second < found[i].second ? lines[i] : lines[j];
+      farther.used = false;
+      farther.note = "its peak is nearer another line";
+    }
+}
+
+}  // namespace
+
+const ProfileFit& ProfileFitCache::Fit(const std::vector<double>& x, const std::vector<double>& y,
+                                       const ProfileStart& start, const Doublet& partner) {
+  Key key{x, y, {start.centre, start.height, start.fwhm, start.eta, start.background, start.slope}};
+  auto it = fits_.find(key);
+  if (it == fits_.end()) it = fits_.emplace(std::move(key), FitProfile(x, y, start, partner)).first;
+  return it->second;
+}
+
+std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                       const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
+                                       double displacement, double tolerance, double peakWidth,
+                                       const std::vector<MillerIndices>& excluded, ProfileFitCache* fits) {
+  ProfileFitCache own;
+  if (!fits) fits = &own;
+  const std::vector<Candidate> merged = MergeCoincident(
+      DrawnLines(data, plot, pattern, setup, ReciprocalMetricFromCell(cell), zero, displacement), peakWidth);
+  const Doublet partner = SourceDoublet(data, plot, setup);
   std::vector<MeasuredLine> lines;
-  // Where each used line's peak was found, and how far from its line.
   std::vector<std::pair<double, double>> found(merged.size(), {std::nan(""), 0.0});
-  for (const auto& c : merged) {
-    MeasuredLine line;
+  for (std::size_t at = 0; at < merged.size(); ++at) {
+    const Candidate& c = merged[at];
+    MeasuredLine& line = lines.emplace_back();
     line.hkl = c.hkl;
     line.calculated = ToAxis(data, plot, c.x);
-    // A line with another one closer than a peak width and a half is not
-    // measured: the two peaks cannot be told apart.
-    const auto at = &c - merged.data();
-    if ((at > 0 && c.x - merged[static_cast<std::size_t>(at - 1)].x < kResolved * peakWidth) ||
-        (at + 1 < static_cast<std::ptrdiff_t>(merged.size()) &&
-         merged[static_cast<std::size_t>(at + 1)].x - c.x < kResolved * peakWidth)) {
+    if (Overlapped(merged, at, peakWidth)) {
       line.note = "overlapped";
-      lines.push_back(std::move(line));
       continue;
     }
-    const double separation = doublet ? partner.position(c.x) - c.x : 0.0;
-    // The peak to fit: the local maximum nearest the line within the
-    // tolerance that rises well above a straight background.
-    auto window = [&](double from, double to, std::vector<double>& x, std::vector<double>& y) {
-      x.clear();
-      y.clear();
-      for (std::size_t i = 0; i < xs.size(); ++i)
-        if (from <= xs[i] && xs[i] <= to && std::isfinite(ys[i])) {
-          x.push_back(xs[i]);
-          y.push_back(ys[i]);
-        }
-    };
-    std::vector<double> x, y;
-    window(c.x - tolerance - 2.5 * peakWidth, c.x + tolerance + 2.5 * peakWidth + separation, x, y);
-    if (x.size() < 12) {
+    const double separation = partner.position ? partner.position(c.x) - c.x : 0.0;
+    Points w = PointsBetween(data, c.x - tolerance - 2.5 * peakWidth, c.x + tolerance + 2.5 * peakWidth + separation);
+    if (w.x.size() < 12) {
       line.note = "too few points";
-      lines.push_back(std::move(line));
       continue;
     }
-    auto background = [&](const std::vector<double>& wx, const std::vector<double>& wy, double& slope) {
-      const std::size_t e = std::max<std::size_t>(1, std::min<std::size_t>(3, wx.size() / 4));
-      double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-      for (std::size_t i = 0; i < e; ++i) {
-        x0 += wx[i] / e;
-        y0 += wy[i] / e;
-        x1 += wx[wx.size() - 1 - i] / e;
-        y1 += wy[wy.size() - 1 - i] / e;
-      }
-      slope = (y1 - y0) / (x1 - x0);
-      return std::pair{x0, y0};
-    };
-    double slope = 0;
-    auto [bx, by] = background(x, y, slope);
-    double tallest = 0;
-    for (std::size_t i = 0; i < x.size(); ++i)
-      if (std::fabs(x[i] - c.x) <= tolerance) tallest = std::max(tallest, y[i] - (by + slope * (x[i] - bx)));
-    double chosen = std::nan("");
-    for (std::size_t i = 0; i < x.size(); ++i) {
-      if (std::fabs(x[i] - c.x) > tolerance) continue;
-      const double above = y[i] - (by + slope * (x[i] - bx));
-      if (!(above > 0.2 * tallest)) continue;
-      bool isMaximum = true;
-      for (std::size_t j = 0; j < x.size() && isMaximum; ++j)
-        if (j != i && std::fabs(x[j] - x[i]) <= peakWidth / 2 && y[j] > y[i]) isMaximum = false;
-      if (isMaximum && (std::isnan(chosen) || std::fabs(x[i] - c.x) < std::fabs(chosen - c.x))) chosen = x[i];
-    }
+    const Background around = EndsBackground(w);
+    const double chosen = NearestPeak(w, around, c.x, tolerance, peakWidth);
     if (std::isnan(chosen)) {
       line.note = "no peak";
-      lines.push_back(std::move(line));
       continue;
     }
-    // This peak's own width at half height, from the data about it, sets
-    // the fitting window: a neighbour of another phase stays outside.
-    double localWidth = peakWidth;
-    {
-      std::size_t i = 0;
-      while (i < x.size() && x[i] != chosen) ++i;
-      const double floor = by + slope * (chosen - bx), half = (y[i] + floor) / 2.0;
-      std::size_t left = i, right = i;
-      while (left > 0 && y[left] > half) --left;
-      while (right + 1 < x.size() && y[right] > half) ++right;
-      if (y[left] <= half && y[right] <= half && right > left)
-        localWidth = std::clamp(x[right] - x[left], 0.5 * peakWidth, 2.0 * peakWidth);
-    }
-    // Fit over a few widths about that peak (and its K-alpha2 partner).
-    window(chosen - 2.5 * localWidth, chosen + 2.5 * localWidth + separation, x, y);
-    if (x.size() < 12) {
+    // The peak's own width sets the fitting window: a neighbour of another
+    // phase stays outside. Fit over a few widths about that peak (and its
+    // K-alpha2 partner).
+    const double localWidth = WidthAt(w, around, chosen, peakWidth);
+    w = PointsBetween(data, chosen - 2.5 * localWidth, chosen + 2.5 * localWidth + separation);
+    if (w.x.size() < 12) {
       line.note = "too few points";
-      lines.push_back(std::move(line));
       continue;
     }
-    auto [fx, fy] = background(x, y, slope);
+    const Background under = EndsBackground(w);
     ProfileStart start;
     start.centre = chosen;
-    start.slope = slope;
+    start.slope = under.slope;
     start.fwhm = localWidth;
-    start.background = fy + slope * (chosen - fx);
+    start.background = under.At(chosen);
     double top = 0;
-    for (std::size_t i = 0; i < x.size(); ++i)
-      if (x[i] == chosen) top = y[i];
-    start.height = std::max(top - start.background, 0.0) / (1.0 + ratio);
-    const ProfileFit fit = FitProfile(x, y, start, partner);
+    for (std::size_t i = 0; i < w.x.size(); ++i)
+      if (w.x[i] == chosen) top = w.y[i];
+    start.height = std::max(top - start.background, 0.0) / (1.0 + partner.ratio);
+    const ProfileFit& fit = fits->Fit(w.x, w.y, start, partner);
     line.fwhm = fit.fwhm;
     if (!fit.converged) {
       line.note = "no convergence";
@@ -344,25 +402,15 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
       line.observed = ToAxis(data, plot, fit.centre);
       line.su = IsEnergy(plot) ? fit.centreSu * std::fabs(EnergySlope(data, fit.centre)) : fit.centreSu;
       line.used = true;
-      found[static_cast<std::size_t>(at)] = {fit.centre, std::fabs(fit.centre - c.x)};
+      found[at] = {fit.centre, std::fabs(fit.centre - c.x)};
       for (const auto& m : c.hkl)
         if (SameIndices(m, excluded)) {
           line.used = false;
           line.note = "left out";
         }
     }
-    lines.push_back(std::move(line));
   }
-  // Two lines that found the same peak (a start some way off, or a weak line
-  // beside a strong one): only the nearer line keeps it, or the other's
-  // false position would pull the cell away.
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    for (std::size_t j = i + 1; j < lines.size() && !std::isnan(found[i].first); ++j) {
-      if (std::isnan(found[j].first) || std::fabs(found[j].first - found[i].first) >= kCoincidence * peakWidth) continue;
-      MeasuredLine& farther = found[j].second < found[i].second ? lines[i] : lines[j];
-      farther.used = false;
-      farther.note = "its peak is nearer another line";
-    }
+  KeepNearerLine(lines, found, peakWidth);
   return lines;
 }
 
@@ -379,6 +427,9 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
   if (!(out.peakWidth > 0)) throw QuorlinError("the plot window holds no measured points");
   out.tolerance = options.tolerance > 0 ? options.tolerance : 3.0 * out.peakWidth;
 
+  // Most lines are fitted on the same points from the same start in every
+  // cycle: each such fit is made once.
+  ProfileFitCache fits;
   std::array<double, 6> current = out.setup.start;
   double zero = 0, displacement = out.setup.displacement;
   double acceptance = out.tolerance;  // the first pass takes the whole tolerance
@@ -392,7 +443,7 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
   int stage = 0;
   for (int cycle = 0; cycle < 16; ++cycle) {
     out.lines = MeasureLines(data, plot, pattern, out.setup, current, zero, displacement, acceptance,
-                             out.peakWidth, options.excluded);
+                             out.peakWidth, options.excluded, &fits);
     const double reach = lo + (hi - lo) * (stage + 1) / kStages;
     std::vector<Observation> observations;
     std::vector<std::size_t> lineOf;

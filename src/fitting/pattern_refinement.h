@@ -6,11 +6,14 @@
 // improves).
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fitting/cell_refinement.h"
+#include "fitting/profile_fit.h"
 
 namespace quorlin {
 
@@ -51,13 +54,25 @@ struct PatternRefinement {
 // energy through the detector angle.
 RefinementSetup SetupFromPlot(const CData& data, const CXRDPlot& plot, const CUnitCell& cell);
 
+// Profile fits by their exact input (points, start, doublet of one
+// pattern), so that a fit repeated on the same points is made once.
+class ProfileFitCache {
+ public:
+  const ProfileFit& Fit(const std::vector<double>& x, const std::vector<double>& y, const ProfileStart& start,
+                        const Doublet& partner);
+
+ private:
+  using Key = std::tuple<std::vector<double>, std::vector<double>, std::array<double, 6>>;
+  std::map<Key, ProfileFit> fits_;
+};
+
 // Measures the lines of `cell` (a b c alpha beta gamma as given) without
 // refining: the positions for a zero shift `zero` and displacement
 // `displacement`.
 std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
                                        const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
                                        double displacement, double tolerance, double peakWidth,
-                                       const std::vector<MillerIndices>& excluded);
+                                       const std::vector<MillerIndices>& excluded, ProfileFitCache* fits = nullptr);
 
 // A typical full width at half maximum of the peaks inside the plot window,
 // from the strongest one; 0 when the window holds no data.
