@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "core/errors.h"
+#include "core/numtext.h"
 #include "fitting/normal_equations.h"
 
 namespace quorlin {
@@ -122,6 +123,35 @@ double SpacingAtPosition(const RefinementSetup& s, double x, double zero, double
   double theta = observed;
   for (int i = 0; i < 30; ++i) theta = observed + displacement * std::cos(theta);
   return s.wavelength / (2.0 * std::sin(theta));
+}
+
+std::vector<std::string> ImplausibleResults(const RefinementSetup& s, const RefinementResult& r) {
+  // A goniometer zero is set to a few hundredths of a degree; a third of a
+  // degree means a wrong start cell or wavelength soaked up by the zero.
+  constexpr double kZeroLimit = 0.3;
+  // A specimen off the focusing circle by 1 mm on a 200 mm goniometer is
+  // already a badly mounted one. Short wavelengths are taken in
+  // transmission, where reflection geometry's displacement has little room.
+  constexpr double kTransmissionBelow = 0.5;  // Angstrom
+  constexpr double kReflectionLimit = 0.005, kTransmissionLimit = 0.001;
+  constexpr double kCorrelationLimit = 0.95;
+  std::vector<std::string> warnings;
+  auto text = [](double v, int digits) { return FixedText(v, digits); };
+  const bool angle = s.axis == PatternAxis::Angle;
+  if (angle && r.zero.status == RefinedValue::Status::Refined && std::fabs(r.zero.value) > kZeroLimit)
+    warnings.push_back("the zero shift of " + text(r.zero.value, 3) + " degrees is beyond +-0.3 degrees");
+  if (angle && r.displacement.status == RefinedValue::Status::Refined) {
+    const bool transmission = s.wavelength < kTransmissionBelow;
+    const double limit = transmission ? kTransmissionLimit : kReflectionLimit;
+    if (std::fabs(r.displacement.value) > limit)
+      warnings.push_back("the displacement of " + text(r.displacement.value, 4) + " of the goniometer radius is beyond +-" +
+                         text(limit, 3) + (transmission ? ", implausible for transmission at this wavelength"
+                                                        : ", implausible for reflection geometry"));
+  }
+  if (std::fabs(r.zeroDisplacementCorrelation) > kCorrelationLimit)
+    warnings.push_back("the zero shift and the displacement correlate at " + text(r.zeroDisplacementCorrelation, 3) +
+                       ": the reflections cannot tell them apart; refine one of them");
+  return warnings;
 }
 
 std::array<double, 6> ReciprocalMetricFromCell(const std::array<double, 6>& c) {
@@ -343,6 +373,10 @@ RefinementResult RefineCell(const std::vector<Observation>& observations, const 
   };
   result.zero = instrument(zeroIndex, zero, 0.0);
   result.displacement = instrument(displacementIndex, displacement, s.displacement);
+  if (result.zero.status == RefinedValue::Status::Refined &&
+      result.displacement.status == RefinedValue::Status::Refined && result.zero.su > 0 && result.displacement.su > 0)
+    result.zeroDisplacementCorrelation =
+        cov(zeroIndex, displacementIndex) / (result.zero.su * result.displacement.su);
   for (int i = 0; i < n; ++i)
     result.reflections.push_back(
         {observations[i].hkl, observations[i].x, AxisPosition(s, Dot(terms[i], p), zero, displacement)});

@@ -122,6 +122,41 @@ void RejectOutliers(std::vector<MeasuredLine>& lines, std::vector<std::size_t>& 
 
 }  // namespace
 
+void SetTubeSource(CData& data, const std::string& tube) {
+  for (int i = 0; i < CData::kLineCount; ++i) data.SetLineExists(i, false);
+  const int first = tube == "Mo" ? 3 : 0;
+  static constexpr float kLines[6] = {1.540562f, 1.54439f, 0, 0.7093f, 0.71359f, 0};
+  data.SetLambda(first, kLines[first]);
+  data.SetLambda(first + 1, kLines[first + 1]);
+  data.SetSourceIntensity(first, 1.0f);
+  data.SetSourceIntensity(first + 1, 0.5f);
+  data.SetLineExists(first, true);
+  data.SetLineExists(first + 1, true);
+  data.PrimaryLine = static_cast<float>(first);
+  data.TubeType = tube;
+}
+
+void SetSingleWavelength(CData& data, float lambda) {
+  for (int i = 0; i < CData::kLineCount; ++i) data.SetLineExists(i, false);
+  data.SetLambda(6, lambda);
+  data.SetSourceIntensity(6, 1.0f);
+  data.SetLineExists(6, true);
+  data.PrimaryLine = 6;
+}
+
+void SetIndexReach(CPattern& pattern, const CUnitCell& cell, double dMin) {
+  auto reach = [&](int axis) {
+    return static_cast<std::int16_t>(std::min(24.0, std::ceil(cell.Edge(1, axis) / dMin) + 1));
+  };
+  pattern.hmax = reach(0);
+  pattern.kmax = reach(1);
+  pattern.lmax = reach(2);
+  pattern.hmin = static_cast<std::int16_t>(-pattern.hmax);
+  pattern.kmin = static_cast<std::int16_t>(-pattern.kmax);
+  pattern.lmin = static_cast<std::int16_t>(-pattern.lmax);
+  for (int i = 0; i < 7; ++i) pattern.PreviousState(i, true, true);
+}
+
 RefinementSetup SetupFromPlot(const CData& data, const CXRDPlot& plot, const CUnitCell& cell) {
   RefinementSetup s;
   s.basis = cell.Basis();
@@ -300,18 +335,119 @@ double NearestPeak(const Points& w, const Background& b, double line, double tol
   return chosen;
 }
 
-// The peak's own width at half height, from the points about it, within
-// half to twice the pattern's width.
-double WidthAt(const Points& w, const Background& b, double chosen, double peakWidth) {
-  std::size_t i = 0;
-  while (i < w.x.size() && w.x[i] != chosen) ++i;
-  const double half = (w.y[i] + b.At(chosen)) / 2.0;
-  std::size_t left = i, right = i;
-  while (left > 0 && w.y[left] > half) --left;
-  while (right + 1 < w.x.size() && w.y[right] > half) ++right;
-  if (w.y[left] <= half && w.y[right] <= half && right > left)
-    return std::clamp(w.x[right] - w.x[left], 0.5 * peakWidth, 2.0 * peakWidth);
-  return peakWidth;
+// The mean of the points i-m .. i+m (as far as the window goes).
+double Smoothed(const Points& w, std::size_t i, std::size_t m) {
+  if (m == 0) return w.y[i];
+  const std::size_t from = i > m ? i - m : 0, to = std::min(w.y.size() - 1, i + m);
+  double sum = 0;
+  for (std::size_t j = from; j <= to; ++j) sum += w.y[j];
+  return sum / static_cast<double>(to - from + 1);
+}
+
+// The full width at half height above the background of the peak topping
+// at point `top`, on the points smoothed over 2m + 1; NaN when the points
+// do not fall to half height on both sides inside the window.
+double HalfHeightWidth(const Points& w, const Background& b, std::size_t top, std::size_t m) {
+  const double half = (Smoothed(w, top, m) + b.At(w.x[top])) / 2.0;
+  std::size_t left = top, right = top;
+  while (left > 0 && Smoothed(w, left, m) > half) --left;
+  while (right + 1 < w.x.size() && Smoothed(w, right, m) > half) ++right;
+  if (Smoothed(w, left, m) <= half && Smoothed(w, right, m) <= half && right > left) return w.x[right] - w.x[left];
+  return std::nan("");
+}
+
+// The scatter of single points stands against a peak as wide as the
+// pattern's typical one; a broader peak spans more points, and its height
+// stands against their mean, whose scatter falls as the root of the width.
+double NoiseOverWidth(double fwhm, double peakWidth) {
+  return fwhm > peakWidth ? std::sqrt(peakWidth / fwhm) : 1.0;
+}
+
+// A line's own peak: where it tops, how wide it is where it stands, and
+// the valleys that part it from a neighbour (infinite where none does).
+struct LocalPeak {
+  double centre = 0, width = 0;
+  double from = -HUGE_VAL, to = HUGE_VAL;
+};
+
+// The half-height width of a broad peak topping at `top`, walking out on
+// smoothed points. A side that rises again before it falls to half height
+// runs into a neighbour: it stops at the valley, and the width is twice
+// the other side's half width. NaN when neither side falls to half height.
+LocalPeak BroadHalfWidths(const Points& w, const Background& b, std::size_t top, std::size_t m) {
+  const double peakTop = Smoothed(w, top, m), half = (peakTop + b.At(w.x[top])) / 2.0;
+  const double rise = 0.25 * (peakTop - half);
+  LocalPeak p;
+  p.centre = w.x[top];
+  std::array<double, 2> halfWidth{std::nan(""), std::nan("")};
+  for (int side = 0; side < 2; ++side) {
+    std::size_t i = top, valley = top;
+    while (true) {
+      if (side == 0 ? i == 0 : i + 1 == w.x.size()) break;
+      i = side == 0 ? i - 1 : i + 1;
+      const double v = Smoothed(w, i, m);
+      if (v <= half) {
+        halfWidth[side] = std::fabs(w.x[i] - w.x[top]);
+        break;
+      }
+      if (v < Smoothed(w, valley, m)) valley = i;
+      if (v > Smoothed(w, valley, m) + rise) {
+        (side == 0 ? p.from : p.to) = w.x[valley];
+        break;
+      }
+    }
+  }
+  if (!std::isnan(halfWidth[0]) && !std::isnan(halfWidth[1])) p.width = halfWidth[0] + halfWidth[1];
+  else if (!std::isnan(halfWidth[0])) p.width = 2.0 * halfWidth[0];
+  else if (!std::isnan(halfWidth[1])) p.width = 2.0 * halfWidth[1];
+  else p.width = std::nan("");
+  return p;
+}
+
+// The peak's width from the points about it. A peak no wider than twice
+// the pattern's typical width (that of its strongest peak) is measured on
+// the search window. A broader one (a broad phase beside a sharp one) does
+// not fall to half height there: it is measured again on a window three of
+// its widths either side, on points smoothed over an eighth of its width,
+// until the width settles, up to kBroadest typical widths.
+LocalPeak PeakAt(const CData& data, const Points& w, const Background& b, double chosen, double separation,
+                 double peakWidth) {
+  constexpr double kBroadest = 10.0;
+  std::size_t top = 0;
+  while (top < w.x.size() && w.x[top] != chosen) ++top;
+  // Smoothed over an eighth of the typical width, so that counting noise on
+  // a low broad peak does not cross half height early.
+  const double spacing = (w.x.back() - w.x.front()) / static_cast<double>(w.x.size() - 1);
+  const auto smooth = static_cast<std::size_t>(std::max(0.0, std::floor(peakWidth / 8.0 / std::fabs(spacing))));
+  const double measured = HalfHeightWidth(w, b, top, smooth);
+  if (measured <= 2.0 * peakWidth) return {chosen, std::max(measured, 0.5 * peakWidth)};
+  LocalPeak peak{chosen, std::isnan(measured) ? 2.0 * peakWidth : measured};
+  for (int round = 0; round < 8; ++round) {
+    const double width = std::min(peak.width, kBroadest * peakWidth);
+    const Points wide = PointsBetween(data, peak.centre - 3.0 * width, peak.centre + 3.0 * width + separation);
+    if (wide.x.size() < 12) break;
+    const double step = (wide.x.back() - wide.x.front()) / static_cast<double>(wide.x.size() - 1);
+    const auto m = static_cast<std::size_t>(std::max(0.0, std::floor(width / 8.0 / std::fabs(step))));
+    // The smoothed top near the point first chosen: it may move a quarter
+    // width, never onto a neighbour.
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < wide.x.size(); ++i)
+      if (std::fabs(wide.x[i] - chosen) <= width / 4 &&
+          (std::fabs(wide.x[at] - chosen) > width / 4 || Smoothed(wide, i, m) > Smoothed(wide, at, m)))
+        at = i;
+    const LocalPeak found = BroadHalfWidths(wide, EndsBackground(wide), at, m);
+    const double next = found.width;
+    if (std::isnan(next)) {
+      if (width >= kBroadest * peakWidth) break;
+      peak.width = 1.5 * width;
+      continue;
+    }
+    peak = found;
+    peak.width = std::min(next, kBroadest * peakWidth);
+    if (std::fabs(next - width) <= 0.1 * width) break;
+  }
+  peak.width = std::clamp(peak.width, 0.5 * peakWidth, kBroadest * peakWidth);
+  return peak;
 }
 
 // Two lines that found the same peak (a start some way off, or a weak line
@@ -366,16 +502,19 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
       continue;
     }
     const Background around = EndsBackground(w);
-    const double chosen = NearestPeak(w, around, c.x, tolerance, peakWidth);
+    double chosen = NearestPeak(w, around, c.x, tolerance, peakWidth);
     if (std::isnan(chosen)) {
       line.note = "no peak";
       continue;
     }
     // The peak's own width sets the fitting window: a neighbour of another
-    // phase stays outside. Fit over a few widths about that peak (and its
-    // K-alpha2 partner).
-    const double localWidth = WidthAt(w, around, chosen, peakWidth);
-    w = PointsBetween(data, chosen - 2.5 * localWidth, chosen + 2.5 * localWidth + separation);
+    // phase stays outside, a broad peak is seen whole. Fit over a few widths
+    // about that peak (and its K-alpha2 partner).
+    const LocalPeak peak = PeakAt(data, w, around, chosen, separation, peakWidth);
+    const double localWidth = peak.width;
+    chosen = peak.centre;
+    w = PointsBetween(data, std::max(chosen - 2.5 * localWidth, peak.from),
+                      std::min(chosen + 2.5 * localWidth + separation, peak.to));
     if (w.x.size() < 12) {
       line.note = "too few points";
       continue;
@@ -394,7 +533,8 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
     line.fwhm = fit.fwhm;
     if (!fit.converged) {
       line.note = "no convergence";
-    } else if (!(fit.height > kSignalToNoise * fit.rmsResidual) || !(fit.height > kSignalToNoise * fit.heightSu)) {
+    } else if (!(fit.height > kSignalToNoise * fit.rmsResidual * NoiseOverWidth(fit.fwhm, peakWidth)) ||
+               !(fit.height > kSignalToNoise * fit.heightSu)) {
       line.note = "below the noise";
     } else if (std::fabs(fit.centre - c.x) > tolerance) {
       line.note = "beyond the tolerance";
@@ -420,16 +560,17 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
   out.setup = SetupFromPlot(data, plot, cell);
   out.setup.refineZero = options.refineZero;
   out.setup.refineDisplacement = options.refineDisplacement;
-  if (data.NChan() == 0) throw QuorlinError("no measured pattern to refine against");
+  if (data.NChan() == 0) throw RefinementFailure("no measured pattern to refine against", {});
   if (IsEnergy(plot) && !(data.edsCAL_SLOPE != 0.0f || data.edsCAL_QUAD != 0.0f))
-    throw QuorlinError("the spectrum has no energy calibration");
+    throw RefinementFailure("the spectrum has no energy calibration", {});
   out.peakWidth = EstimatePeakWidth(data, plot);
-  if (!(out.peakWidth > 0)) throw QuorlinError("the plot window holds no measured points");
+  if (!(out.peakWidth > 0)) throw RefinementFailure("the plot window holds no measured points", {});
   out.tolerance = options.tolerance > 0 ? options.tolerance : 3.0 * out.peakWidth;
 
   // Most lines are fitted on the same points from the same start in every
   // cycle: each such fit is made once.
   ProfileFitCache fits;
+  std::optional<PatternRefinement> settled;  // the last cycle that refined
   std::array<double, 6> current = out.setup.start;
   double zero = 0, displacement = out.setup.displacement;
   double acceptance = out.tolerance;  // the first pass takes the whole tolerance
@@ -463,12 +604,18 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
     const bool last = stage + 1 == kStages;
     try {
       out.result = RefineCell(observations, setup);
-    } catch (const QuorlinError&) {
-      if (last) throw;
+      RejectOutliers(out.lines, lineOf, observations, setup, out.result);
+    } catch (const QuorlinError& e) {
+      if (last && settled) {
+        // Noise took a weak line out of this measurement: keep the last
+        // refinement that stood, which the cell now follows.
+        out = std::move(*settled);
+        break;
+      }
+      if (last) throw RefinementFailure(e.what(), std::move(out.lines));
       ++stage;  // too few lines yet: reach further
       continue;
     }
-    RejectOutliers(out.lines, lineOf, observations, setup, out.result);
     if (!out.result.AllDetermined() && !last) {
       ++stage;
       continue;
@@ -497,6 +644,7 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
     const double narrowed =
         std::min(out.tolerance, std::max(kAcceptScatters * scatter, kAcceptFloorWidths * out.peakWidth));
     acceptance = narrowed;
+    settled = out;
     if (!last) {
       ++stage;
       continue;
