@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "command.h"
 #include "options.h"
@@ -24,7 +25,7 @@ namespace quorlin::cli {
 namespace {
 
 struct Request {
-  std::string file;
+  std::string file, type;
   std::optional<std::array<float, 6>> cell;
   std::int32_t system = NoSystem;
   std::int16_t symbol = -1;
@@ -39,7 +40,11 @@ Request Parse(const Args& args) {
   ArgReader reader(args);
   while (!reader.Done()) {
     const std::string& a = reader.Take();
-    if (a == "--cell") {
+    if (a == "--type") {
+      r.type = reader.Value();
+      if (!FindDataFormat(r.type))
+        throw QuorlinError("--type: unknown format \"" + r.type + "\" (gsa, cpi, chi, mca, xy)");
+    } else if (a == "--cell") {
       r.cell = CellArg(reader.Values(6), true);
     } else if (a == "--system") {
       r.system = SystemArg(reader.Values(1)[0], "cubic .. none, or 1..8");
@@ -79,81 +84,26 @@ Request Parse(const Args& args) {
   return r;
 }
 
-// The source table: the tube's K-alpha1 primary with its K-alpha2 at half
-// height (so peaks are fitted as doublets), or one line of the wavelength.
-void SetUpSource(const Request& r, CData& data) {
-  for (int i = 0; i < CData::kLineCount; ++i) data.SetLineExists(i, false);
-  if (r.wavelength) {
-    data.SetLambda(6, *r.wavelength);
-    data.SetSourceIntensity(6, 1.0f);
-    data.SetLineExists(6, true);
-    data.PrimaryLine = 6;
-    return;
-  }
-  const int first = r.tube == "Mo" ? 3 : 0;
-  static constexpr float kLines[6] = {1.540562f, 1.54439f, 0, 0.7093f, 0.71359f, 0};
-  data.SetLambda(first, kLines[first]);
-  data.SetLambda(first + 1, kLines[first + 1]);
-  data.SetSourceIntensity(first, 1.0f);
-  data.SetSourceIntensity(first + 1, 0.5f);
-  data.SetLineExists(first, true);
-  data.SetLineExists(first + 1, true);
-  data.PrimaryLine = static_cast<float>(first);
-  data.TubeType = r.tube;
-}
-
 std::string Value(const RefinedValue& v, int digits) { return FixedText(v.value, digits); }
 std::string Su(const RefinedValue& v, int digits) {
   return v.status == RefinedValue::Status::Refined ? FixedText(v.su, digits) : "-";
 }
 
-int Run(const Args& args, std::ostream& out, std::ostream&) {
-  const Request r = Parse(args);
-  CData data;
-  ReadDataFile(r.file, "", data);
-  const bool energy = data.DataType == "Energy";
-  if (!energy && !r.wavelength && r.tube.empty())
-    throw QuorlinError(r.file + ": 2-theta data need --tube Cu|Mo or --wavelength L");
-  if (!energy) SetUpSource(r, data);
-
-  CXRDPlot plot(data);
-  plot.SetDataType(data.DataType);
-  const float lo = r.range ? (*r.range)[0] : data.Lower, hi = r.range ? (*r.range)[1] : data.Upper;
-  // The window is set as the main window's limit boxes set it.
-  if (!plot.SetTTMin(SingleText(lo)) || !plot.SetTTMax(SingleText(hi)))
-    throw QuorlinError(r.file + ": the range " + SingleText(lo) + " .. " + SingleText(hi) + " is not a plot window");
-
-  CUnitCell cell;
-  CPattern pattern;
-  SetUpPhase(pattern, cell, r.system, r.symbol, *r.cell);
-  // Index ranges wide enough for every line a pattern of this reach shows.
-  const double dMin = std::min(plot.DMin(), plot.DMax());
-  const std::array<float, 3> edges{cell.Edge(1, 0), cell.Edge(1, 1), cell.Edge(1, 2)};
-  auto reach = [&](float edge) { return static_cast<std::int16_t>(std::min(24.0, std::ceil(edge / dMin) + 1)); };
-  pattern.hmax = reach(edges[0]);
-  pattern.kmax = reach(edges[1]);
-  pattern.lmax = reach(edges[2]);
-  pattern.hmin = static_cast<std::int16_t>(-pattern.hmax);
-  pattern.kmin = static_cast<std::int16_t>(-pattern.kmax);
-  pattern.lmin = static_cast<std::int16_t>(-pattern.lmax);
-  for (int i = 0; i < 7; ++i) pattern.PreviousState(i, true, true);
-
-  PatternRefinement refined;
-  try {
-    refined = RefineCellFromPattern(data, plot, pattern, cell, r.options);
-  } catch (const QuorlinError& e) {
-    throw QuorlinError(r.file + ": " + e.what());
+// The source the positions are read with: the wavelengths of the lines on,
+// primary first, or the detector angle of energy data.
+void PrintSource(const CData& data, bool energy, std::ostream& out) {
+  if (energy) {
+    out << "# detector 2-theta: " << FixedText(data.edsTWO_THETA, 4) << "\n";
+    return;
   }
-  const auto& result = refined.result;
-  static const char* names[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
-  for (int i = 0; i < 6; ++i)
-    if (result.cell[static_cast<std::size_t>(i)].status == RefinedValue::Status::NotDetermined)
-      throw QuorlinError(r.file + ": " + names[i] + " is not determined by the measured reflections");
-  if (result.zero.status == RefinedValue::Status::NotDetermined)
-    throw QuorlinError(r.file + ": the zero shift is not determined by the measured reflections");
-  if (result.displacement.status == RefinedValue::Status::NotDetermined)
-    throw QuorlinError(r.file + ": the displacement is not determined by the measured reflections");
+  const int primary = data.PrimaryLineIndex();
+  out << "# wavelengths: " << FixedText(data.Lambda(primary), 6);
+  for (int i = 0; i < CData::kLineCount; ++i)
+    if (i != primary && data.LineExists(i) && data.SourceIntensity(i) > 0) out << ' ' << FixedText(data.Lambda(i), 6);
+  out << "\n";
+}
 
+void PrintResult(const RefinementResult& result, std::ostream& out) {
   out << "# cell:";
   for (int i = 0; i < 6; ++i) out << ' ' << Value(result.cell[static_cast<std::size_t>(i)], i < 3 ? 6 : 4);
   out << "\n# su:";
@@ -168,8 +118,13 @@ int Run(const Args& args, std::ostream& out, std::ostream&) {
     std::snprintf(suBuffer, sizeof suBuffer, "%.1e", result.displacement.su);
   }
   out << "# displacement: " << sBuffer << ' ' << suBuffer << "\n";
-  out << "# h k l obs calc obs-calc used also   x: " << (energy ? "energy (keV)" : "2-theta (degrees)") << "\n";
-  for (const auto& line : refined.lines) {
+}
+
+// One row a line: its positions, whether it took part, the lines it holds
+// besides its first, and why it was not used (the last column, in words).
+void PrintLines(const std::vector<MeasuredLine>& lines, bool energy, std::ostream& out) {
+  out << "# h k l obs calc obs-calc used also note   x: " << (energy ? "energy (keV)" : "2-theta (degrees)") << "\n";
+  for (const auto& line : lines) {
     const auto& m = line.hkl.front();
     out << m.h << ' ' << m.k << ' ' << m.l << ' ' << (line.observed ? FixedText(*line.observed, 4) : "-") << ' '
         << FixedText(line.calculated, 4) << ' ' << (line.observed ? FixedText(*line.observed - line.calculated, 4) : "-")
@@ -178,14 +133,63 @@ int Run(const Args& args, std::ostream& out, std::ostream&) {
     for (std::size_t j = 1; j < line.hkl.size(); ++j)
       also += (also.empty() ? "" : "/") + std::to_string(line.hkl[j].h) + "," + std::to_string(line.hkl[j].k) + "," +
               std::to_string(line.hkl[j].l);
-    out << (also.empty() ? "-" : also) << "\n";
+    out << (also.empty() ? "-" : also) << ' ' << (line.used || line.note.empty() ? "-" : line.note) << "\n";
   }
+}
+
+int Run(const Args& args, std::ostream& out, std::ostream& err) {
+  const Request r = Parse(args);
+  CData data;
+  ReadDataFile(r.file, r.type, data);
+  const bool energy = data.DataType == "Energy";
+  if (!energy && !r.wavelength && r.tube.empty())
+    throw QuorlinError(r.file + ": 2-theta data need --tube Cu|Mo or --wavelength L");
+  if (!energy && r.wavelength) SetSingleWavelength(data, *r.wavelength);
+  if (!energy && !r.wavelength) SetTubeSource(data, r.tube);
+
+  CXRDPlot plot(data);
+  plot.SetDataType(data.DataType);
+  const float lo = r.range ? (*r.range)[0] : data.Lower, hi = r.range ? (*r.range)[1] : data.Upper;
+  // The window is set as the main window's limit boxes set it.
+  if (!plot.SetTTMin(SingleText(lo)) || !plot.SetTTMax(SingleText(hi)))
+    throw QuorlinError(r.file + ": the range " + SingleText(lo) + " .. " + SingleText(hi) + " is not a plot window");
+
+  CUnitCell cell;
+  CPattern pattern;
+  SetUpPhase(pattern, cell, r.system, r.symbol, *r.cell);
+  SetIndexReach(pattern, cell, std::min(plot.DMin(), plot.DMax()));
+
+  PrintSource(data, energy, out);
+  PatternRefinement refined;
+  try {
+    refined = RefineCellFromPattern(data, plot, pattern, cell, r.options);
+  } catch (const RefinementFailure& e) {
+    // What was measured still helps to see why: the lines at the last cell tried.
+    if (!e.Lines().empty()) PrintLines(e.Lines(), energy, out);
+    throw QuorlinError(r.file + ": " + e.what());
+  }
+  const auto& result = refined.result;
+  static const char* names[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
+  std::string undetermined;
+  for (int i = 0; i < 6 && undetermined.empty(); ++i)
+    if (result.cell[static_cast<std::size_t>(i)].status == RefinedValue::Status::NotDetermined)
+      undetermined = names[i];
+  if (undetermined.empty() && result.zero.status == RefinedValue::Status::NotDetermined) undetermined = "the zero shift";
+  if (undetermined.empty() && result.displacement.status == RefinedValue::Status::NotDetermined)
+    undetermined = "the displacement";
+  if (!undetermined.empty()) {
+    PrintLines(refined.lines, energy, out);
+    throw QuorlinError(r.file + ": " + undetermined + " is not determined by the measured reflections");
+  }
+  PrintResult(result, out);
+  PrintLines(refined.lines, energy, out);
+  for (const auto& warning : ImplausibleResults(refined.setup, result)) err << "warning: " << r.file << ": " << warning << "\n";
   return 0;
 }
 
 const Register reg("refine",
-                   "refine PATTERN --cell A B C ALPHA BETA GAMMA --system NAME --symbol N (--tube Cu|Mo | "
-                   "--wavelength L) [--range LO HI] [--zero] [--displacement] [--tolerance DEG]",
+                   "refine PATTERN [--type gsa|cpi|chi|mca|xy] --cell A B C ALPHA BETA GAMMA --system NAME --symbol N "
+                   "(--tube Cu|Mo | --wavelength L) [--range LO HI] [--zero] [--displacement] [--tolerance DEG]",
                    Run);
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "core/errors.h"
+#include "core/numtext.h"
 #include "fitting/normal_equations.h"
 
 namespace quorlin {
@@ -124,6 +125,35 @@ double SpacingAtPosition(const RefinementSetup& s, double x, double zero, double
   return s.wavelength / (2.0 * std::sin(theta));
 }
 
+std::vector<std::string> ImplausibleResults(const RefinementSetup& s, const RefinementResult& r) {
+  // A goniometer zero is set to a few hundredths of a degree; a third of a
+  // degree means a wrong start cell or wavelength soaked up by the zero.
+  constexpr double kZeroLimit = 0.3;
+  // A specimen off the focusing circle by 1 mm on a 200 mm goniometer is
+  // already a badly mounted one. Short wavelengths are taken in
+  // transmission, where reflection geometry's displacement has little room.
+  constexpr double kTransmissionBelow = 0.5;  // Angstrom
+  constexpr double kReflectionLimit = 0.005, kTransmissionLimit = 0.001;
+  constexpr double kCorrelationLimit = 0.95;
+  std::vector<std::string> warnings;
+  auto text = [](double v, int digits) { return FixedText(v, digits); };
+  const bool angle = s.axis == PatternAxis::Angle;
+  if (angle && r.zero.status == RefinedValue::Status::Refined && std::fabs(r.zero.value) > kZeroLimit)
+    warnings.push_back("the zero shift of " + text(r.zero.value, 3) + " degrees is beyond +-0.3 degrees");
+  if (angle && r.displacement.status == RefinedValue::Status::Refined) {
+    const bool transmission = s.wavelength < kTransmissionBelow;
+    const double limit = transmission ? kTransmissionLimit : kReflectionLimit;
+    if (std::fabs(r.displacement.value) > limit)
+      warnings.push_back("the displacement of " + text(r.displacement.value, 4) + " of the goniometer radius is beyond +-" +
+                         text(limit, 3) + (transmission ? ", implausible for transmission at this wavelength"
+                                                        : ", implausible for reflection geometry"));
+  }
+  if (std::fabs(r.zeroDisplacementCorrelation) > kCorrelationLimit)
+    warnings.push_back("the zero shift and the displacement correlate at " + text(r.zeroDisplacementCorrelation, 3) +
+                       ": the reflections cannot tell them apart; refine one of them");
+  return warnings;
+}
+
 std::array<double, 6> ReciprocalMetricFromCell(const std::array<double, 6>& c) {
   const double ca = std::cos(c[3] * kDegree), cb = std::cos(c[4] * kDegree), cg = std::cos(c[5] * kDegree);
   const std::array<double, 9> g{c[0] * c[0],      c[0] * c[1] * cg, c[0] * c[2] * cb, c[0] * c[1] * cg, c[1] * c[1],
@@ -147,142 +177,185 @@ bool CellFromReciprocalMetric(const std::array<double, 6>& m, std::array<double,
   return true;
 }
 
-RefinementResult RefineCell(const std::vector<Observation>& observations, const RefinementSetup& s) {
+namespace {
+
+// What a refinement solves for: the free metric terms, then the zero shift
+// and the displacement when they are refined, with the terms and weights of
+// every observation.
+struct Problem {
+  const RefinementSetup& s;
+  const std::vector<Observation>& observations;
+  std::array<int, 6> map{};
+  int metricCount = 0, count = 0;
+  int zeroIndex = -1, displacementIndex = -1;
+  std::vector<std::vector<double>> terms;
+  std::vector<double> weights;  // 1 / su^2 of the positions
+};
+
+// Where the parameters stand, with the unscaled covariance (count x count,
+// row-major) of the last solve and which parameters it could fix.
+struct Solution {
+  std::vector<double> p;  // free metric terms
+  double zero = 0, displacement = 0;
+  std::vector<bool> determined;
+  std::vector<double> covariance;
+  double chi2 = 0;
+};
+
+void CheckSetup(const RefinementSetup& s) {
   if (s.axis == PatternAxis::Angle && !(s.wavelength > 0.01))
     throw QuorlinError("the wavelength must exceed 0.01 Angstrom");
   if (s.axis == PatternAxis::Energy && !(s.detectorTwoTheta > 0 && s.detectorTwoTheta < 180))
     throw QuorlinError("the detector angle must lie between 0 and 180 degrees");
   if (s.axis == PatternAxis::Energy && s.refineDisplacement)
     throw QuorlinError("the specimen displacement applies to 2-theta data, not to energy-dispersive data");
-  const auto map = MetricMap(s.basis, s.cellShape);
-  const int metricCount = MetricParameterCount(s.basis, s.cellShape);
-  const int count = metricCount + (s.refineZero ? 1 : 0) + (s.refineDisplacement ? 1 : 0);
+}
+
+Problem SetUp(const std::vector<Observation>& observations, const RefinementSetup& s) {
+  Problem pr{s, observations, {}, 0, 0, -1, -1, {}, {}};
+  pr.map = MetricMap(s.basis, s.cellShape);
+  pr.metricCount = MetricParameterCount(s.basis, s.cellShape);
+  pr.count = pr.metricCount + (s.refineZero ? 1 : 0) + (s.refineDisplacement ? 1 : 0);
+  pr.zeroIndex = s.refineZero ? pr.metricCount : -1;
+  pr.displacementIndex = s.refineDisplacement ? pr.metricCount + (s.refineZero ? 1 : 0) : -1;
   const int n = static_cast<int>(observations.size());
-  if (n < count + 1)
-    throw QuorlinError(Count(n, "measured reflection") + " for " + Count(count, "parameter") + ": at least " +
-                       std::to_string(count + 1) + " are needed");
-  const Metric startMetric = ReciprocalMetricFromCell(s.start);
-  for (double v : startMetric)
-    if (!std::isfinite(v)) throw QuorlinError("the start cell is not a possible cell");
-
-  // Start values of the free terms: the mean of the terms each one ties.
-  std::vector<double> p(static_cast<std::size_t>(metricCount), 0.0);
-  std::vector<int> tied(static_cast<std::size_t>(metricCount), 0);
-  for (int i = 0; i < 6; ++i)
-    if (map[i] >= 0) {
-      p[static_cast<std::size_t>(map[i])] += startMetric[i];
-      ++tied[static_cast<std::size_t>(map[i])];
-    }
-  for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] /= tied[static_cast<std::size_t>(j)];
-
-  std::vector<std::vector<double>> terms;
-  std::vector<double> weights;  // 1 / su^2 of the positions
+  if (n < pr.count + 1)
+    throw QuorlinError(Count(n, "measured reflection") + " for " + Count(pr.count, "parameter") + ": at least " +
+                       std::to_string(pr.count + 1) + " are needed");
   double smallestSu = 0;
   for (const auto& o : observations)
     if (o.su > 0 && (smallestSu == 0 || o.su < smallestSu)) smallestSu = o.su;
   for (const auto& o : observations) {
     if (o.hkl.empty() || !std::isfinite(o.x)) throw QuorlinError("an observation without indices or position");
-    terms.push_back(FreeTerms(map, metricCount, o.hkl));
+    pr.terms.push_back(FreeTerms(pr.map, pr.metricCount, o.hkl));
     const double su = o.su > 0 ? o.su : (smallestSu > 0 ? smallestSu : 1.0);
-    weights.push_back(1.0 / (su * su));
+    pr.weights.push_back(1.0 / (su * su));
   }
+  return pr;
+}
 
-  // Linear stage: 1/d^2 at the held instrument terms, weighted through the
-  // slope of the position by 1/d^2.
-  double zero = 0, displacement = s.displacement;
-  std::vector<bool> determined;
-  std::vector<double> covariance;
-  double chi2 = 0;
-  {
-    NormalEquations ne(static_cast<std::size_t>(metricCount));
-    std::vector<double> qs;
+// Start values of the free terms: the mean of the start cell's terms each
+// one ties.
+std::vector<double> StartTerms(const Problem& pr) {
+  const Metric startMetric = ReciprocalMetricFromCell(pr.s.start);
+  for (double v : startMetric)
+    if (!std::isfinite(v)) throw QuorlinError("the start cell is not a possible cell");
+  std::vector<double> p(static_cast<std::size_t>(pr.metricCount), 0.0);
+  std::vector<int> tied(static_cast<std::size_t>(pr.metricCount), 0);
+  for (int i = 0; i < 6; ++i)
+    if (pr.map[i] >= 0) {
+      p[static_cast<std::size_t>(pr.map[i])] += startMetric[i];
+      ++tied[static_cast<std::size_t>(pr.map[i])];
+    }
+  for (int j = 0; j < pr.metricCount; ++j) p[static_cast<std::size_t>(j)] /= tied[static_cast<std::size_t>(j)];
+  return p;
+}
+
+// Linear stage: 1/d^2 at the held instrument terms, weighted through the
+// slope of the position by 1/d^2.
+Solution LinearStage(const Problem& pr, std::vector<double> p) {
+  const auto& s = pr.s;
+  const int n = static_cast<int>(pr.observations.size()), metricCount = pr.metricCount;
+  Solution sol;
+  sol.displacement = s.displacement;
+  NormalEquations ne(static_cast<std::size_t>(metricCount));
+  std::vector<double> qs;
+  for (int i = 0; i < n; ++i) {
+    const double d = SpacingAtPosition(s, pr.observations[i].x, sol.zero, sol.displacement);
+    if (!(d > 0) || !std::isfinite(d)) throw QuorlinError("a measured position has no d-spacing");
+    const double q = 1.0 / (d * d);
+    const double slope = PositionSlope(s, q, sol.displacement);
+    ne.Add(pr.terms[i], q - Dot(pr.terms[i], p), pr.weights[i] * slope * slope);
+    qs.push_back(q);
+  }
+  const auto shift = ne.Solve();
+  for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] += shift[static_cast<std::size_t>(j)];
+  sol.determined = ne.Determined();
+  sol.covariance.assign(static_cast<std::size_t>(metricCount * metricCount), 0.0);
+  for (int i = 0; i < metricCount; ++i)
+    for (int j = 0; j < metricCount; ++j)
+      sol.covariance[static_cast<std::size_t>(i * metricCount + j)] =
+          ne.Covariance(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
+  for (int i = 0; i < n; ++i) {
+    const double slope = PositionSlope(s, qs[i], sol.displacement);
+    const double r = qs[i] - Dot(pr.terms[i], p);
+    sol.chi2 += pr.weights[i] * slope * slope * r * r;
+  }
+  sol.p = std::move(p);
+  return sol;
+}
+
+// Gauss-Newton on the positions, from the linear stage's terms, when an
+// instrument term is refined.
+void PositionStage(const Problem& pr, Solution& sol) {
+  const auto& s = pr.s;
+  const int n = static_cast<int>(pr.observations.size()), metricCount = pr.metricCount;
+  const auto size = static_cast<std::size_t>(pr.count);
+  auto& p = sol.p;
+  bool converged = false;
+  double previous = -1;
+  for (int iteration = 0; iteration < 100 && !converged; ++iteration) {
+    NormalEquations ne(size);
+    sol.chi2 = 0;
     for (int i = 0; i < n; ++i) {
-      const double d = SpacingAtPosition(s, observations[i].x, zero, displacement);
-      if (!(d > 0) || !std::isfinite(d)) throw QuorlinError("a measured position has no d-spacing");
-      const double q = 1.0 / (d * d);
-      const double slope = PositionSlope(s, q, displacement);
-      ne.Add(terms[i], q - Dot(terms[i], p), weights[i] * slope * slope);
-      qs.push_back(q);
+      const double q = Dot(pr.terms[i], p);
+      const double calc = AxisPosition(s, q, sol.zero, sol.displacement);
+      if (!std::isfinite(calc)) throw QuorlinError("the refinement diverged: a reflection moved beyond 180 degrees");
+      std::vector<double> derivatives(size, 0.0);
+      const double slope = PositionSlope(s, q, sol.displacement);
+      for (int j = 0; j < metricCount; ++j) derivatives[static_cast<std::size_t>(j)] = slope * pr.terms[i][j];
+      if (pr.zeroIndex >= 0) derivatives[static_cast<std::size_t>(pr.zeroIndex)] = 1.0;
+      if (pr.displacementIndex >= 0) {
+        const double theta = std::asin(s.wavelength * std::sqrt(q) / 2.0);
+        derivatives[static_cast<std::size_t>(pr.displacementIndex)] = -2.0 * std::cos(theta) / kDegree;
+      }
+      const double r = pr.observations[i].x - calc;
+      sol.chi2 += pr.weights[i] * r * r;
+      ne.Add(derivatives, r, pr.weights[i]);
     }
     const auto shift = ne.Solve();
+    sol.determined = ne.Determined();
+    sol.covariance.assign(size * size, 0.0);
+    for (std::size_t i = 0; i < size; ++i)
+      for (std::size_t j = 0; j < size; ++j) sol.covariance[i * size + j] = ne.Covariance(i, j);
+    if (previous >= 0 && std::fabs(previous - sol.chi2) <= 1e-12 * (previous + 1e-300)) converged = true;
+    bool small = true;
+    for (std::size_t j = 0; j < size; ++j)
+      if (std::fabs(shift[j]) > 1e-9 * std::sqrt(sol.covariance[j * size + j] + 1e-300) && shift[j] != 0) small = false;
     for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] += shift[static_cast<std::size_t>(j)];
-    determined = ne.Determined();
-    covariance.assign(static_cast<std::size_t>(metricCount * metricCount), 0.0);
-    for (int i = 0; i < metricCount; ++i)
-      for (int j = 0; j < metricCount; ++j)
-        covariance[static_cast<std::size_t>(i * metricCount + j)] =
-            ne.Covariance(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
-    for (int i = 0; i < n; ++i) {
-      const double slope = PositionSlope(s, qs[i], displacement);
-      const double r = qs[i] - Dot(terms[i], p);
-      chi2 += weights[i] * slope * slope * r * r;
-    }
+    if (pr.zeroIndex >= 0) sol.zero += shift[static_cast<std::size_t>(pr.zeroIndex)];
+    if (pr.displacementIndex >= 0) sol.displacement += shift[static_cast<std::size_t>(pr.displacementIndex)];
+    if (small) converged = true;
+    previous = sol.chi2;
   }
-
-  // Gauss-Newton on the positions when an instrument term is refined.
-  const int zeroIndex = s.refineZero ? metricCount : -1;
-  const int displacementIndex = s.refineDisplacement ? metricCount + (s.refineZero ? 1 : 0) : -1;
-  if (count > metricCount) {
-    const auto size = static_cast<std::size_t>(count);
-    bool converged = false;
-    double previous = -1;
-    for (int iteration = 0; iteration < 100 && !converged; ++iteration) {
-      NormalEquations ne(size);
-      chi2 = 0;
-      for (int i = 0; i < n; ++i) {
-        const double q = Dot(terms[i], p);
-        const double calc = AxisPosition(s, q, zero, displacement);
-        if (!std::isfinite(calc)) throw QuorlinError("the refinement diverged: a reflection moved beyond 180 degrees");
-        std::vector<double> derivatives(size, 0.0);
-        const double slope = PositionSlope(s, q, displacement);
-        for (int j = 0; j < metricCount; ++j) derivatives[static_cast<std::size_t>(j)] = slope * terms[i][j];
-        if (zeroIndex >= 0) derivatives[static_cast<std::size_t>(zeroIndex)] = 1.0;
-        if (displacementIndex >= 0) {
-          const double theta = std::asin(s.wavelength * std::sqrt(q) / 2.0);
-          derivatives[static_cast<std::size_t>(displacementIndex)] = -2.0 * std::cos(theta) / kDegree;
-        }
-        const double r = observations[i].x - calc;
-        chi2 += weights[i] * r * r;
-        ne.Add(derivatives, r, weights[i]);
-      }
-      const auto shift = ne.Solve();
-      determined = ne.Determined();
-      covariance.assign(size * size, 0.0);
-      for (std::size_t i = 0; i < size; ++i)
-        for (std::size_t j = 0; j < size; ++j) covariance[i * size + j] = ne.Covariance(i, j);
-      if (previous >= 0 && std::fabs(previous - chi2) <= 1e-12 * (previous + 1e-300)) converged = true;
-      bool small = true;
-      for (std::size_t j = 0; j < size; ++j)
-        if (std::fabs(shift[j]) > 1e-9 * std::sqrt(covariance[j * size + j] + 1e-300) && shift[j] != 0) small = false;
-      for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] += shift[static_cast<std::size_t>(j)];
-      if (zeroIndex >= 0) zero += shift[static_cast<std::size_t>(zeroIndex)];
-      if (displacementIndex >= 0) displacement += shift[static_cast<std::size_t>(displacementIndex)];
-      if (small) converged = true;
-      previous = chi2;
-    }
-    if (!converged) throw QuorlinError("the refinement did not converge");
-    // chi^2 at the final parameters.
-    chi2 = 0;
-    for (int i = 0; i < n; ++i) {
-      const double r = observations[i].x - AxisPosition(s, Dot(terms[i], p), zero, displacement);
-      chi2 += weights[i] * r * r;
-    }
+  if (!converged) throw QuorlinError("the refinement did not converge");
+  // chi^2 at the final parameters.
+  sol.chi2 = 0;
+  for (int i = 0; i < n; ++i) {
+    const double r = pr.observations[i].x - AxisPosition(s, Dot(pr.terms[i], p), sol.zero, sol.displacement);
+    sol.chi2 += pr.weights[i] * r * r;
   }
+}
 
+// The cell, the volume and the instrument terms with their uncertainties:
+// the covariance scaled by chi^2 / (N - P), carried to the cell through the
+// derivatives of the cell by the free metric terms (central differences).
+RefinementResult Result(const Problem& pr, const Solution& sol) {
+  const auto& s = pr.s;
+  const auto& p = sol.p;
+  const int n = static_cast<int>(pr.observations.size()), metricCount = pr.metricCount;
   RefinementResult result;
   result.observations = n;
-  result.parameters = count;
-  result.chi2 = chi2;
-  const double scale = chi2 / static_cast<double>(n - count);
-  const int size = static_cast<int>(determined.size());
-  auto cov = [&](int i, int j) { return covariance[static_cast<std::size_t>(i * size + j)] * scale; };
+  result.parameters = pr.count;
+  result.chi2 = sol.chi2;
+  const double scale = sol.chi2 / static_cast<double>(n - pr.count);
+  const int size = static_cast<int>(sol.determined.size());
+  auto cov = [&](int i, int j) { return sol.covariance[static_cast<std::size_t>(i * size + j)] * scale; };
 
   std::array<double, 6> cell{};
   double volume = 0;
-  if (!CellFromReciprocalMetric(FullMetric(map, p), cell, volume))
+  if (!CellFromReciprocalMetric(FullMetric(pr.map, p), cell, volume))
     throw QuorlinError("the refined cell is not a possible cell");
-  // Uncertainties of the cell through the derivatives of the cell by the
-  // free metric terms (central differences).
   std::vector<std::array<double, 7>> jacobian(static_cast<std::size_t>(metricCount));
   for (int j = 0; j < metricCount; ++j) {
     const double h = 1e-6 * std::fabs(p[static_cast<std::size_t>(j)]) + 1e-12;
@@ -291,8 +364,8 @@ RefinementResult RefineCell(const std::vector<Observation>& observations, const 
     down[static_cast<std::size_t>(j)] -= h;
     std::array<double, 6> cu{}, cd{};
     double vu = 0, vd = 0;
-    if (!CellFromReciprocalMetric(FullMetric(map, up), cu, vu) ||
-        !CellFromReciprocalMetric(FullMetric(map, down), cd, vd))
+    if (!CellFromReciprocalMetric(FullMetric(pr.map, up), cu, vu) ||
+        !CellFromReciprocalMetric(FullMetric(pr.map, down), cd, vd))
       throw QuorlinError("the refined cell lies at the edge of the possible cells");
     for (int i = 0; i < 6; ++i) jacobian[static_cast<std::size_t>(j)][i] = (cu[i] - cd[i]) / (2 * h);
     jacobian[static_cast<std::size_t>(j)][6] = (vu - vd) / (2 * h);
@@ -307,7 +380,7 @@ RefinementResult RefineCell(const std::vector<Observation>& observations, const 
     double variance = 0;
     for (int j = 0; j < metricCount; ++j) {
       const double jj = jacobian[static_cast<std::size_t>(j)][i];
-      if (!determined[static_cast<std::size_t>(j)] &&
+      if (!sol.determined[static_cast<std::size_t>(j)] &&
           std::fabs(jj * p[static_cast<std::size_t>(j)]) > 1e-9 * std::fabs(value)) {
         v.status = RefinedValue::Status::NotDetermined;
         return v;
@@ -333,7 +406,7 @@ RefinementResult RefineCell(const std::vector<Observation>& observations, const 
       return v;
     }
     v.value = value;
-    if (!determined[static_cast<std::size_t>(index)]) {
+    if (!sol.determined[static_cast<std::size_t>(index)]) {
       v.status = RefinedValue::Status::NotDetermined;
       return v;
     }
@@ -341,12 +414,26 @@ RefinementResult RefineCell(const std::vector<Observation>& observations, const 
     v.su = std::sqrt(std::max(cov(index, index), 0.0));
     return v;
   };
-  result.zero = instrument(zeroIndex, zero, 0.0);
-  result.displacement = instrument(displacementIndex, displacement, s.displacement);
+  result.zero = instrument(pr.zeroIndex, sol.zero, 0.0);
+  result.displacement = instrument(pr.displacementIndex, sol.displacement, s.displacement);
+  if (result.zero.status == RefinedValue::Status::Refined &&
+      result.displacement.status == RefinedValue::Status::Refined && result.zero.su > 0 && result.displacement.su > 0)
+    result.zeroDisplacementCorrelation =
+        cov(pr.zeroIndex, pr.displacementIndex) / (result.zero.su * result.displacement.su);
   for (int i = 0; i < n; ++i)
-    result.reflections.push_back(
-        {observations[i].hkl, observations[i].x, AxisPosition(s, Dot(terms[i], p), zero, displacement)});
+    result.reflections.push_back({pr.observations[i].hkl, pr.observations[i].x,
+                                  AxisPosition(s, Dot(pr.terms[i], p), sol.zero, sol.displacement)});
   return result;
+}
+
+}  // namespace
+
+RefinementResult RefineCell(const std::vector<Observation>& observations, const RefinementSetup& s) {
+  CheckSetup(s);
+  const Problem problem = SetUp(observations, s);
+  Solution solution = LinearStage(problem, StartTerms(problem));
+  if (problem.count > problem.metricCount) PositionStage(problem, solution);
+  return Result(problem, solution);
 }
 
 }  // namespace quorlin

@@ -73,6 +73,9 @@ struct RefinementResult {
   int observations = 0;
   int parameters = 0;
   double chi2 = 0;  // weighted sum of squares at the minimum
+  // Correlation of the zero shift with the displacement when both were
+  // refined, else 0.
+  double zeroDisplacementCorrelation = 0;
   bool AllDetermined() const;
 };
 
@@ -85,6 +88,11 @@ double SpacingAtPosition(const RefinementSetup& setup, double x, double zero, do
 // than parameters plus one, a start cell or wavelength that is not
 // possible, a displacement asked of energy data, or no convergence.
 RefinementResult RefineCell(const std::vector<Observation>& observations, const RefinementSetup& setup);
+
+// Results that are arithmetically sound but not physically: a zero shift
+// beyond 0.3 degrees, a displacement the geometry cannot have, a zero and a
+// displacement the reflections cannot tell apart. Empty when none applies.
+std::vector<std::string> ImplausibleResults(const RefinementSetup& setup, const RefinementResult& result);
 
 // Direct cell parameters (a b c alpha beta gamma) from the six reciprocal
 // metric terms A..F; false for a metric that is not positive definite.

@@ -122,6 +122,41 @@ void RejectOutliers(std::vector<MeasuredLine>& lines, std::vector<std::size_t>& 
 
 }  // namespace
 
+void SetTubeSource(CData& data, const std::string& tube) {
+  for (int i = 0; i < CData::kLineCount; ++i) data.SetLineExists(i, false);
+  const int first = tube == "Mo" ? 3 : 0;
+  static constexpr float kLines[6] = {1.540562f, 1.54439f, 0, 0.7093f, 0.71359f, 0};
+  data.SetLambda(first, kLines[first]);
+  data.SetLambda(first + 1, kLines[first + 1]);
+  data.SetSourceIntensity(first, 1.0f);
+  data.SetSourceIntensity(first + 1, 0.5f);
+  data.SetLineExists(first, true);
+  data.SetLineExists(first + 1, true);
+  data.PrimaryLine = static_cast<float>(first);
+  data.TubeType = tube;
+}
+
+void SetSingleWavelength(CData& data, float lambda) {
+  for (int i = 0; i < CData::kLineCount; ++i) data.SetLineExists(i, false);
+  data.SetLambda(6, lambda);
+  data.SetSourceIntensity(6, 1.0f);
+  data.SetLineExists(6, true);
+  data.PrimaryLine = 6;
+}
+
+void SetIndexReach(CPattern& pattern, const CUnitCell& cell, double dMin) {
+  auto reach = [&](int axis) {
+    return static_cast<std::int16_t>(std::min(24.0, std::ceil(cell.Edge(1, axis) / dMin) + 1));
+  };
+  pattern.hmax = reach(0);
+  pattern.kmax = reach(1);
+  pattern.lmax = reach(2);
+  pattern.hmin = static_cast<std::int16_t>(-pattern.hmax);
+  pattern.kmin = static_cast<std::int16_t>(-pattern.kmax);
+  pattern.lmin = static_cast<std::int16_t>(-pattern.lmax);
+  for (int i = 0; i < 7; ++i) pattern.PreviousState(i, true, true);
+}
+
 RefinementSetup SetupFromPlot(const CData& data, const CXRDPlot& plot, const CUnitCell& cell) {
   RefinementSetup s;
   s.basis = cell.Basis();
@@ -174,15 +209,49 @@ double EstimatePeakWidth(const CData& data, const CXRDPlot& plot) {
   return std::max(crossing(1) - crossing(-1), 2.0 * std::fabs(step));
 }
 
-std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
-                                       const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
-                                       double displacement, double tolerance, double peakWidth,
-                                       const std::vector<MillerIndices>& excluded) {
-  const auto metric = ReciprocalMetricFromCell(cell);
-  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
+namespace {
 
-  // Every reflection drawn inside the window; equal spacings (equivalent
-  // reflections) keep the members of the asymmetric wedge, or one of them.
+// The measured points with from <= x <= to.
+struct Points {
+  std::vector<double> x, y;
+};
+
+Points PointsBetween(const CData& data, double from, double to) {
+  const auto& xs = data.XValues();
+  const auto& ys = data.Intensities();
+  Points p;
+  for (std::size_t i = 0; i < xs.size(); ++i)
+    if (from <= xs[i] && xs[i] <= to && std::isfinite(ys[i])) {
+      p.x.push_back(xs[i]);
+      p.y.push_back(ys[i]);
+    }
+  return p;
+}
+
+// A straight background through the means of a few points at either end.
+struct Background {
+  double x0 = 0, y0 = 0, slope = 0;
+  double At(double x) const { return y0 + slope * (x - x0); }
+};
+
+Background EndsBackground(const Points& w) {
+  const std::size_t e = std::max<std::size_t>(1, std::min<std::size_t>(3, w.x.size() / 4));
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  for (std::size_t i = 0; i < e; ++i) {
+    x0 += w.x[i] / e;
+    y0 += w.y[i] / e;
+    x1 += w.x[w.x.size() - 1 - i] / e;
+    y1 += w.y[w.y.size() - 1 - i] / e;
+  }
+  return {x0, y0, (y1 - y0) / (x1 - x0)};
+}
+
+// Every reflection drawn inside the window, by rising position; equal
+// spacings (equivalent reflections) keep the members of the asymmetric
+// wedge, or one of them.
+std::vector<Candidate> DrawnLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                  const RefinementSetup& setup, const std::array<double, 6>& metric, double zero,
+                                  double displacement) {
   std::map<long long, std::vector<MillerIndices>> bySpacing;
   for (int l = pattern.lmin; l <= pattern.lmax; ++l)
     for (int k = pattern.kmin; k <= pattern.kmax; ++k)
@@ -194,6 +263,7 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
         if (!(q > 0)) continue;
         bySpacing[std::llround(std::log(q) * 1e8)].push_back({H, K, L});
       }
+  const double lo = plot.SngTTMin(), hi = plot.SngTTMax();
   std::vector<Candidate> candidates;
   for (auto& [key, members] : bySpacing) {
     Candidate c;
@@ -208,7 +278,11 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
     if (std::isfinite(c.x) && lo <= c.x && c.x <= hi) candidates.push_back(std::move(c));
   }
   std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
-  // Lines closer than a fraction of the width are one peak.
+  return candidates;
+}
+
+// Lines closer than a fraction of the width are one peak.
+std::vector<Candidate> MergeCoincident(std::vector<Candidate> candidates, double peakWidth) {
   std::vector<Candidate> merged;
   for (auto& c : candidates) {
     if (!merged.empty() && c.x - merged.back().x < kCoincidence * peakWidth) {
@@ -218,144 +292,170 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
     }
     merged.push_back(std::move(c));
   }
+  return merged;
+}
 
-  const auto second = SecondLine(data);
-  const bool doublet = !IsEnergy(plot) && second.has_value();
-  const double ratio = doublet ? data.SourceIntensity(*second) / data.SourceIntensity(data.PrimaryLineIndex()) : 0;
-  const double lambdaRatio = doublet ? static_cast<double>(data.Lambda(*second)) / setup.wavelength : 1.0;
+// A line with another one closer than a peak width and a half is not
+// measured: the two peaks cannot be told apart.
+bool Overlapped(const std::vector<Candidate>& lines, std::size_t at, double peakWidth) {
+  return (at > 0 && lines[at].x - lines[at - 1].x < kResolved * peakWidth) ||
+         (at + 1 < lines.size() && lines[at + 1].x - lines[at].x < kResolved * peakWidth);
+}
+
+// The K-alpha2 component every peak of a tube pattern carries.
+Doublet SourceDoublet(const CData& data, const CXRDPlot& plot, const RefinementSetup& setup) {
   Doublet partner;
-  if (doublet) {
-    partner.ratio = ratio;
-    partner.position = [lambdaRatio](double x) {
-      const double s = lambdaRatio * std::sin(x * kDegree / 2.0);
-      return s < 1.0 ? 2.0 * std::asin(s) / kDegree : 180.0;
-    };
-  }
+  const auto second = SecondLine(data);
+  if (IsEnergy(plot) || !second) return partner;
+  partner.ratio = data.SourceIntensity(*second) / data.SourceIntensity(data.PrimaryLineIndex());
+  const double lambdaRatio = static_cast<double>(data.Lambda(*second)) / setup.wavelength;
+  partner.position = [lambdaRatio](double x) {
+    const double s = lambdaRatio * std::sin(x * kDegree / 2.0);
+    return s < 1.0 ? 2.0 * std::asin(s) / kDegree : 180.0;
+  };
+  return partner;
+}
 
-  const auto& xs = data.XValues();
-  const auto& ys = data.Intensities();
-  std::vector<MeasuredLine> lines;
-  // Where each used line's peak was found, and how far from its line.
-  std::vector<std::pair<double, double>> found(merged.size(), {std::nan(""), 0.0});
-  for (const auto& c : merged) {
-    MeasuredLine line;
-    line.hkl = c.hkl;
-    line.calculated = ToAxis(data, plot, c.x);
-    // A line with another one closer than a peak width and a half is not
-    // measured: the two peaks cannot be told apart.
-    const auto at = &c - merged.data();
-    if ((at > 0 && c.x - merged[static_cast<std::size_t>(at - 1)].x < kResolved * peakWidth) ||
-        (at + 1 < static_cast<std::ptrdiff_t>(merged.size()) &&
-         merged[static_cast<std::size_t>(at + 1)].x - c.x < kResolved * peakWidth)) {
-      line.note = "overlapped";
-      lines.push_back(std::move(line));
-      continue;
-    }
-    const double separation = doublet ? partner.position(c.x) - c.x : 0.0;
-    // The peak to fit: the local maximum nearest the line within the
-    // tolerance that rises well above a straight background.
-    auto window = [&](double from, double to, std::vector<double>& x, std::vector<double>& y) {
-      x.clear();
-      y.clear();
-      for (std::size_t i = 0; i < xs.size(); ++i)
-        if (from <= xs[i] && xs[i] <= to && std::isfinite(ys[i])) {
-          x.push_back(xs[i]);
-          y.push_back(ys[i]);
-        }
-    };
-    std::vector<double> x, y;
-    window(c.x - tolerance - 2.5 * peakWidth, c.x + tolerance + 2.5 * peakWidth + separation, x, y);
-    if (x.size() < 12) {
-      line.note = "too few points";
-      lines.push_back(std::move(line));
-      continue;
-    }
-    auto background = [&](const std::vector<double>& wx, const std::vector<double>& wy, double& slope) {
-      const std::size_t e = std::max<std::size_t>(1, std::min<std::size_t>(3, wx.size() / 4));
-      double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-      for (std::size_t i = 0; i < e; ++i) {
-        x0 += wx[i] / e;
-        y0 += wy[i] / e;
-        x1 += wx[wx.size() - 1 - i] / e;
-        y1 += wy[wy.size() - 1 - i] / e;
-      }
-      slope = (y1 - y0) / (x1 - x0);
-      return std::pair{x0, y0};
-    };
-    double slope = 0;
-    auto [bx, by] = background(x, y, slope);
-    double tallest = 0;
-    for (std::size_t i = 0; i < x.size(); ++i)
-      if (std::fabs(x[i] - c.x) <= tolerance) tallest = std::max(tallest, y[i] - (by + slope * (x[i] - bx)));
-    double chosen = std::nan("");
-    for (std::size_t i = 0; i < x.size(); ++i) {
-      if (std::fabs(x[i] - c.x) > tolerance) continue;
-      const double above = y[i] - (by + slope * (x[i] - bx));
-      if (!(above > 0.2 * tallest)) continue;
-      bool isMaximum = true;
-      for (std::size_t j = 0; j < x.size() && isMaximum; ++j)
-        if (j != i && std::fabs(x[j] - x[i]) <= peakWidth / 2 && y[j] > y[i]) isMaximum = false;
-      if (isMaximum && (std::isnan(chosen) || std::fabs(x[i] - c.x) < std::fabs(chosen - c.x))) chosen = x[i];
-    }
-    if (std::isnan(chosen)) {
-      line.note = "no peak";
-      lines.push_back(std::move(line));
-      continue;
-    }
-    // This peak's own width at half height, from the data about it, sets
-    // the fitting window: a neighbour of another phase stays outside.
-    double localWidth = peakWidth;
-    {
-      std::size_t i = 0;
-      while (i < x.size() && x[i] != chosen) ++i;
-      const double floor = by + slope * (chosen - bx), half = (y[i] + floor) / 2.0;
-      std::size_t left = i, right = i;
-      while (left > 0 && y[left] > half) --left;
-      while (right + 1 < x.size() && y[right] > half) ++right;
-      if (y[left] <= half && y[right] <= half && right > left)
-        localWidth = std::clamp(x[right] - x[left], 0.5 * peakWidth, 2.0 * peakWidth);
-    }
-    // Fit over a few widths about that peak (and its K-alpha2 partner).
-    window(chosen - 2.5 * localWidth, chosen + 2.5 * localWidth + separation, x, y);
-    if (x.size() < 12) {
-      line.note = "too few points";
-      lines.push_back(std::move(line));
-      continue;
-    }
-    auto [fx, fy] = background(x, y, slope);
-    ProfileStart start;
-    start.centre = chosen;
-    start.slope = slope;
-    start.fwhm = localWidth;
-    start.background = fy + slope * (chosen - fx);
-    double top = 0;
-    for (std::size_t i = 0; i < x.size(); ++i)
-      if (x[i] == chosen) top = y[i];
-    start.height = std::max(top - start.background, 0.0) / (1.0 + ratio);
-    const ProfileFit fit = FitProfile(x, y, start, partner);
-    line.fwhm = fit.fwhm;
-    if (!fit.converged) {
-      line.note = "no convergence";
-    } else if (!(fit.height > kSignalToNoise * fit.rmsResidual) || !(fit.height > kSignalToNoise * fit.heightSu)) {
-      line.note = "below the noise";
-    } else if (std::fabs(fit.centre - c.x) > tolerance) {
-      line.note = "beyond the tolerance";
-    } else {
-      line.observed = ToAxis(data, plot, fit.centre);
-      line.su = IsEnergy(plot) ? fit.centreSu * std::fabs(EnergySlope(data, fit.centre)) : fit.centreSu;
-      line.used = true;
-      found[static_cast<std::size_t>(at)] = {fit.centre, std::fabs(fit.centre - c.x)};
-      for (const auto& m : c.hkl)
-        if (SameIndices(m, excluded)) {
-          line.used = false;
-          line.note = "left out";
-        }
-    }
-    lines.push_back(std::move(line));
+// The local maximum nearest the line within the tolerance that rises well
+// above the background; NaN when there is none.
+double NearestPeak(const Points& w, const Background& b, double line, double tolerance, double peakWidth) {
+  double tallest = 0;
+  for (std::size_t i = 0; i < w.x.size(); ++i)
+    if (std::fabs(w.x[i] - line) <= tolerance) tallest = std::max(tallest, w.y[i] - b.At(w.x[i]));
+  double chosen = std::nan("");
+  for (std::size_t i = 0; i < w.x.size(); ++i) {
+    if (std::fabs(w.x[i] - line) > tolerance) continue;
+    const double above = w.y[i] - b.At(w.x[i]);
+    if (!(above > 0.2 * tallest)) continue;
+    bool isMaximum = true;
+    for (std::size_t j = 0; j < w.x.size() && isMaximum; ++j)
+      if (j != i && std::fabs(w.x[j] - w.x[i]) <= peakWidth / 2 && w.y[j] > w.y[i]) isMaximum = false;
+    if (isMaximum && (std::isnan(chosen) || std::fabs(w.x[i] - line) < std::fabs(chosen - line))) chosen = w.x[i];
   }
-  // Two lines that found the same peak (a start some way off, or a weak line
-  // beside a strong one): only the nearer line keeps it, or the other's
-  // false position would pull the cell away.
+  return chosen;
+}
+
+// The mean of the points i-m .. i+m (as far as the window goes).
+double Smoothed(const Points& w, std::size_t i, std::size_t m) {
+  if (m == 0) return w.y[i];
+  const std::size_t from = i > m ? i - m : 0, to = std::min(w.y.size() - 1, i + m);
+  double sum = 0;
+  for (std::size_t j = from; j <= to; ++j) sum += w.y[j];
+  return sum / static_cast<double>(to - from + 1);
+}
+
+// The full width at half height above the background of the peak topping
+// at point `top`, on the points smoothed over 2m + 1; NaN when the points
+// do not fall to half height on both sides inside the window.
+double HalfHeightWidth(const Points& w, const Background& b, std::size_t top, std::size_t m) {
+  const double half = (Smoothed(w, top, m) + b.At(w.x[top])) / 2.0;
+  std::size_t left = top, right = top;
+  while (left > 0 && Smoothed(w, left, m) > half) --left;
+  while (right + 1 < w.x.size() && Smoothed(w, right, m) > half) ++right;
+  if (Smoothed(w, left, m) <= half && Smoothed(w, right, m) <= half && right > left) return w.x[right] - w.x[left];
+  return std::nan("");
+}
+
+// The scatter of single points stands against a peak as wide as the
+// pattern's typical one; a broader peak spans more points, and its height
+// stands against their mean, whose scatter falls as the root of the width.
+double NoiseOverWidth(double fwhm, double peakWidth) {
+  return fwhm > peakWidth ? std::sqrt(peakWidth / fwhm) : 1.0;
+}
+
+// A line's own peak: where it tops, how wide it is where it stands, and
+// the valleys that part it from a neighbour (infinite where none does).
+struct LocalPeak {
+  double centre = 0, width = 0;
+  double from = -HUGE_VAL, to = HUGE_VAL;
+};
+
+// The half-height width of a broad peak topping at `top`, walking out on
+// smoothed points. A side that rises again before it falls to half height
+// runs into a neighbour: it stops at the valley, and the width is twice
+// the other side's half width. NaN when neither side falls to half height.
+LocalPeak BroadHalfWidths(const Points& w, const Background& b, std::size_t top, std::size_t m) {
+  const double peakTop = Smoothed(w, top, m), half = (peakTop + b.At(w.x[top])) / 2.0;
+  const double rise = 0.25 * (peakTop - half);
+  LocalPeak p;
+  p.centre = w.x[top];
+  std::array<double, 2> halfWidth{std::nan(""), std::nan("")};
+  for (int side = 0; side < 2; ++side) {
+    std::size_t i = top, valley = top;
+    while (true) {
+      if (side == 0 ? i == 0 : i + 1 == w.x.size()) break;
+      i = side == 0 ? i - 1 : i + 1;
+      const double v = Smoothed(w, i, m);
+      if (v <= half) {
+        halfWidth[side] = std::fabs(w.x[i] - w.x[top]);
+        break;
+      }
+      if (v < Smoothed(w, valley, m)) valley = i;
+      if (v > Smoothed(w, valley, m) + rise) {
+        (side == 0 ? p.from : p.to) = w.x[valley];
+        break;
+      }
+    }
+  }
+  if (!std::isnan(halfWidth[0]) && !std::isnan(halfWidth[1])) p.width = halfWidth[0] + halfWidth[1];
+  else if (!std::isnan(halfWidth[0])) p.width = 2.0 * halfWidth[0];
+  else if (!std::isnan(halfWidth[1])) p.width = 2.0 * halfWidth[1];
+  else p.width = std::nan("");
+  return p;
+}
+
+// The peak's width from the points about it. A peak no wider than twice
+// the pattern's typical width (that of its strongest peak) is measured on
+// the search window. A broader one (a broad phase beside a sharp one) does
+// not fall to half height there: it is measured again on a window three of
+// its widths either side, on points smoothed over an eighth of its width,
+// until the width settles, up to kBroadest typical widths.
+LocalPeak PeakAt(const CData& data, const Points& w, const Background& b, double chosen, double separation,
+                 double peakWidth) {
+  constexpr double kBroadest = 10.0;
+  std::size_t top = 0;
+  while (top < w.x.size() && w.x[top] != chosen) ++top;
+  // Smoothed over an eighth of the typical width, so that counting noise on
+  // a low broad peak does not cross half height early.
+  const double spacing = (w.x.back() - w.x.front()) / static_cast<double>(w.x.size() - 1);
+  const auto smooth = static_cast<std::size_t>(std::max(0.0, std::floor(peakWidth / 8.0 / std::fabs(spacing))));
+  const double measured = HalfHeightWidth(w, b, top, smooth);
+  if (measured <= 2.0 * peakWidth) return {chosen, std::max(measured, 0.5 * peakWidth)};
+  LocalPeak peak{chosen, std::isnan(measured) ? 2.0 * peakWidth : measured};
+  for (int round = 0; round < 8; ++round) {
+    const double width = std::min(peak.width, kBroadest * peakWidth);
+    const Points wide = PointsBetween(data, peak.centre - 3.0 * width, peak.centre + 3.0 * width + separation);
+    if (wide.x.size() < 12) break;
+    const double step = (wide.x.back() - wide.x.front()) / static_cast<double>(wide.x.size() - 1);
+    const auto m = static_cast<std::size_t>(std::max(0.0, std::floor(width / 8.0 / std::fabs(step))));
+    // The smoothed top near the point first chosen: it may move a quarter
+    // width, never onto a neighbour.
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < wide.x.size(); ++i)
+      if (std::fabs(wide.x[i] - chosen) <= width / 4 &&
+          (std::fabs(wide.x[at] - chosen) > width / 4 || Smoothed(wide, i, m) > Smoothed(wide, at, m)))
+        at = i;
+    const LocalPeak found = BroadHalfWidths(wide, EndsBackground(wide), at, m);
+    const double next = found.width;
+    if (std::isnan(next)) {
+      if (width >= kBroadest * peakWidth) break;
+      peak.width = 1.5 * width;
+      continue;
+    }
+    peak = found;
+    peak.width = std::min(next, kBroadest * peakWidth);
+    if (std::fabs(next - width) <= 0.1 * width) break;
+  }
+  peak.width = std::clamp(peak.width, 0.5 * peakWidth, kBroadest * peakWidth);
+  return peak;
+}
+
+// Two lines that found the same peak (a start some way off, or a weak line
+// beside a strong one): only the nearer line keeps it, or the other's
+// false position would pull the cell away. found: where each line's peak
+// was fitted (NaN for none) and how far from its line.
+void KeepNearerLine(std::vector<MeasuredLine>& lines, const std::vector<std::pair<double, double>>& found,
+                    double peakWidth) {
   for (std::size_t i = 0; i < lines.size(); ++i)
     for (std::size_t j = i + 1; j < lines.size() && !std::isnan(found[i].first); ++j) {
       if (std::isnan(found[j].first) || std::fabs(found[j].first - found[i].first) >= kCoincidence * peakWidth) continue;
@@ -363,6 +463,94 @@ std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, 
       farther.used = false;
       farther.note = "its peak is nearer another line";
     }
+}
+
+}  // namespace
+
+const ProfileFit& ProfileFitCache::Fit(const std::vector<double>& x, const std::vector<double>& y,
+                                       const ProfileStart& start, const Doublet& partner) {
+  Key key{x, y, {start.centre, start.height, start.fwhm, start.eta, start.background, start.slope}};
+  auto it = fits_.find(key);
+  if (it == fits_.end()) it = fits_.emplace(std::move(key), FitProfile(x, y, start, partner)).first;
+  return it->second;
+}
+
+std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
+                                       const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
+                                       double displacement, double tolerance, double peakWidth,
+                                       const std::vector<MillerIndices>& excluded, ProfileFitCache* fits) {
+  ProfileFitCache own;
+  if (!fits) fits = &own;
+  const std::vector<Candidate> merged = MergeCoincident(
+      DrawnLines(data, plot, pattern, setup, ReciprocalMetricFromCell(cell), zero, displacement), peakWidth);
+  const Doublet partner = SourceDoublet(data, plot, setup);
+  std::vector<MeasuredLine> lines;
+  std::vector<std::pair<double, double>> found(merged.size(), {std::nan(""), 0.0});
+  for (std::size_t at = 0; at < merged.size(); ++at) {
+    const Candidate& c = merged[at];
+    MeasuredLine& line = lines.emplace_back();
+    line.hkl = c.hkl;
+    line.calculated = ToAxis(data, plot, c.x);
+    if (Overlapped(merged, at, peakWidth)) {
+      line.note = "overlapped";
+      continue;
+    }
+    const double separation = partner.position ? partner.position(c.x) - c.x : 0.0;
+    Points w = PointsBetween(data, c.x - tolerance - 2.5 * peakWidth, c.x + tolerance + 2.5 * peakWidth + separation);
+    if (w.x.size() < 12) {
+      line.note = "too few points";
+      continue;
+    }
+    const Background around = EndsBackground(w);
+    double chosen = NearestPeak(w, around, c.x, tolerance, peakWidth);
+    if (std::isnan(chosen)) {
+      line.note = "no peak";
+      continue;
+    }
+    // The peak's own width sets the fitting window: a neighbour of another
+    // phase stays outside, a broad peak is seen whole. Fit over a few widths
+    // about that peak (and its K-alpha2 partner).
+    const LocalPeak peak = PeakAt(data, w, around, chosen, separation, peakWidth);
+    const double localWidth = peak.width;
+    chosen = peak.centre;
+    w = PointsBetween(data, std::max(chosen - 2.5 * localWidth, peak.from),
+                      std::min(chosen + 2.5 * localWidth + separation, peak.to));
+    if (w.x.size() < 12) {
+      line.note = "too few points";
+      continue;
+    }
+    const Background under = EndsBackground(w);
+    ProfileStart start;
+    start.centre = chosen;
+    start.slope = under.slope;
+    start.fwhm = localWidth;
+    start.background = under.At(chosen);
+    double top = 0;
+    for (std::size_t i = 0; i < w.x.size(); ++i)
+      if (w.x[i] == chosen) top = w.y[i];
+    start.height = std::max(top - start.background, 0.0) / (1.0 + partner.ratio);
+    const ProfileFit& fit = fits->Fit(w.x, w.y, start, partner);
+    line.fwhm = fit.fwhm;
+    if (!fit.converged) {
+      line.note = "no convergence";
+    } else if (!(fit.height > kSignalToNoise * fit.rmsResidual * NoiseOverWidth(fit.fwhm, peakWidth)) ||
+               !(fit.height > kSignalToNoise * fit.heightSu)) {
+      line.note = "below the noise";
+    } else if (std::fabs(fit.centre - c.x) > tolerance) {
+      line.note = "beyond the tolerance";
+    } else {
+      line.observed = ToAxis(data, plot, fit.centre);
+      line.su = IsEnergy(plot) ? fit.centreSu * std::fabs(EnergySlope(data, fit.centre)) : fit.centreSu;
+      line.used = true;
+      found[at] = {fit.centre, std::fabs(fit.centre - c.x)};
+      for (const auto& m : c.hkl)
+        if (SameIndices(m, excluded)) {
+          line.used = false;
+          line.note = "left out";
+        }
+    }
+  }
+  KeepNearerLine(lines, found, peakWidth);
   return lines;
 }
 
@@ -372,13 +560,17 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
   out.setup = SetupFromPlot(data, plot, cell);
   out.setup.refineZero = options.refineZero;
   out.setup.refineDisplacement = options.refineDisplacement;
-  if (data.NChan() == 0) throw QuorlinError("no measured pattern to refine against");
+  if (data.NChan() == 0) throw RefinementFailure("no measured pattern to refine against", {});
   if (IsEnergy(plot) && !(data.edsCAL_SLOPE != 0.0f || data.edsCAL_QUAD != 0.0f))
-    throw QuorlinError("the spectrum has no energy calibration");
+    throw RefinementFailure("the spectrum has no energy calibration", {});
   out.peakWidth = EstimatePeakWidth(data, plot);
-  if (!(out.peakWidth > 0)) throw QuorlinError("the plot window holds no measured points");
+  if (!(out.peakWidth > 0)) throw RefinementFailure("the plot window holds no measured points", {});
   out.tolerance = options.tolerance > 0 ? options.tolerance : 3.0 * out.peakWidth;
 
+  // Most lines are fitted on the same points from the same start in every
+  // cycle: each such fit is made once.
+  ProfileFitCache fits;
+  std::optional<PatternRefinement> settled;  // the last cycle that refined
   std::array<double, 6> current = out.setup.start;
   double zero = 0, displacement = out.setup.displacement;
   double acceptance = out.tolerance;  // the first pass takes the whole tolerance
@@ -392,7 +584,7 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
   int stage = 0;
   for (int cycle = 0; cycle < 16; ++cycle) {
     out.lines = MeasureLines(data, plot, pattern, out.setup, current, zero, displacement, acceptance,
-                             out.peakWidth, options.excluded);
+                             out.peakWidth, options.excluded, &fits);
     const double reach = lo + (hi - lo) * (stage + 1) / kStages;
     std::vector<Observation> observations;
     std::vector<std::size_t> lineOf;
@@ -412,12 +604,18 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
     const bool last = stage + 1 == kStages;
     try {
       out.result = RefineCell(observations, setup);
-    } catch (const QuorlinError&) {
-      if (last) throw;
+      RejectOutliers(out.lines, lineOf, observations, setup, out.result);
+    } catch (const QuorlinError& e) {
+      if (last && settled) {
+        // Noise took a weak line out of this measurement: keep the last
+        // refinement that stood, which the cell now follows.
+        out = std::move(*settled);
+        break;
+      }
+      if (last) throw RefinementFailure(e.what(), std::move(out.lines));
       ++stage;  // too few lines yet: reach further
       continue;
     }
-    RejectOutliers(out.lines, lineOf, observations, setup, out.result);
     if (!out.result.AllDetermined() && !last) {
       ++stage;
       continue;
@@ -446,6 +644,7 @@ PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot,
     const double narrowed =
         std::min(out.tolerance, std::max(kAcceptScatters * scatter, kAcceptFloorWidths * out.peakWidth));
     acceptance = narrowed;
+    settled = out;
     if (!last) {
       ++stage;
       continue;

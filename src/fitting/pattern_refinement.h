@@ -6,11 +6,15 @@
 // improves).
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "core/errors.h"
 #include "fitting/cell_refinement.h"
+#include "fitting/profile_fit.h"
 
 namespace quorlin {
 
@@ -47,9 +51,43 @@ struct PatternRefinement {
   double peakWidth = 0;             // the width estimated from the pattern
 };
 
+// A refinement that could not run to its end: what() says why, Lines() are
+// the lines as the last measurement found them (calculated from the cell it
+// was made for), empty when nothing could be measured.
+class RefinementFailure : public QuorlinError {
+ public:
+  RefinementFailure(const std::string& what, std::vector<MeasuredLine> lines)
+      : QuorlinError(what), lines_(std::move(lines)) {}
+  const std::vector<MeasuredLine>& Lines() const { return lines_; }
+
+ private:
+  std::vector<MeasuredLine> lines_;
+};
+
+// The source table of a tube ("Cu" or "Mo"): its K-alpha1 line primary, with
+// K-alpha2 at half height, so that peaks are fitted as doublets.
+void SetTubeSource(CData& data, const std::string& tube);
+// One line of wavelength `lambda` (Angstrom) as the whole source.
+void SetSingleWavelength(CData& data, float lambda);
+// Index limits wide enough for every line of `cell` down to spacing dMin,
+// and every reflection condition of the pattern on.
+void SetIndexReach(CPattern& pattern, const CUnitCell& cell, double dMin);
+
 // The axis and source of the plot: 2-theta at the primary wavelength, or
 // energy through the detector angle.
 RefinementSetup SetupFromPlot(const CData& data, const CXRDPlot& plot, const CUnitCell& cell);
+
+// Profile fits by their exact input (points, start, doublet of one
+// pattern), so that a fit repeated on the same points is made once.
+class ProfileFitCache {
+ public:
+  const ProfileFit& Fit(const std::vector<double>& x, const std::vector<double>& y, const ProfileStart& start,
+                        const Doublet& partner);
+
+ private:
+  using Key = std::tuple<std::vector<double>, std::vector<double>, std::array<double, 6>>;
+  std::map<Key, ProfileFit> fits_;
+};
 
 // Measures the lines of `cell` (a b c alpha beta gamma as given) without
 // refining: the positions for a zero shift `zero` and displacement
@@ -57,13 +95,13 @@ RefinementSetup SetupFromPlot(const CData& data, const CXRDPlot& plot, const CUn
 std::vector<MeasuredLine> MeasureLines(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
                                        const RefinementSetup& setup, const std::array<double, 6>& cell, double zero,
                                        double displacement, double tolerance, double peakWidth,
-                                       const std::vector<MillerIndices>& excluded);
+                                       const std::vector<MillerIndices>& excluded, ProfileFitCache* fits = nullptr);
 
 // A typical full width at half maximum of the peaks inside the plot window,
 // from the strongest one; 0 when the window holds no data.
 double EstimatePeakWidth(const CData& data, const CXRDPlot& plot);
 
-// Throws QuorlinError when nothing can be refined (no data in the window,
+// Throws RefinementFailure when nothing can be refined (no data in the window,
 // too few accepted peaks, an underdetermined instrument term, ...).
 PatternRefinement RefineCellFromPattern(const CData& data, const CXRDPlot& plot, const CPattern& pattern,
                                         const CUnitCell& cell, const PatternRefinementOptions& options);

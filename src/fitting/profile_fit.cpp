@@ -8,32 +8,95 @@
 
 namespace quorlin {
 
-double PseudoVoigt(double x, double centre, double fwhm, double eta) {
+namespace {
+
+// The two shapes of a pseudo-Voigt at x, of unit height.
+struct Shapes {
+  double lorentz = 0, gauss = 0;
+};
+
+// Below this exp gives exactly 0, but through the library's slow underflow
+// path (a trial width far too narrow puts most points there).
+constexpr double kExpUnderflow = -746.0;
+
+Shapes ShapesAt(double x, double centre, double fwhm) {
   const double u = (x - centre) / fwhm;
-  const double lorentz = 1.0 / (1.0 + 4.0 * u * u);
-  const double gauss = std::exp(-4.0 * std::log(2.0) * u * u);
-  return eta * lorentz + (1.0 - eta) * gauss;
+  const double exponent = -4.0 * std::log(2.0) * u * u;
+  return {1.0 / (1.0 + 4.0 * u * u), exponent < kExpUnderflow ? 0.0 : std::exp(exponent)};
 }
+
+double Mix(const Shapes& s, double eta) { return eta * s.lorentz + (1.0 - eta) * s.gauss; }
+
+}  // namespace
+
+double PseudoVoigt(double x, double centre, double fwhm, double eta) { return Mix(ShapesAt(x, centre, fwhm), eta); }
 
 namespace {
 
 constexpr std::size_t kParameters = 6;  // centre, height, fwhm, eta, background, slope
 using Parameters = std::array<double, kParameters>;
 
-double Model(double x, const Parameters& p, double reference, const Doublet& doublet) {
-  double y = p[1] * PseudoVoigt(x, p[0], p[2], p[3]) + p[4] + p[5] * (x - reference);
-  if (doublet.position) y += doublet.ratio * p[1] * PseudoVoigt(x, doublet.position(p[0]), p[2], p[3]);
+// The profile at x from its two components' shapes (the second one only for
+// a doublet).
+double Combine(double x, const Parameters& p, double reference, const Doublet& doublet, const Shapes& first,
+               const Shapes& second) {
+  double y = p[1] * Mix(first, p[3]) + p[4] + p[5] * (x - reference);
+  if (doublet.position) y += doublet.ratio * p[1] * Mix(second, p[3]);
   return y;
+}
+
+// Where the second component sits for a first one at `centre`.
+double SecondCentre(const Doublet& doublet, double centre) {
+  return doublet.position ? doublet.position(centre) : centre;
 }
 
 double SumOfSquares(const std::vector<double>& x, const std::vector<double>& y, const Parameters& p, double reference,
                     const Doublet& doublet) {
+  const double second = SecondCentre(doublet, p[0]);
   double s = 0;
   for (std::size_t i = 0; i < x.size(); ++i) {
-    const double r = y[i] - Model(x[i], p, reference, doublet);
+    const Shapes none;
+    const double r = y[i] - Combine(x[i], p, reference, doublet, ShapesAt(x[i], p[0], p[2]),
+                                    doublet.position ? ShapesAt(x[i], second, p[2]) : none);
     s += r * r;
   }
   return s;
+}
+
+// Adds every point's central-difference derivatives (steps h) and residual
+// to the normal equations. Only the centre and the width move the shapes, so
+// these are evaluated once for each of the five centre-width pairs, and the
+// doublet's second centre once for each of the three centres.
+void AddDerivatives(NormalEquations& ne, const std::vector<double>& x, const std::vector<double>& y, std::size_t n,
+                    const Parameters& p, const Parameters& h, double reference, const Doublet& doublet,
+                    bool residuals) {
+  std::array<Parameters, kParameters> up, down;
+  for (std::size_t j = 0; j < kParameters; ++j) {
+    up[j] = p;
+    down[j] = p;
+    up[j][j] += h[j];
+    down[j][j] -= h[j];
+  }
+  // Shape pairs: 0 at p, 1/2 centre up/down, 3/4 width up/down.
+  const std::array<double, 5> centres{p[0], up[0][0], down[0][0], p[0], p[0]};
+  const std::array<double, 5> widths{p[2], p[2], p[2], up[2][2], down[2][2]};
+  std::array<double, 5> seconds{};
+  for (std::size_t k = 0; k < 3; ++k) seconds[k] = SecondCentre(doublet, centres[k]);
+  seconds[3] = seconds[4] = seconds[0];
+  std::vector<double> derivatives(kParameters);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::array<Shapes, 5> first, second;
+    for (std::size_t k = 0; k < 5; ++k) {
+      first[k] = ShapesAt(x[i], centres[k], widths[k]);
+      if (doublet.position) second[k] = ShapesAt(x[i], seconds[k], widths[k]);
+    }
+    auto model = [&](const Parameters& q, std::size_t k) { return Combine(x[i], q, reference, doublet, first[k], second[k]); };
+    for (std::size_t j = 0; j < kParameters; ++j) {
+      const std::size_t ku = j == 0 ? 1 : j == 2 ? 3 : 0, kd = j == 0 ? 2 : j == 2 ? 4 : 0;
+      derivatives[j] = (model(up[j], ku) - model(down[j], kd)) / (2 * h[j]);
+    }
+    ne.Add(derivatives, residuals ? y[i] - model(p, 0) : 0.0, 1.0);
+  }
 }
 
 // Keeps the profile physical: a positive width no narrower than a tenth of a
@@ -59,21 +122,12 @@ ProfileFit FitProfile(const std::vector<double>& x, const std::vector<double>& y
   double ssr = SumOfSquares(x, y, p, reference, doublet);
   double lambda = 1e-3;
   bool converged = false;
-  std::vector<double> derivatives(kParameters);
   for (int iteration = 0; iteration < 200 && !converged; ++iteration) {
     NormalEquations ne(kParameters);
-    for (std::size_t i = 0; i < n; ++i) {
-      const double f0 = Model(x[i], p, reference, doublet);
-      for (std::size_t j = 0; j < kParameters; ++j) {
-        // Central differences; the steps follow each parameter's scale.
-        const double h = j == 0 ? 1e-4 * p[2] : j == 2 ? 1e-4 * p[2] : j == 3 ? 1e-4 : 1e-6 * (std::fabs(p[j]) + 1.0);
-        Parameters up = p, down = p;
-        up[j] += h;
-        down[j] -= h;
-        derivatives[j] = (Model(x[i], up, reference, doublet) - Model(x[i], down, reference, doublet)) / (2 * h);
-      }
-      ne.Add(derivatives, y[i] - f0, 1.0);
-    }
+    // Central differences; the steps follow each parameter's scale.
+    const Parameters steps{1e-4 * p[2], 1e-6 * (std::fabs(p[1]) + 1.0), 1e-4 * p[2], 1e-4,
+                           1e-6 * (std::fabs(p[4]) + 1.0), 1e-6 * (std::fabs(p[5]) + 1.0)};
+    AddDerivatives(ne, x, y, n, p, steps, reference, doublet, true);
     bool improved = false;
     for (int attempt = 0; attempt < 12 && !improved; ++attempt) {
       NormalEquations damped = ne;
@@ -98,16 +152,9 @@ ProfileFit FitProfile(const std::vector<double>& x, const std::vector<double>& y
   }
   // The covariance at the minimum, undamped, scaled by the residual variance.
   NormalEquations ne(kParameters);
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < kParameters; ++j) {
-      const double h = j == 3 ? 1e-4 : j == 4 || j == 5 ? 1e-6 * (std::fabs(p[j]) + 1.0) : 1e-4 * p[2];
-      Parameters up = p, down = p;
-      up[j] += h;
-      down[j] -= h;
-      derivatives[j] = (Model(x[i], up, reference, doublet) - Model(x[i], down, reference, doublet)) / (2 * h);
-    }
-    ne.Add(derivatives, 0.0, 1.0);
-  }
+  const Parameters steps{1e-4 * p[2], 1e-4 * p[2], 1e-4 * p[2], 1e-4, 1e-6 * (std::fabs(p[4]) + 1.0),
+                         1e-6 * (std::fabs(p[5]) + 1.0)};
+  AddDerivatives(ne, x, y, n, p, steps, reference, doublet, false);
   ne.Solve();
   const double variance = ssr / static_cast<double>(n - kParameters);
   fit.centre = p[0];

@@ -139,6 +139,9 @@ bool RefineCellModel::Refine() {
     lines_ = r.lines;
     FillRows(lines_);
     message_ = r.result.AllDetermined() ? "" : "The measured reflections do not determine every parameter.";
+    // A result the physics cannot have is shown, with what is wrong with it.
+    for (const auto& warning : ImplausibleResults(r.setup, r.result))
+      message_ += (message_.empty() ? "" : "\n") + std::string("Warning: ") + warning + ".";
     refined_ = std::move(r);
     // Ticks over the measured peaks on the main plot until the cell changes.
     model_.XRDPlot.ObservedTicks.clear();
@@ -148,6 +151,16 @@ bool RefineCellModel::Refine() {
                                                  : static_cast<float>(x));
     model_.Notify(ModelChange::Plot);
     return true;
+  } catch (const RefinementFailure& e) {
+    refined_.reset();
+    message_ = e.what();
+    // The table shows what the last measurement found, so that the user
+    // sees which lines were missing and why.
+    if (!e.Lines().empty()) {
+      lines_ = e.Lines();
+      FillRows(lines_);
+    }
+    return false;
   } catch (const QuorlinError& e) {
     refined_.reset();
     message_ = e.what();

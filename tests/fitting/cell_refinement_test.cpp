@@ -324,3 +324,84 @@ TEST(CellRefinement, LinearAndPositionPathsAgreeForAMonoclinicCell) {
 
 }  // namespace
 }  // namespace quorlin
+
+namespace quorlin {
+namespace {
+
+// The zero-displacement correlation against the closed form: for equal
+// weights the parameter covariance is (J^T J)^-1 with J's columns
+// d(2theta)/dA, 1 and -2 cos(theta), worked out here by cofactors for the
+// LaB6 lines between 20 and 150 degrees (Cu K-alpha1).
+TEST(CellRefinement, ZeroDisplacementCorrelationMatchesTheClosedForm) {
+  const double lambda = 1.540562, a = 4.1568;
+  std::vector<Observation> obs;
+  std::vector<std::array<double, 3>> j;
+  for (int h = 0; h < 8; ++h)
+    for (int k = 0; k <= h; ++k)
+      for (int l = 0; l <= k; ++l) {
+        const int n = h * h + k * k + l * l;
+        if (n == 0) continue;
+        const double q = n / (a * a), s = lambda * std::sqrt(q) / 2.0;
+        if (!(s < 0.99)) continue;
+        const double theta = std::asin(s), tt = 2.0 * theta / kRad;
+        if (tt < 20 || tt > 150) continue;
+        // Alternating offsets far below a step keep chi^2 (and so the su) above 0.
+        obs.push_back({{{static_cast<std::int16_t>(h), static_cast<std::int16_t>(k), static_cast<std::int16_t>(l)}},
+                       tt + (obs.size() % 2 ? 2e-5 : -2e-5),
+                       0.001});
+        j.push_back({lambda / (2.0 * std::sqrt(q) * std::cos(theta)) / kRad * n, 1.0, -2.0 * std::cos(theta) / kRad});
+      }
+  std::array<double, 9> m{};
+  for (const auto& r : j)
+    for (int p = 0; p < 3; ++p)
+      for (int q = 0; q < 3; ++q) m[p * 3 + q] += r[p] * r[q];
+  // Cofactors of (1,2), (1,1), (2,2) of the symmetric normal matrix.
+  const double c12 = -(m[0] * m[5] - m[2] * m[3]), c11 = m[0] * m[8] - m[2] * m[6], c22 = m[0] * m[4] - m[1] * m[3];
+  const double expected = c12 / std::sqrt(c11 * c22);
+
+  RefinementSetup setup;
+  setup.basis = 0;
+  setup.start = {a * 1.0005, a * 1.0005, a * 1.0005, 90, 90, 90};
+  setup.wavelength = lambda;
+  setup.refineZero = setup.refineDisplacement = true;
+  const RefinementResult r = RefineCell(obs, setup);
+  EXPECT_NEAR(r.zeroDisplacementCorrelation, expected, 1e-3);
+  EXPECT_GT(expected, 0.95);  // Bragg-Brentano: the two are nearly one parameter
+  setup.refineDisplacement = false;
+  EXPECT_EQ(RefineCell(obs, setup).zeroDisplacementCorrelation, 0.0);
+}
+
+TEST(CellRefinement, ImplausibleInstrumentTermsAreNamed) {
+  struct Case {
+    double wavelength, zero, displacement, correlation;
+    std::vector<std::string> words;  // one fragment per expected warning, in order
+  };
+  const Case cases[] = {
+      {1.540562, 0.29, 0.0049, 0.94, {}},
+      {1.540562, -0.31, 0.0, 0.0, {"zero shift of -0.310"}},
+      {1.540562, 0.0, -0.0051, 0.0, {"reflection geometry"}},
+      {0.1665, 1.71, 0.015, 0.999, {"1.710", "transmission", "correlate at 0.999"}},
+      {0.4066, 0.0, 0.0009, -0.96, {"correlate at -0.960"}},
+  };
+  for (const auto& c : cases) {
+    RefinementSetup setup;
+    setup.wavelength = c.wavelength;
+    RefinementResult r;
+    r.zero = {c.zero, 0.01, RefinedValue::Status::Refined};
+    r.displacement = {c.displacement, 0.0001, RefinedValue::Status::Refined};
+    r.zeroDisplacementCorrelation = c.correlation;
+    const auto warnings = ImplausibleResults(setup, r);
+    ASSERT_EQ(warnings.size(), c.words.size()) << c.wavelength << " " << c.zero;
+    for (std::size_t i = 0; i < warnings.size(); ++i)
+      EXPECT_NE(warnings[i].find(c.words[i]), std::string::npos) << warnings[i];
+  }
+  // Energy data: the zero is in keV and carries no angle limit.
+  RefinementSetup energy;
+  energy.axis = PatternAxis::Energy;
+  RefinementResult r;
+  r.zero = {0.5, 0.01, RefinedValue::Status::Refined};
+  EXPECT_TRUE(ImplausibleResults(energy, r).empty());
+}
+
+}  // namespace
+}  // namespace quorlin

@@ -110,5 +110,28 @@ TEST(ValueWithSu, ShowsTwoDigitsOfTheUncertaintyAndSaysWhenNothingIsKnown) {
   EXPECT_EQ(ValueWithSu({5.0, 0, RefinedValue::Status::NotDetermined}), "not determined");
 }
 
+// At 0.4066 A (low angles, cos theta near 1) a displacement cannot be told
+// from the zero, and the window says so; a refinement that fails keeps the
+// lines it measured in the table.
+TEST_F(RefineCellModelTest, AnAbsurdResultIsWarnedAboutAndAFailureKeepsTheTable) {
+  RefineCellModel refine(model);
+  refine.SetRefineZero(true);
+  ASSERT_TRUE(refine.Refine()) << refine.Message();
+  EXPECT_EQ(refine.Message(), "");
+  refine.SetRefineDisplacement(true);
+  ASSERT_TRUE(refine.Refine()) << refine.Message();
+  EXPECT_NE(refine.Message().find("Warning: the zero shift and the displacement correlate at"), std::string::npos)
+      << refine.Message();
+
+  // A window holding one line: too few for a, zero and displacement.
+  ASSERT_TRUE(model.XRDPlot.SetTTMin("7.2"));
+  ASSERT_TRUE(model.XRDPlot.SetTTMax("7.8"));
+  EXPECT_FALSE(refine.Refine());
+  EXPECT_NE(refine.Message().find("measured reflection"), std::string::npos) << refine.Message();
+  ASSERT_EQ(refine.Rows().size(), 1u);
+  EXPECT_EQ(refine.Rows()[0].hkl, "1 1 1");
+  EXPECT_TRUE(refine.Rows()[0].measured);
+}
+
 }  // namespace
 }  // namespace quorlin
