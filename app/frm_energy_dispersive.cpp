@@ -192,7 +192,7 @@ frmEnergyDispersive::frmEnergyDispersive(MainModel& model, QWidget* parent)
           [this](Qt::MouseButton, double x, double) { Run([this, x] { ed_->PlotMouseUp(static_cast<float>(x)); }); });
   for (QRadioButton* opt : optPressureStandard)
     connect(opt, &QRadioButton::toggled, this, [this](bool on) {
-      if (on && !Refreshing()) BoxesToModel();
+      if (on) Run([this] { ed_->StandardChanged(); });
     });
   ModelToBoxes();
 }

@@ -3,6 +3,7 @@
 // whole-pattern fit), with the pressure of each.
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,7 +12,9 @@
 #include "command.h"
 #include "core/errors.h"
 #include "core/numtext.h"
+#include "data/jcpds.h"
 #include "energy/pressure_scale.h"
+#include "energy/scales.h"
 #include "mainwindow/edge_search.h"
 #include "mainwindow/energy_dispersive.h"
 #include "mainwindow/main_model.h"
@@ -20,6 +23,12 @@
 namespace quorlin::cli {
 namespace {
 
+// The energy-dispersive dialog's button of a legacy standard; -1 for KCl, which it lacks.
+int DialogOption(PressureStandard s) {
+  const int options[] = {4, -1, 0, 3, 2, 1};  // NaCl KCl CsCl Au MgO W
+  return options[static_cast<int>(s)];
+}
+
 struct Options {
   std::vector<std::string> spectra;
   std::string card;
@@ -27,6 +36,10 @@ struct Options {
   std::string scanRange = ".2", points = "40", temperature = "25";
   int standardOption = 4;  // NaCl
   PressureStandard standard = PressureStandard::NaCl;
+  bool standardGiven = false;
+  // A scale beyond the legacy standards, or none: no pressure, and noPressure says why.
+  const PressureScale* scale = nullptr;
+  std::string noPressure;
 };
 
 Options Parse(const Args& args) {
@@ -54,13 +67,14 @@ Options Parse(const Args& args) {
       o.temperature = number(a);
     else if (a == "--standard") {
       const std::string name = reader.Value();
+      o.standardGiven = true;
+      if ((o.scale = FindPressureScale(name))) continue;
       auto s = PressureStandardFromName(name);
       // The dialog's five standards.
-      const int options[] = {4, -1, 0, 3, 2, 1};  // NaCl KCl CsCl Au MgO W
-      if (!s || options[static_cast<int>(*s)] < 0)
-        throw QuorlinError("--standard: \"" + name + "\" is not NaCl, CsCl, Au, MgO or W");
+      if (!s || DialogOption(*s) < 0)
+        throw QuorlinError("--standard: \"" + name + "\" is not NaCl, CsCl, Au, MgO, W or a scale of pressure --list");
       o.standard = *s;
-      o.standardOption = options[static_cast<int>(*s)];
+      o.standardOption = DialogOption(*s);
     } else if (a.rfind("--", 0) == 0) {
       throw QuorlinError("unknown option \"" + a + "\"");
     } else {
@@ -76,6 +90,53 @@ Options Parse(const Args& args) {
 struct SeriesRefused : QuorlinError {
   using QuorlinError::QuorlinError;
 };
+
+// The pressure column: the legacy standard's, the scale's, or "-".
+std::string PressureText(const Options& o, const std::string& spectrum, float a, std::ostream& err) {
+  if (!o.noPressure.empty()) return "-";
+  const double celsius = *StrictDouble(o.temperature);
+  const PressureScale& s = o.scale ? *o.scale : ScaleOfStandard(o.standard);
+  double gpa = 0, kelvin = celsius + 273.15;
+  if (o.scale) {
+    gpa = ScalePressure(s, static_cast<double>(a) * a * a, kelvin);
+  } else {
+    gpa = PressureFromEdge(o.standard, a, celsius).GPa();
+    if (IsRoomTemperatureIsotherm(o.standard)) kelvin = 300;
+  }
+  if (const std::string note = OutsideRangeNote(s, static_cast<double>(a) * a * a, kelvin); !note.empty())
+    err << "warning: " << spectrum << ": " << note << "\n";
+  return GeneralText(gpa);
+}
+
+// Without --standard the card's material chooses the scale: its legacy
+// standard where it has one (the same numbers as before), else its first
+// scale; a card that names none gets no pressure.
+void ChooseScaleFromCard(Options& o) {
+  if (o.standardGiven) return;
+  std::ifstream in(o.card);
+  if (!in) return;  // the fit reports the card
+  const PressureScale* s = nullptr;
+  try {
+    s = ScaleNamedBy(ReadJcpdsCard(in, o.card).comment, o.card);
+  } catch (const QuorlinError&) {
+    return;  // the fit reports the card
+  }
+  if (!s) {
+    o.noPressure = o.card + ": the card names no material that has a pressure scale; no pressure (give --standard)";
+    return;
+  }
+  if (!s->cubic) {
+    o.noPressure = o.card + ": " + std::string(s->name) + " needs the volume of a cell that is not cubic; no pressure";
+    return;
+  }
+  const auto legacy = PressureStandardFromName(s->material);
+  if (legacy && DialogOption(*legacy) >= 0) {
+    o.standard = *legacy;
+    o.standardOption = DialogOption(*legacy);
+  } else {
+    o.scale = s;
+  }
+}
 
 void FitOne(const Options& o, const std::string& spectrum, std::ostream& out, std::ostream& err) {
   BatchPlatform platform;
@@ -158,14 +219,17 @@ void FitOne(const Options& o, const std::string& spectrum, std::ostream& out, st
     throw QuorlinError(spectrum + ": only " + std::to_string(seen.onPeak) + " of the " + std::to_string(seen.used) +
                        " reflections sit on a peak at the fitted edge " + SingleText(a) +
                        "; the card's phase is not found (give --a nearer the edge)");
-  const PressureResult p = PressureFromEdge(o.standard, a, *StrictDouble(o.temperature));
-  out << spectrum << " " << SingleText(a) << " " << GeneralText(p.GPa()) << " " << used << "\n";
+  out << spectrum << " " << SingleText(a) << " " << PressureText(o, spectrum, a, err) << " " << used << "\n";
 }
 
 // One row a spectrum; a spectrum that is refused gets its line on stderr
 // and the series goes on (the status says that one failed).
 int EdFit(const Args& args, std::ostream& out, std::ostream& err) {
-  const Options o = Parse(args);
+  Options o = Parse(args);
+  ChooseScaleFromCard(o);
+  if (o.scale && !o.scale->cubic)
+    o.noPressure = std::string(o.scale->name) + " needs the volume of a cell that is not cubic; no pressure";
+  if (!o.noPressure.empty()) err << "note: " << o.noPressure << "\n";
   out << "# file a P_GPa reflections\n";
   int status = 0;
   for (const std::string& spectrum : o.spectra) {

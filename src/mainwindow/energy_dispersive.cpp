@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/numtext.h"
+#include "energy/scales.h"
 
 namespace quorlin {
 namespace {
@@ -367,7 +368,18 @@ bool EnergyDispersiveModel::GetPressure() {
     return Refuse(e.what());
   }
   PressureNote = IsRoomTemperatureIsotherm(s) && *t != 25 ? "room-temperature isotherm" : "";
+  const PressureScale& range = ScaleOfStandard(s);
+  const double kelvin = IsRoomTemperatureIsotherm(s) ? 300 : *t + 273.15;
+  const double edge = *a;
+  if (!OutsideRangeNote(range, edge * edge * edge, kelvin).empty())
+    PressureNote += std::string(PressureNote.empty() ? "" : "; ") + "outside the scale's range";
   return true;
+}
+
+void EnergyDispersiveModel::StandardChanged() {
+  txtP.clear();
+  PressureNote.clear();
+  if (StrictSingle(txtT) && StrictSingle(txtLatticeParameter)) GetPressure();
 }
 
 // --- reflections ----------------------------------------------------------------------------------

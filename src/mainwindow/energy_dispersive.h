@@ -61,6 +61,9 @@ class EnergyDispersiveModel {
   bool FitSinglePeak();
   bool FitPattern();
   bool GetPressure();
+  // After another standard is chosen: the pressure on it, or none when the
+  // lattice parameter or temperature box holds no number (never the old one).
+  void StandardChanged();
 
   // Bisection on the sign of one partial derivative at a time, five passes
   // over x0, w, B, H (those flagged), on the current scan. Returns x0.

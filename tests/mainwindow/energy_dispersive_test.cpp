@@ -114,6 +114,9 @@ TEST_F(EnergyDispersiveTest, PressureShownInGPaWithTwoDecimals) {
       // Au at V/V0 = 0.9: 24.027 GPa by hand from the Vinet form.
       {3, "3.9378369", "25", "24.03", ""},
       {3, "3.9378369", "100", "24.03", "room-temperature isotherm"},
+      // NaCl at V/V0 0.40 (191 GPa) is far beyond Decker's span: marked, still shown.
+      {4, "4.16", "25", "191.45", "outside the scale's range"},
+      {3, "3.0", "100", "1779.66", "room-temperature isotherm; outside the scale's range"},
   };
   for (const Case& c : cases) {
     ed.optPressureStandard = c.option;
@@ -123,6 +126,24 @@ TEST_F(EnergyDispersiveTest, PressureShownInGPaWithTwoDecimals) {
     EXPECT_EQ(ed.txtP, c.shown) << c.a;
     EXPECT_EQ(ed.PressureNote, c.note) << c.a;
   }
+}
+
+// Choosing another standard never leaves the old standard's pressure shown.
+TEST_F(EnergyDispersiveTest, SwitchingTheStandardRecomputesOrClears) {
+  EnergyDispersiveModel ed(m);
+  ed.optPressureStandard = 4;
+  ed.txtLatticeParameter = "5.4708";
+  ASSERT_TRUE(ed.GetPressure());
+  EXPECT_EQ(ed.txtP, "2.71");
+  ed.optPressureStandard = 3;  // Au, a0 = 4.08: this edge is a cell stretched far beyond any calibration
+  ed.StandardChanged();
+  EXPECT_EQ(ed.txtP, "-7.35");  // the Vinet form by hand: -7.347 GPa
+  EXPECT_EQ(ed.PressureNote, "outside the scale's range");
+  ed.optPressureStandard = 4;
+  ed.txtLatticeParameter = "";
+  ed.StandardChanged();
+  EXPECT_EQ(ed.txtP, "");
+  EXPECT_EQ(ed.PressureNote, "");
 }
 
 TEST_F(EnergyDispersiveTest, FitsThenRevertRestoresTheEdgeAndAngleExactly) {
