@@ -165,8 +165,20 @@ void ResolveGroup(cif::Block& block, CrystalStructure& s, const std::string& sou
                         "space group " + s.spaceGroupSymbol + " is number " + std::to_string(sg->number) +
                             ", but the file gives number " + std::to_string(itNumber));
   } else {
-    // A setting gemmi does not tabulate: the operators hold, the number
-    // names the crystal system.
+    // A setting gemmi does not tabulate (the reverse rhombohedral setting,
+    // say): the operators hold; the number names the crystal system, found
+    // through a change of axes when the file gives none.
+    if (itNumber == 0) {
+      for (const char* cob : {"-x,-y,z", "y,z,x", "z,x,y", "y,x,-z", "x,z,-y", "z,y,-x"}) {
+        gemmi::GroupOps other = ops;
+        other.change_basis_forward(gemmi::parse_triplet(cob));
+        if (const gemmi::SpaceGroup* found = gemmi::find_spacegroup_by_ops(other)) {
+          itNumber = found->number;
+          if (name.empty()) name = std::string(found->hm) + " (axes " + cob + ")";
+          break;
+        }
+      }
+    }
     if (itNumber == 0)
       throw FormatError(source, 0, "the symmetry operators give no known setting and no space-group number is given");
     s.spaceGroupSymbol = name.empty() ? "(" + std::to_string(itNumber) + ")" : name;

@@ -196,6 +196,8 @@ std::vector<PowderLine> Lines(std::vector<Family> families, Weight weight) {
     top = std::max(top, line.intensity);
   }
   for (PowderLine& line : lines) line.intensity = top > 0 ? 100.0 * line.intensity / top : 0.0;
+  // Lines the atom positions extinguish (diamond's 222) are not drawn.
+  std::erase_if(lines, [](const PowderLine& line) { return !(line.intensity > 1e-6); });
   return lines;
 }
 
