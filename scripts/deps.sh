@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libxy-bin
+  gemmi-dev tao-pegtl-dev libstb-dev zlib1g-dev
 )
 missing=()
 for p in "${packages[@]}"; do

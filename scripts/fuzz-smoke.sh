@@ -36,6 +36,7 @@ declare -A folders=(
   [ucl]=""
   [datafile]=""
   [project_file]=""
+  [cif]=""
 )
 
 # The small valid project the project targets start from: cell type -1 and
@@ -67,7 +68,7 @@ file_seeds() {  # file_seeds TARGET
   echo "$dir"
 }
 status=0
-for target in gsas cpi chi mca xy jcpds project ucl datafile project_file; do
+for target in gsas cpi chi mca xy jcpds project ucl datafile project_file cif; do
   exe="$build/fuzz/fuzz_$target"
   if [ ! -x "$exe" ]; then
     echo "fuzz-smoke: $exe not built" >&2
@@ -76,6 +77,7 @@ for target in gsas cpi chi mca xy jcpds project ucl datafile project_file; do
   fi
   case "$target" in
     datafile | project_file) corpus="$(file_seeds "$target")" ;;
+    cif) corpus="$(seed cif)"; cp "$here"/tests/structure/cif/*.cif "$corpus/" ;;
     *) corpus="$(seed "$target" ${folders[$target]})" ;;
   esac
   if [ "$target" = project ]; then
