@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libxy-bin
+  dpkg-dev desktop-file-utils file shared-mime-info libglib2.0-bin parallel
 )
 missing=()
 for p in "${packages[@]}"; do
