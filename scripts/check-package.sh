@@ -16,6 +16,7 @@ fail() { echo "check-package: $*" >&2; failed=1; }
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6widgets6' <<< "$depends" || fail "Depends names no Qt library: $depends"
+grep -q 'qt6-qpa-plugins' <<< "$depends" || fail "Depends lacks the platform plugins: $depends"
 
 for f in usr/bin/quorlin usr/bin/quorlin-cli \
          usr/share/applications/quorlin.desktop \
