@@ -113,7 +113,7 @@ void frmMain::Connect() {
   MainModel& m = *model_;
   connect(cmdDefaultSize, &QPushButton::clicked, this, &frmMain::RestoreDefaultSize);
   connect(mnuExit, &QAction::triggered, this, &QWidget::close);
-  connect(mnuAbout, &QAction::triggered, this, &frmMain::ShowAbout);
+  WireHelp();
   for (int i = 0; i < 6; ++i) {
     CellText[i]->installEventFilter(this);
     connect(CellText[i], &QLineEdit::textEdited, this,

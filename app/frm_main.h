@@ -68,6 +68,11 @@ class frmMain : public QMainWindow, public IMainView {
     return it == toolWindows_.end() ? nullptr : static_cast<T*>(it->second.data());
   }
 
+  // Opens a project, unit-cell library, card or pattern named on the command
+  // line or dropped on the window; false (after the reader's message) when
+  // nothing was opened.
+  bool OpenNamedFile(const QString& path);
+
   // How many times the plot was drawn since the window was made.
   int RedrawCount() const { return redraws_; }
 
@@ -169,6 +174,7 @@ class frmMain : public QMainWindow, public IMainView {
   QAction* mnuCellScaleChange2 = nullptr;
   QMenu* mnuHelp = nullptr;
   QAction* mnuAbout = nullptr;
+  QAction* mnuUserGuide = nullptr;
 
  public slots:
   void RestoreDefaultSize();
@@ -193,6 +199,7 @@ class frmMain : public QMainWindow, public IMainView {
   QWidget* BuildConditions();
   QWidget* BuildDimensions();
   void ShowAbout();
+  void WireHelp();  // About box and user guide
   // Menu wiring of each group of tool windows, one file each (wire_*.cpp).
   void WireCrystalSystems();  // crystal-system dialogs
   void WireSettings();        // option dialogs and source wavelengths

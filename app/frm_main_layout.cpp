@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -385,12 +384,5 @@ void frmMain::BuildMenus() {
   mnuAbout = Action(mnuHelp, "mnuAbout", "&About Quorlin");
   bar->addMenu(mnuHelp);
 }
-
-void frmMain::ShowAbout() {
-  QMessageBox::about(this, "About Quorlin",
-                     "Quorlin\n\nA workbench for powder diffraction and crystallography: "
-                     "fit a unit cell to a measured pattern by dragging its reflections.");
-}
-
 
 }  // namespace quorlin

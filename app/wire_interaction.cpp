@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "frm_main.h"
+#include "frm_standard_unit_cells.h"
 #include "mainwindow/cursor_readout.h"
 #include "mainwindow/dropped_file.h"
 #include "plot_view.h"
@@ -104,7 +105,28 @@ void frmMain::dropEvent(QDropEvent* event) {
   QString path = LocalFileOf(event->mimeData());
   if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenDroppedFile(*model_, path.toStdString());
+  OpenNamedFile(path);
+}
+
+bool frmMain::OpenNamedFile(const QString& path) {
+  const std::string name = path.toStdString();
+  const bool library = DroppedFileType(name, {}) == "library";
+  auto* cells = FindToolWindow<frmStandardUnitCells>();
+  const bool cellsOpen = cells != nullptr && cells->isVisible();
+  // Another library would replace the open window's unsaved cells.
+  if (library && cellsOpen && cells->Logic().Changed()) {
+    model_->Platform().ShowMessage("Save or close the unit cell database before opening " + name + ".");
+    return false;
+  }
+  if (!OpenDroppedFile(*model_, name)) return false;
+  if (!library) return true;
+  // The library is read into its window, which shows it at once.
+  if (cellsOpen) {
+    cells->Logic().Open();
+    cells->RefreshNow();
+  }
+  ShowToolWindow<frmStandardUnitCells>();
+  return true;
 }
 
 }  // namespace quorlin

@@ -16,7 +16,10 @@ std::vector<Command>& Registry() {
 namespace {
 
 void Usage(std::ostream& os) {
-  os << "usage: quorlin-cli COMMAND [ARGS]\n       quorlin-cli COMMAND --help\n\ncommands:\n";
+  os << "usage: quorlin-cli COMMAND [ARGS]\n       quorlin-cli COMMAND --help\n       quorlin-cli --version | --help\n\n"
+        "Quorlin's model without a window: each command reads files or numbers and\n"
+        "prints plain columns under a # header. Bad input gives one line on stderr\n"
+        "and exit status 2.\n\ncommands:\n";
   for (const auto& c : quorlin::cli::Registry()) os << "  " << c.usage << "\n";
 }
 
@@ -37,6 +40,10 @@ int main(int argc, char** argv) {
   std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     Usage(std::cout);
+    return 0;
+  }
+  if (name == "--version") {
+    std::cout << "quorlin-cli " << QUORLIN_VERSION << "\n";
     return 0;
   }
   for (const auto& c : Registry()) {

@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   libxy-bin
   gemmi-dev tao-pegtl-dev libstb-dev zlib1g-dev
+  dpkg-dev desktop-file-utils file shared-mime-info libglib2.0-bin parallel
 )
 missing=()
 for p in "${packages[@]}"; do

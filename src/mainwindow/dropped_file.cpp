@@ -5,7 +5,9 @@
 #include <fstream>
 
 #include "data/formats.h"
+#include "core/errors.h"
 #include "mainwindow/main_model.h"
+#include "phases/unit_cell_library.h"
 
 namespace quorlin {
 
@@ -35,6 +37,8 @@ std::string DroppedFileType(const std::string& path, std::string_view head) {
   // A project is a byte-array container: value type 0x2011, low byte first.
   const bool container = head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0x11 &&
                          static_cast<unsigned char>(head[1]) == 0x20;
+  // A library shares the project's container, so only its name tells it.
+  if (ext == "ucl") return "library";
   if (ext == "prb" || container) return "project";
   if (ext == "jcpds") return "jcpds";
   if (const DataFormat* f = GuessDataFormat(path, head)) return f->name;
@@ -52,6 +56,16 @@ bool OpenDroppedFile(MainModel& m, const std::string& path) {
     bool ok = false;
     m.Edit([&] { ok = m.ProjectOpenFile(path); });
     return ok;
+  }
+  if (type == "library") {
+    try {
+      (void)UnitCellLibrary::ReadFile(path);
+    } catch (const QuorlinError& e) {
+      m.Platform().ShowMessage(e.what());
+      return false;
+    }
+    m.Edit([&] { m.UnitCellFileName = path; }, ModelChange::Controls);
+    return true;
   }
   return m.ImportDataFile(type, path);
 }

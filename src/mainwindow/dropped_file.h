@@ -10,13 +10,15 @@ namespace quorlin {
 
 class MainModel;
 
-// "project", "jcpds" or a pattern format name ("gsa", "cpi", "chi", "mca",
+// "project", "library" (a unit-cell library, .ucl), "jcpds" or a pattern
+// format name ("gsa", "cpi", "chi", "mca",
 // "xy"). A file nothing recognises goes to "xy", the plain-text reader,
 // which then says what is wrong with it.
 std::string DroppedFileType(const std::string& path, std::string_view head);
 
 // Opens the dropped file: one undo step, and on failure the reader's one
-// message, the model unchanged. False when nothing was opened.
+// message, the model unchanged. False when nothing was opened. A library that
+// reads becomes the model's UnitCellFileName (the window then shows it).
 bool OpenDroppedFile(MainModel& m, const std::string& path);
 
 }  // namespace quorlin

@@ -15,6 +15,7 @@
 #include "mainwindow/dropped_file.h"
 #include "mainwindow/main_model.h"
 #include "mainwindow/plot_navigation.h"
+#include "phases/unit_cell_library.h"
 #include "scripted_platform.h"
 
 namespace quorlin {
@@ -322,6 +323,35 @@ TEST_F(PlotFollowingTest, ADroppedFileOpensAsTheFileMenuWouldAndABadOneGetsOneMe
   EXPECT_FALSE(OpenDroppedFile(m, (home / "gone.prb").string()));
   EXPECT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(m.data.NChan(), points);
+}
+
+// A unit-cell library shares the project's container, so a double-clicked
+// .ucl must not be read as a project: it becomes the database's file, as one
+// undo step, and a damaged one is refused without touching the model.
+TEST_F(PlotFollowingTest, ADroppedLibraryBecomesTheDatabaseFileAndADamagedOneIsRefused) {
+  UnitCellLibrary library;
+  library.Entry(0, 0) = {"halite", 1, 12, {5.64f, 5.64f, 5.64f, 90, 90, 90}};
+  const std::string good = (home / "cells.UCL").string();
+  library.WriteFile(good);
+  std::ifstream in(good, std::ios::binary);
+  const std::string head((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(DroppedFileType(good, head), "library");
+
+  const std::string before = m.UnitCellFileName;
+  const auto cell = Parameters(m.UnitCell);
+  ASSERT_TRUE(OpenDroppedFile(m, good));
+  EXPECT_EQ(m.UnitCellFileName, good);
+  EXPECT_EQ(Parameters(m.UnitCell), cell);
+  EXPECT_EQ(UnitCellLibrary::ReadFile(m.UnitCellFileName), library);
+  m.Undo();
+  EXPECT_EQ(m.UnitCellFileName, before);
+
+  const std::string damaged = (home / "damaged.ucl").string();
+  std::ofstream(damaged, std::ios::binary) << head.substr(0, head.size() / 2);
+  platform.messages.clear();
+  EXPECT_FALSE(OpenDroppedFile(m, damaged));
+  EXPECT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(m.UnitCellFileName, before);
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# screenshots.sh [BUILD]
+# Makes the user guide's pictures, docs/guide/*.png, from the real program:
+# the main window on a real pattern, then each window a menu item below
+# opens, named after the window. A new window is one more line in `menus`.
+# Runs offscreen (no display needed) on a configured build (default: build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+shared=${QUORLIN_SHARED_DIR:-../shared}
+[ -d "$shared/realdata" ] || shared=$(sed -n 's/^QUORLIN_SHARED_DIR:PATH=//p' "$build/CMakeCache.txt")
+
+menus=(
+  mnuCubic                 # the crystal system's reflection conditions
+  mnuOrthorhombic
+  mnuStorePatterns
+  mnuStandardUnitCells
+  mnuChangeWavelength
+  mnuChangeLimits
+  mnuCellManipulation
+  mnuAddCentering
+  mnuCheckLatticePoints
+  mnuRefineCell
+  mnuEnergyDispersive
+  mnuUserGuide
+)
+
+cmake --build "$build" --target quorlin-screenshots > /dev/null
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+mkdir -p docs/guide
+# Lead sulfate (anglesite, Pnma) over its X-ray pattern.
+QT_QPA_PLATFORM=offscreen QUORLIN_HOME=$home "$build/tools/quorlin-screenshots" docs/guide \
+  --system mnuOrthorhombic 19 --cell 8.48 5.398 6.958 90 90 90 "$shared/realdata/gsas/PBSO4.XRA" -- "${menus[@]}"

@@ -1,0 +1,114 @@
+// quorlin-screenshots OUTDIR [--system MENU SYMBOL] [--cell A B C ALPHA BETA GAMMA]
+//                     [FILE ...] [-- MENU ...]
+// Pictures of the real windows for the user guide. Opens the main window on
+// the FILEs (in order, as if named on the command line), chooses reflection-
+// condition entry SYMBOL in the crystal-system window MENU opens, types the
+// cell into the cell editor, and writes OUTDIR/frmMain.png; then triggers each MENU (an
+// action's objectName) and writes every window that it shows as
+// OUTDIR/<window objectName>.png. A modal dialog is pictured and closed.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QSet>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+
+#include "crystal_system_windows.h"
+#include "frm_main.h"
+
+namespace {
+
+QString outDir;
+QSet<QWidget*> pictured;
+int written = 0;
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+void Picture(QWidget* w) {
+  if (pictured.contains(w) || w->objectName().isEmpty()) return;
+  pictured.insert(w);
+  const QString path = QDir(outDir).filePath(w->objectName() + ".png");
+  if (w->grab().save(path)) {
+    std::printf("%s\n", path.toUtf8().constData());
+    ++written;
+  } else {
+    std::fprintf(stderr, "quorlin-screenshots: %s: cannot be written\n", path.toUtf8().constData());
+  }
+}
+
+// Every shown window not pictured yet; a modal one is closed afterwards so
+// that the menu's exec() returns.
+void PictureNewWindows() {
+  Settle();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && !pictured.contains(w)) Picture(w);
+  if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QStringList args = QApplication::arguments();
+  args.removeFirst();
+  if (args.isEmpty()) {
+    std::fprintf(stderr,
+                 "usage: quorlin-screenshots OUTDIR [--system MENU SYMBOL] [--cell A B C ALPHA BETA GAMMA] "
+                 "[FILE ...] [-- MENU ...]\n");
+    return 2;
+  }
+  outDir = args.takeFirst();
+  QDir().mkpath(outDir);
+  QStringList system, cell, files, menus;
+  bool inMenus = false;
+  while (!args.isEmpty()) {
+    QString a = args.takeFirst();
+    if (inMenus) menus << a;
+    else if (a == "--") inMenus = true;
+    else if (a == "--cell") { for (int i = 0; i < 6 && !args.isEmpty(); ++i) cell << args.takeFirst(); }
+    else if (a == "--system") { for (int i = 0; i < 2 && !args.isEmpty(); ++i) system << args.takeFirst(); }
+    else files << a;
+  }
+
+  quorlin::frmMain window;
+  window.resize(1200, 800);
+  window.show();
+  for (const QString& f : files)
+    if (!window.OpenNamedFile(f)) return 2;
+  if (system.size() == 2) {
+    auto* action = window.findChild<QAction*>(system[0]);
+    if (action == nullptr) return 2;
+    action->trigger();
+    Settle();
+    for (auto* w : window.findChildren<quorlin::CrystalSystemToolWindow*>()) {
+      if (!w->isVisible()) continue;
+      w->Logic().ChooseSymbol(system[1].toInt());
+      w->hide();
+    }
+  }
+  for (int i = 0; i < cell.size(); ++i) window.Model().CellTextChanged(i, cell[i].toStdString());
+  Settle();
+  Picture(&window);
+
+  int status = 0;
+  for (const QString& name : menus) {
+    auto* action = window.findChild<QAction*>(name);
+    if (action == nullptr || !action->isEnabled()) {
+      std::fprintf(stderr, "quorlin-screenshots: no enabled menu item %s\n", name.toUtf8().constData());
+      status = 2;
+      continue;
+    }
+    // A modal dialog runs its own loop inside trigger(): the timer pictures
+    // it there. A modeless window is pictured once trigger() returns.
+    QTimer::singleShot(200, &PictureNewWindows);
+    action->trigger();
+    PictureNewWindows();
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w != &window && w->isVisible()) w->hide();
+  }
+  return written == 0 ? 2 : status;
+}
