@@ -269,6 +269,13 @@ class MainModel {
   void ReportChanged() { if (view_) view_->ReportTextChanged(); }
   void ShowRubberBand(const std::optional<RubberBandFigure>& f) { if (view_) view_->RubberBandChanged(f); }
   void PreviewChanged() { if (view_) view_->PlotPreviewChanged(); }
+  // The steps of ReadStateFromPb, in their order: file names and folders,
+  // the object states, the re-import of the data (with its window), the
+  // scroll scales, stored phases and colours.
+  void ReadFilesFromPb(const PropertyBag& bag);
+  void ReadObjectsFromPb(const PropertyBag& bag);
+  void ReimportStateData(const PropertyBag& bag);
+  void ReadSettingsFromPb(const PropertyBag& bag);
   std::string LimitText(int index) const;
   std::string LimitValueText(int index) const;
   bool SetLimit(int index, std::string_view text);
