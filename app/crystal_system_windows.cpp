@@ -152,7 +152,13 @@ void CrystalSystemToolWindow::Refresh() {
   const int symbol = logic_.SelectedSymbol();
   Select(symbols_, symbol);
   for (QAbstractButton* b : symbols_->buttons()) b->setEnabled(logic_.SymbolEnabled(symbols_->id(b)));
-  SetTextUnlessEditing(Text1, QString::fromStdString(logic_.SpaceGroupText()));
+  // A long list shows its start; the whole list is in the tooltip.
+  const QString groups = QString::fromStdString(logic_.SpaceGroupText());
+  if (Text1->text() != groups) {
+    Text1->setText(groups);
+    Text1->setCursorPosition(0);
+  }
+  Text1->setToolTip(groups);
 
   if (laue_) {
     Select(laue_, logic_.SelectedLaueOption());

@@ -269,7 +269,7 @@ void frmMain::FormUpdate() {
     // The box being typed in keeps its text (and caret); once it has lost the
     // focus it is rewritten like the others.
     if (i != m.EditedCellBox() || !CellText[i]->hasFocus())
-      Rewrite(CellText[i], m.UnitCell.CellParameters(i, m.UserCellType));
+      Rewrite(CellText[i], m.CellBoxText(i));
     bool independent = m.UnitCell.IsIndependent(i);
     CellText[i]->setEnabled(independent);
     hsbCellParameters[i]->setEnabled(independent);
@@ -400,8 +400,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   int limit = IndexIn(PlotLimits, watched);
   if (event->type() == QEvent::FocusIn && (cell >= 0 || limit >= 0)) {
     auto* box = static_cast<QLineEdit*>(watched);
-    if (cell >= 0) model_->CellTextGotFocus(cell);
-    else model_->PlotLimitGotFocus(limit);
+    // Re-activating the window or closing a pop-up gives the focus back
+    // without the user moving it.
+    Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    bool returned = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+    if (cell >= 0) model_->CellTextGotFocus(cell, returned);
+    else model_->PlotLimitGotFocus(limit, returned);
     // Select after the click that gave the focus has placed the caret.
     QTimer::singleShot(0, box, [box] { box->selectAll(); });
   } else if (event->type() == QEvent::FocusOut && (cell >= 0 || limit >= 0)) {

@@ -14,10 +14,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractButton>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -232,7 +235,9 @@ QWidget* frmMain::BuildPlotControls() {
                                "Minimum intensity", "Maximum intensity"};
   for (int i = 0; i < 4; ++i) {
     PlotLimits[i] = Box(Indexed("PlotLimits", i), tips[i], panel);
-    PlotLimits[i]->setFixedWidth(64);
+    // Wide enough for a limit at 7 significant digits with its sign and point.
+    const int text = PlotLimits[i]->fontMetrics().horizontalAdvance("-1234567.8");
+    PlotLimits[i]->setFixedWidth(text + 14);
     limits->addWidget(PlotLimits[i]);
   }
   limits->addStretch(1);
@@ -284,7 +289,9 @@ QWidget* frmMain::BuildPlotControls() {
   auto* report = new QHBoxLayout;
   ReportText = Named(new QTextEdit(panel), "ReportText");
   ReportText->setReadOnly(true);
-  ReportText->setMaximumHeight(90);
+  // Seven lines: the longest read-out (a refinement's) shows without scrolling.
+  ReportText->setFixedHeight(ReportText->fontMetrics().lineSpacing() * 7 + 2 * ReportText->frameWidth() +
+                             2 * static_cast<int>(ReportText->document()->documentMargin()) + 2);
   ReportText->setContextMenuPolicy(Qt::CustomContextMenu);
   txtSpecimenDisplacement = Box("txtSpecimenDisplacement", "Specimen displacement", panel);
   txtSpecimenDisplacement->setMaximumWidth(80);
@@ -360,7 +367,7 @@ void frmMain::BuildMenus() {
   mnuChangeLimits = Action(mnuUtilities, "mnuChangeLimits", "Change &h,k,l limits");
   mnuDSpacing = Action(mnuUtilities, "mnuDSpacing", "&D-spacing calculation");
   mnuVolumeTracking = Action(mnuUtilities, "mnuVolumeTracking", "&Volume Tracking");
-  mnuLatticeProjections = Action(mnuUtilities, "mnuLatticeProjections", "&Draw Lattice Projections");
+  mnuLatticeProjections = Action(mnuUtilities, "mnuLatticeProjections", "Draw &Lattice Projections");
   mnuFluorescenceLines = Action(mnuUtilities, "mnuFluorescenceLines", "&Fluorescence lines");
   mnuEnergyDispersive = Action(mnuUtilities, "mnuEnergyDispersive", "&Energy Dispersive");
   mnuRefineCell = Action(mnuUtilities, "mnuRefineCell", "&Refine Cell");
@@ -383,6 +390,15 @@ void frmMain::BuildMenus() {
   mnuHelp = Menu(this, "mnuHelp", "&Help");
   mnuAbout = Action(mnuHelp, "mnuAbout", "&About Quorlin");
   bar->addMenu(mnuHelp);
+
+  // A menu title wins its Alt key over a button of the same letter: two
+  // owners of one key make Qt cycle between them, and Alt+C would focus
+  // "Cell Edge" before it opened "Crystal System". The button keeps its
+  // caption; only its Alt key goes.
+  QList<QKeySequence> titles;
+  for (QAction* title : bar->actions()) titles.append(QKeySequence::mnemonic(title->text()));
+  for (QAbstractButton* button : findChildren<QAbstractButton*>())
+    if (!button->shortcut().isEmpty() && titles.contains(button->shortcut())) button->setShortcut(QKeySequence());
 }
 
 }  // namespace quorlin

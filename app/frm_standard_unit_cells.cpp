@@ -56,13 +56,18 @@ frmStandardUnitCells::frmStandardUnitCells(MainModel& model, QWidget* parent)
   layout->addWidget(lists);
 
   auto* add = new QGroupBox("Add Cell", this);
-  auto* addLayout = new QHBoxLayout(add);
-  addLayout->addWidget(new QLabel("Name:", add));
+  // The button on a row of its own: beside the name box its long caption
+  // was cut off at the window's width.
+  auto* addLayout = new QVBoxLayout(add);
+  auto* nameRow = new QHBoxLayout;
+  nameRow->addWidget(new QLabel("Name:", add));
   Text1 = new QLineEdit(add);
   Text1->setObjectName("Text1");
-  addLayout->addWidget(Text1);
+  nameRow->addWidget(Text1);
+  addLayout->addLayout(nameRow);
   cmdAddCell = new QPushButton("Add the current unit cell in the selected slot", add);
   cmdAddCell->setObjectName("cmdAddCell");
+  cmdAddCell->setMinimumWidth(cmdAddCell->sizeHint().width());
   addLayout->addWidget(cmdAddCell);
   layout->addWidget(add);
 

@@ -19,7 +19,7 @@ QString CssColour(std::int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c 
 }  // namespace
 
 frmStorePatterns::frmStorePatterns(MainModel& model, QWidget* parent)
-    : ToolWindow(model, "frmStorePatterns", "Store Patterns", parent), logic_(model) {
+    : ToolWindow(model, "frmStorePatterns", "Stored phases", parent), logic_(model) {
   auto* layout = new QVBoxLayout(this);
 
   auto* stored = new QGroupBox("Stored Phases", this);
@@ -30,8 +30,7 @@ frmStorePatterns::frmStorePatterns(MainModel& model, QWidget* parent)
     auto* colour = new QPushButton(stored);
     colour->setObjectName(QString("picLineColor(%1)").arg(i));
     colour->setFixedSize(40, 18);
-    colour->setFlat(true);
-    colour->setAutoFillBackground(true);
+    colour->setToolTip("Click to choose the colour of this phase's lines");
     grid->addWidget(box, i, 0);
     grid->addWidget(colour, i, 1);
     chkStoredPhase[static_cast<std::size_t>(i)] = box;
@@ -113,8 +112,11 @@ void frmStorePatterns::Refresh() {
     // The selected slot's caption is blue, the others black.
     box->setStyleSheet(i == logic_.Selected() ? "color: #0000ff" : "color: #000000");
     auto colour = logic_.SlotColour(i);
-    picLineColor[static_cast<std::size_t>(i)]->setStyleSheet(colour ? "background-color: " + CssColour(*colour)
-                                                                    : QString("background-color: palette(button)"));
+    // A style sheet background is painted only with a border of its own:
+    // without one the style draws its plain button and the colour is lost.
+    picLineColor[static_cast<std::size_t>(i)]->setStyleSheet(
+        "border: 1px solid #808080; background-color: " +
+        (colour ? CssColour(*colour) : QString("palette(button)")));
   }
   cmdLoad->setEnabled(logic_.ActionsEnabled());
   cmdDeletePattern->setEnabled(logic_.ActionsEnabled());

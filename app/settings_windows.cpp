@@ -254,12 +254,12 @@ frmCellScaleChange::frmCellScaleChange(MainModel& model, QWidget* parent)
   connect(OKCommand, &QPushButton::clicked, this, [this] {
     ScaleTexts t;
     for (int i = 0; i < 6; ++i) t[i] = Text[i]->text().toStdString();
-    if (dialog_.Apply(t)) {
-      ScaleTexts now = dialog_.Texts();
-      for (int i = 0; i < 6; ++i) {
-        QSignalBlocker block(Text[i]);
-        Text[i]->setText(Q(now[i]));
-      }
+    // Accepted or refused, the boxes then show the values in force.
+    dialog_.Apply(t);
+    ScaleTexts now = dialog_.Texts();
+    for (int i = 0; i < 6; ++i) {
+      QSignalBlocker block(Text[i]);
+      Text[i]->setText(Q(now[i]));
     }
   });
   connect(Exit, &QPushButton::clicked, this, &QWidget::close);

@@ -134,6 +134,13 @@ void CData::ReadObjectState(std::string_view prefix, const PropertyBag& bag) {
       SetLineExists(6, true);
     }
   }
+  // Every line is placed by the primary wavelength. The dialog refuses one
+  // of 0.01 A or less; a project that names such a line (a crafted negative
+  // wavelength) would draw nothing, so the tube's K alpha 1 takes its place.
+  if (PrimaryLine != -1.0f && !(Lambda(PrimaryLineIndex()) > kMinWavelength)) {
+    PrimaryLine = 0;
+    SetLineExists(0, true);
+  }
 }
 
 }  // namespace quorlin

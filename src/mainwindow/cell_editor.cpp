@@ -13,9 +13,20 @@ namespace quorlin {
 
 // --- cell editor ---------------------------------------------------------------------
 
-void MainModel::CellTextGotFocus(int index) {
+bool MainModel::TypedEdit(const std::function<bool()>& apply) {
+  if (!undoAtNextKey_) return apply();
+  PropertyBag before;
+  WriteStateToPb(before);
+  if (!apply()) return false;
+  undo_ = std::move(before);
+  undoAtNextKey_ = false;
+  return true;
+}
+
+void MainModel::CellTextGotFocus(int index, bool windowReturned) {
   (void)index;
-  WriteUndoRecord();
+  undoAtNextKey_ = windowReturned;
+  if (!windowReturned) WriteUndoRecord();
 }
 
 bool MainModel::CellTextChanged(int index, std::string_view text) {
@@ -25,16 +36,22 @@ bool MainModel::CellTextChanged(int index, std::string_view text) {
   }
   if (index < 0 || index > 5) return false;
   editedBox_ = index;
-  if (!UnitCell.SetCellParameters(index, UserCellType, text)) return false;
+  if (!TypedEdit([&] { return UnitCell.SetCellParameters(index, UserCellType, text); })) return false;
   Notify();  // the undo record was written when the box got the focus
   return true;
 }
 
 std::string MainModel::CellTextLostFocus(int index) {
   editedBox_ = -1;
-  std::string text = UnitCell.CellParameters(index, UserCellType);
+  std::string text = CellBoxText(index);
   UnitCell.CellHistory(-1);
   return text;
+}
+
+std::string MainModel::CellBoxText(int index) const {
+  if (index < 0 || index > 5) return std::string();
+  const float v = index < 3 ? UnitCell.Edge(UserCellType, index) : UnitCell.CellAngle(UserCellType, index).Degrees();
+  return GeneralText(v);
 }
 
 void MainModel::CellScrollPressed(int index) {

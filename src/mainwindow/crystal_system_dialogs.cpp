@@ -1,6 +1,7 @@
 #include "mainwindow/crystal_system_dialogs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "reflections/catalogue.h"
@@ -162,7 +163,7 @@ void CrystalSystemDialog::ChooseSymbol(int symbol) {
         break;
       case Orthorhombic:
         // The cell is left as it is; the orientation starts again at a-b-c.
-        orientation_ = 0;
+        SetOrientation(0);
         model_.SymmetryChanged();
         break;
       default:
@@ -220,8 +221,33 @@ bool CrystalSystemDialog::SymbolEnabled(int symbol) const {
 // --- orthorhombic ---------------------------------------------------------------
 
 void CrystalSystemDialog::Activate() {
-  for (int i = 0; i < 3; ++i) reference_[static_cast<std::size_t>(i)] = model_.UnitCell.Edge(1, i);
-  orientation_ = 0;
+  reference_ = Edges();
+  SetOrientation(0);
+}
+
+std::array<float, 3> CrystalSystemDialog::Edges() const {
+  return {model_.UnitCell.Edge(1, 0), model_.UnitCell.Edge(1, 1), model_.UnitCell.Edge(1, 2)};
+}
+
+void CrystalSystemDialog::SetOrientation(int orientation) {
+  orientation_ = orientation;
+  orientedEdges_ = Edges();
+}
+
+int CrystalSystemDialog::Orientation() const {
+  const auto now = Edges();
+  auto same = [&](const std::array<float, 3>& e) {
+    // The state keeps edges as text: a restored edge may differ in its last bit.
+    for (std::size_t i = 0; i < 3; ++i)
+      if (std::fabs(now[i] - e[i]) > 1e-5f * std::fabs(now[i])) return false;
+    return true;
+  };
+  // The cell is as the window left it; otherwise (an Undo) the orientation
+  // of the reference edges that the cell now shows.
+  if (same(orientedEdges_)) return orientation_;
+  for (int o = 0; o <= 5; ++o)
+    if (same(OrientedEdges(o, reference_))) return o;
+  return orientation_;
 }
 
 std::array<bool, 6> CrystalSystemDialog::OrientationsAllowed() const { return AllowedOrientations(SelectedSymbol()); }
@@ -234,7 +260,7 @@ bool CrystalSystemDialog::WriteOrientation(int orientation) {
   std::array<float, 6> p{
       e[0], e[1], e[2], c.CellAngle(1, 0).Degrees(), c.CellAngle(1, 1).Degrees(), c.CellAngle(1, 2).Degrees()};
   if (!model_.UnitCell.SetCell(1, p)) return false;
-  orientation_ = orientation;
+  SetOrientation(orientation);
   model_.SymmetryChanged();
   return true;
 }
@@ -248,6 +274,7 @@ void CrystalSystemDialog::StepThrough() {
   const int symbol = SelectedSymbol();
   if (symbol < 0) return;
   const auto allowed = AllowedOrientations(symbol);
+  SetOrientation(Orientation());
   for (int o = orientation_ + 1; o <= 5; ++o)
     if (allowed[static_cast<std::size_t>(o)]) {
       ChooseOrientation(o);
@@ -257,7 +284,7 @@ void CrystalSystemDialog::StepThrough() {
     // Back to a-b-c before the next symbol, so that its orientations are
     // permutations of the reference edges and a-b-c is the cell shown.
     if (orientation_ != 0) WriteOrientation(0);
-    orientation_ = 0;
+    SetOrientation(0);
     SetSystemAndNumber((symbol + 1) % static_cast<int>(layout_.symbols.size()));
     model_.SymmetryChanged();
   });

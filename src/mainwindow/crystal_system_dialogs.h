@@ -93,7 +93,9 @@ class CrystalSystemDialog {
   // The window became active: the cell's edges now are the reference of the
   // orientations, and the orientation is a-b-c.
   void Activate();
-  int Orientation() const { return orientation_; }
+  // The orientation the cell now shows: after an Undo the cell may be in
+  // another orientation of the reference edges than the last one chosen.
+  int Orientation() const;
   std::array<bool, 6> OrientationsAllowed() const;
   bool StepEnabled() const { return SelectedSymbol() >= 0; }
   // Rewrites a, b, c as the reference edges taken in orientation o.
@@ -111,7 +113,11 @@ class CrystalSystemDialog {
   int rememberedLaue_ = 4;  // 4/mmm until the user picks a class
   bool lock_ = false;
   bool lockAvailable_ = false;  // chkLaueLock, offered once a one-class symbol is chosen
+  // Sets the orientation and remembers the edges it was set on.
+  void SetOrientation(int orientation);
+  std::array<float, 3> Edges() const;
   int orientation_ = 0;
+  std::array<float, 3> orientedEdges_{};  // the cell's edges when orientation_ was set
   std::array<float, 3> reference_{};
 };
 

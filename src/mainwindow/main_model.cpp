@@ -26,6 +26,9 @@ void MainModel::StartUp() {
   // A default project that cannot be read has been reported; start from the
   // factory state rather than from half-made objects.
   if (!ReadState(DefaultProjectPath())) ReadStateFromPb(PropertyBag());
+  // The history begins at the cell the user starts with, not at the cell
+  // the objects were made with.
+  UnitCell.StartHistory();
   benaCellScroll = true;
   benaExtinctionCombo = true;
   suppressTextChange_ = false;
@@ -84,6 +87,9 @@ void MainModel::SetCrystalSystem(std::int16_t code) {
   if (code < 1 || code > 8) code = 8;
   crystalSystem_ = code;
   pattern.CrystalSystem = code;
+  // A free cell has no symmetry to fold the lines by: every drawn line must
+  // stay pickable, so the wedge becomes the triclinic one.
+  if (code >= 7) pattern.LaueClass = 0;
   UnitCell.SetBasis(1, DerivedBasis(code));
 }
 
@@ -188,8 +194,9 @@ bool MainModel::QueryExit() {
 
 std::string MainModel::ExtractFileName(std::string_view text) {
   std::string out;
+  // Control characters go; the bytes of a UTF-8 name ("März") stay.
   for (char c : text)
-    if (IsValid(static_cast<unsigned char>(c))) out.push_back(c);
+    if (const auto u = static_cast<unsigned char>(c); IsValid(u) || u >= 0x80) out.push_back(c);
   return out;
 }
 

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -176,12 +177,19 @@ class MainModel {
   void ToggleShowReport();
 
   // --- cell editor --------------------------------------------------------
-  void CellTextGotFocus(int index);
+  // A box got the focus. A focus that only comes back with the window (its
+  // activation, a closed pop-up) writes no undo record, or the change just
+  // made in a tool window could not be undone; the next accepted keystroke
+  // writes it instead.
+  void CellTextGotFocus(int index, bool windowReturned = false);
   // A keystroke in CellText(index): applied when the cell accepts it; the
   // result says whether the model changed.
   bool CellTextChanged(int index, std::string_view text);
   // Returns the text the box is rewritten with.
   std::string CellTextLostFocus(int index);
+  // What CellText(index) shows: the parameter at 7 significant digits, the
+  // precision a Single holds, so that 119 reads "119", not "119.00001".
+  std::string CellBoxText(int index) const;
   int EditedCellBox() const { return editedBox_; }
   // Arms the one-shot flag that skips the next text-change event (set while
   // the window rewrites a box itself).
@@ -208,7 +216,7 @@ class MainModel {
 
   // --- plot window --------------------------------------------------------
   void PlotLimitUpdate();
-  void PlotLimitGotFocus(int index);
+  void PlotLimitGotFocus(int index, bool windowReturned = false);
   bool PlotLimitChanged(int index, std::string_view text);
   std::string PlotLimitLostFocus(int index);
   void ShiftLeft();
@@ -261,6 +269,13 @@ class MainModel {
   void ReportChanged() { if (view_) view_->ReportTextChanged(); }
   void ShowRubberBand(const std::optional<RubberBandFigure>& f) { if (view_) view_->RubberBandChanged(f); }
   void PreviewChanged() { if (view_) view_->PlotPreviewChanged(); }
+  // The steps of ReadStateFromPb, in their order: file names and folders,
+  // the object states, the re-import of the data (with its window), the
+  // scroll scales, stored phases and colours.
+  void ReadFilesFromPb(const PropertyBag& bag);
+  void ReadObjectsFromPb(const PropertyBag& bag);
+  void ReimportStateData(const PropertyBag& bag);
+  void ReadSettingsFromPb(const PropertyBag& bag);
   std::string LimitText(int index) const;
   std::string LimitValueText(int index) const;
   bool SetLimit(int index, std::string_view text);
@@ -293,6 +308,10 @@ class MainModel {
   bool dataOpened_ = false;
   int editedBox_ = -1;
   bool suppressTextChange_ = false;
+  bool undoAtNextKey_ = false;  // a returned focus left the undo record unwritten
+  // Applies a keystroke's change; when the undo record is due it holds the
+  // state from before the change, and only an accepted change writes it.
+  bool TypedEdit(const std::function<bool()>& apply);
   int scrollDrag_ = -1;  // the scroll bar whose thumb is being dragged
   // What the box being typed in held when it got the focus.
   std::optional<std::pair<int, std::string>> limitAtFocus_;

@@ -58,6 +58,13 @@ void MainModel::WriteStateToPb(PropertyBag& bag) const {
 }
 
 void MainModel::ReadStateFromPb(const PropertyBag& bag) {
+  ReadFilesFromPb(bag);
+  ReadObjectsFromPb(bag);
+  ReimportStateData(bag);
+  ReadSettingsFromPb(bag);
+}
+
+void MainModel::ReadFilesFromPb(const PropertyBag& bag) {
   const std::string& home = programFolder_;
   std::int32_t cellType = bag.ReadLong("CellType", 1);
   UserCellType = cellType == -1 ? -1 : 1;
@@ -74,18 +81,22 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   PatternDataFileType = bag.ReadString("PatternDataFileType", "gsa");
   MeasuredDataFile = DialogPath(bag.ReadString("MeasuredDataFile", PatternDataFile));
   MeasuredDataFileType = bag.ReadString("MeasuredDataFileType", PatternDataFileType);
+}
+
+void MainModel::ReadObjectsFromPb(const PropertyBag& bag) {
   std::int32_t system = bag.ReadLong("CrystalSystem", 8);
   SetCrystalSystem(static_cast<std::int16_t>(system >= 1 && system <= 8 ? system : 8));
-
   UnitCell.ReadObjectState("", bag);
   data.ReadObjectState("", bag);
   pattern.ReadObjectState("", bag);
   XRDPlot.ReadObjectState("", bag);
   PeakList.ReadObjectState("", bag);
+}
 
-  // The window as the state holds it. The plot's own read above judged it
-  // against the previous data's axis, which may refuse part of it; it is
-  // applied again below against the data now loaded.
+void MainModel::ReimportStateData(const PropertyBag& bag) {
+  // The window as the state holds it. The plot's own read judged it against
+  // the previous data's axis, which may refuse part of it; it is applied
+  // again below against the data now loaded.
   const std::string ttMin = bag.ReadString("TTMin", "5"), ttMax = bag.ReadString("TTMax", "90");
   const std::string iMin = bag.ReadString("IMin", "0"), iMax = bag.ReadString("IMax", "10000");
   // The phase too: the re-import of a card rewrites it.
@@ -135,7 +146,10 @@ void MainModel::ReadStateFromPb(const PropertyBag& bag) {
   }
   RestoreWindow(ttMin, ttMax, iMin, iMax, reimported || measured);
   XRDPlot.SpecimenDisplacement = displacement;
+}
 
+void MainModel::ReadSettingsFromPb(const PropertyBag& bag) {
+  const std::string& home = programFolder_;
   UnitCellFileName = bag.ReadString("UnitCellFileName", home + "/UnitCells.ucl");
   PatternType = bag.ReadString("PatternType", "");
   PlotLimitUpdate();

@@ -29,6 +29,12 @@ std::optional<std::int16_t> ParseInteger(std::string_view text) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// What is wrong with a box ParseInteger refused: not a number at all, or a
+// number beyond a 16-bit integer.
+std::string IntegerProblem(std::string_view text) {
+  return Quoted(text) + (StrictDouble(text) ? " is outside -32768 to 32767." : " is not a number.");
+}
+
 }  // namespace
 
 // --- h,k,l limits ------------------------------------------------------------
@@ -98,8 +104,7 @@ bool HklLimitsDialog::Apply(const LimitTexts& boxes) {
   for (int i = 0; i < 6; ++i) {
     auto n = ParseInteger(boxes[i]);
     if (!n) {
-      m_.Platform().ShowMessage(std::string(kLimitLabels[i]) + ": " + Quoted(boxes[i]) +
-                                " is not a whole number from -32768 to 32767.");
+      m_.Platform().ShowMessage(std::string(kLimitLabels[i]) + ": " + IntegerProblem(boxes[i]));
       return false;
     }
     v[i] = *n;
@@ -175,7 +180,11 @@ bool CellScaleDialog::Apply(const ScaleTexts& boxes) {
       x = StrictSingle(boxes[i]);
     }
     if (!x) {
-      ui.ShowMessage(std::string(kScaleLabels[i]) + ": " + Quoted(boxes[i]) + " is not a number.");
+      const bool integer = i == 2 || i == 5;
+      ui.ShowMessage(std::string(kScaleLabels[i]) + ": " +
+                     (integer ? IntegerProblem(boxes[i])
+                      : StrictDouble(boxes[i]) ? Quoted(boxes[i]) + " is too large for a single-precision number."
+                                               : Quoted(boxes[i]) + " is not a number."));
       return false;
     }
     v[i] = *x;
@@ -233,8 +242,7 @@ std::optional<DSpacingResult> DSpacingDialog::Calculate(std::string_view h, std:
   for (int i = 0; i < 3; ++i) {
     auto n = ParseInteger(texts[i]);
     if (!n) {
-      platform.ShowMessage(std::string(names[i]) + ": " + Quoted(texts[i]) +
-                           " is not a whole number from -32768 to 32767.");
+      platform.ShowMessage(std::string(names[i]) + ": " + IntegerProblem(texts[i]));
       return std::nullopt;
     }
     hkl[i] = *n;

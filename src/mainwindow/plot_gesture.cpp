@@ -67,6 +67,7 @@ bool PlotGesture::Start(MouseButton button, float x, float y) {
       if (m_.mouseMode_ == kFullStrain) {
         pressCell_ = m_.UnitCell;
         pressSystem_ = m_.crystalSystem_;
+        pressLaue_ = m_.pattern.LaueClass;
         m_.EliminateSymmetry();
       }
       break;
@@ -235,6 +236,7 @@ void PlotGesture::Cancel() {
     restored = pressCell_->CellShape() != m_.UnitCell.CellShape() || pressSystem_ != m_.crystalSystem_;
     if (restored) {
       m_.SetCrystalSystem(pressSystem_);
+      m_.pattern.LaueClass = pressLaue_;
       m_.UnitCell = *pressCell_;
     }
     pressCell_.reset();

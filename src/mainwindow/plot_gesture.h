@@ -78,6 +78,7 @@ class PlotGesture {
   // What a Full Strain press changed, to undo on a cancel.
   std::optional<CUnitCell> pressCell_;
   std::int16_t pressSystem_ = 8;
+  std::int32_t pressLaue_ = 0;
 };
 
 // For its lifetime the model shows the drag's trial (its cell and plot

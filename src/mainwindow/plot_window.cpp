@@ -69,8 +69,9 @@ bool MainModel::SetLimit(int index, std::string_view text) {
   }
 }
 
-void MainModel::PlotLimitGotFocus(int index) {
-  WriteUndoRecord();
+void MainModel::PlotLimitGotFocus(int index, bool windowReturned) {
+  undoAtNextKey_ = windowReturned;
+  if (!windowReturned) WriteUndoRecord();
   limitAtFocus_.reset();
   if (index >= 0 && index <= 3) limitAtFocus_ = std::make_pair(index, LimitValueText(index));
 }
@@ -94,7 +95,7 @@ bool MainModel::PlotLimitChanged(int index, std::string_view text) {
       Notify(ModelChange::Plot);
     return false;
   }
-  if (!SetLimit(index, text)) return false;
+  if (!TypedEdit([&] { return SetLimit(index, text); })) return false;
   Notify(ModelChange::Plot);  // the undo record was written when the box got the focus
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include "core/bag_file.h"
 #include "core/errors.h"
+#include "core/numtext.h"
 
 namespace quorlin {
 namespace {
@@ -26,8 +27,9 @@ std::int64_t WholeAt(const PropertyBag& bag, const std::string& key, std::int64_
   double v = NumberAt(bag, key, static_cast<double>(defaultValue), file);
   if (v != std::nearbyint(v) || v < static_cast<double>(lo) || v > static_cast<double>(hi))
     throw FormatError(file, 0,
-                      key + " is " + std::to_string(v) + ", expected a whole number from " + std::to_string(lo) +
-                          " to " + std::to_string(hi));
+                      key + " is " + GeneralText(v) +
+                          (v != std::nearbyint(v) ? ", not a whole number" : ", outside the range") + " (expected " +
+                          std::to_string(lo) + " to " + std::to_string(hi) + ")");
   return static_cast<std::int64_t>(v);
 }
 
@@ -56,16 +58,20 @@ std::string CellParameterKey(int g, int c, int p) {
 
 // Volume factor 1 - cos^2 a - cos^2 b - cos^2 g + 2 cos a cos b cos g must be
 // positive (Giacovazzo, Fundamentals of Crystallography, cell volume).
-bool CellCanExist(const std::array<float, 6>& p) {
+std::string CellProblem(const std::array<float, 6>& p) {
   for (int i = 0; i < 3; ++i)
-    if (!(std::isfinite(p[i]) && p[i] > 0)) return false;
+    if (!(std::isfinite(p[i]) && p[i] > 0)) return "its edges must be positive";
   double cs[3];
   for (int i = 0; i < 3; ++i) {
-    if (!(p[3 + i] > 0 && p[3 + i] < 180)) return false;
+    if (!(p[3 + i] > 0 && p[3 + i] < 180)) return "its angles must lie between 0 and 180 degrees";
     cs[i] = std::cos(p[3 + i] * std::numbers::pi / 180.0);
   }
-  return 1 - cs[0] * cs[0] - cs[1] * cs[1] - cs[2] * cs[2] + 2 * cs[0] * cs[1] * cs[2] > 1e-9;
+  if (1 - cs[0] * cs[0] - cs[1] * cs[1] - cs[2] * cs[2] + 2 * cs[0] * cs[1] * cs[2] > 1e-9) return std::string();
+  return "its angles cannot close: each must be less than the sum of the other two, and the three less than 360 "
+         "degrees";
 }
+
+bool CellCanExist(const std::array<float, 6>& p) { return CellProblem(p).empty(); }
 
 void UnitCellLibrary::WriteToBag(PropertyBag& bag) const {
   bag = PropertyBag();
@@ -111,10 +117,10 @@ UnitCellLibrary UnitCellLibrary::FromBag(const PropertyBag& bag, const std::stri
           throw FormatError(file, 0, CellParameterKey(g, c, p) + " does not fit a single-precision number");
         e.parameters[p] = static_cast<float>(v);
       }
-      if (!e.Free() && !CellCanExist(e.parameters))
-        throw FormatError(file, 0,
-                          "the cell \"" + e.name + "\" (" + CellNameKey(g, c) +
-                              ") cannot exist: edges must be positive, angles between 0 and 180 degrees");
+      if (!e.Free())
+        if (const std::string problem = CellProblem(e.parameters); !problem.empty())
+          throw FormatError(file, 0,
+                            "the cell \"" + e.name + "\" (" + CellNameKey(g, c) + ") cannot exist: " + problem);
     }
   }
   return lib;

@@ -70,5 +70,7 @@ std::string CellParameterKey(int g, int c, int p);
 // True when six parameters describe a cell that can exist: finite positive
 // edges, angles strictly between 0 and 180 degrees, and a positive volume.
 bool CellCanExist(const std::array<float, 6>& parameters);
+// Why a cell cannot exist, in words for a message; empty when it can.
+std::string CellProblem(const std::array<float, 6>& parameters);
 
 }  // namespace quorlin

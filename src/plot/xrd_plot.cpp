@@ -336,7 +336,7 @@ void CXRDPlot::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
   ShowSpecimenDisplacement = bag.ReadBoolean(p + "ShowSpecimenDisplacement", false);
   ShowReport = bag.ReadBoolean(p + "ShowReport", true);
   XRDBackColor = bag.ReadLong(p + "XRDBackColor", kSystemScrollBarColour);
-  XRDDataWidth = bag.ReadInteger(p + "XRDDataWidth", 1);
+  XRDDataWidth = std::clamp<std::int16_t>(bag.ReadInteger(p + "XRDDataWidth", 1), 1, 5);  // as the dialog offers
   XRDDataColor = bag.ReadLong(p + "XRDDataColor", 0);
   StartHistory();
 }

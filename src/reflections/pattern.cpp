@@ -329,6 +329,18 @@ constexpr std::int32_t kDefaultLineColor = 0xFF0000;
 constexpr std::int32_t kDefaultStoredColor = 0xFFFFFF;
 constexpr std::int32_t kDefaultAbsenceColor = 0x0000FF;
 
+// The class the catalogue gives the pattern's entry; triclinic where it
+// names none (conditions by hand, no crystal system).
+std::int32_t CatalogueLaueClass(const CPattern& pattern) {
+  CPattern described = pattern;
+  described.LaueClass = 0;
+  DescribeExtinctionNumber(described);
+  return described.LaueClass;
+}
+
+// The codes IsInWedge knows.
+bool KnownLaueClass(std::int32_t code) { return (code >= -1 && code <= 5) || (code >= 9 && code <= 11); }
+
 bool DefaultFlag(int) { return true; }
 bool DefaultEnabled(int i) { return i == 6; }
 
@@ -339,6 +351,8 @@ void CPattern::WriteObjectState(std::string_view prefix, PropertyBag& bag) const
   bag.WriteProperty(p + "PatternName", PatternName, std::string());
   bag.WriteProperty(p + "CrystalSystem", CrystalSystem, kDefaultSystem);
   bag.WriteProperty(p + "ExtinctionNumber", extinctionNumber_, std::int16_t{0});
+  // A tetragonal entry may take either class: the user's choice is kept.
+  bag.WriteProperty(p + "LaueClass", LaueClass, CatalogueLaueClass(*this));
   for (int i = 0; i < 7; ++i) {
     bag.WriteProperty(IndexedKey(p, "DimensionFlags", i), flags_[i], DefaultFlag(i));
     bag.WriteProperty(IndexedKey(p, "DimensionEnabled", i), enabled_[i], DefaultEnabled(i));
@@ -376,16 +390,21 @@ void CPattern::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
     std::int16_t v = bag.ReadInteger(p + kLimitNames[i], kDefaultLimits[i]);
     *limits[i] = std::clamp<std::int16_t>(v, -kMaxStoredIndex, kMaxStoredIndex);
   }
-  linewidth = bag.ReadInteger(p + "linewidth", 1);
+  // The colour dialog offers widths 1 to 5; a crafted 1000 would paint the plot over.
+  linewidth = std::clamp<std::int16_t>(bag.ReadInteger(p + "linewidth", 1), 1, 5);
   ColorScheme = bag.ReadString(p + "ColorScheme", "UserColor");
   LineColor = bag.ReadLong(p + "LineColor", kDefaultLineColor);
   StoredColor = bag.ReadLong(p + "StoredColor", kDefaultStoredColor);
   freeRemoval_ = bag.ReadBoolean(p + "FreeRemoval", false);
   Exists = bag.ReadBoolean(p + "Exists", false);
   Plotted = bag.ReadBoolean(p + "Plotted", false);
-  // The list text, Laue class and axes are not saved; without this they would
-  // be those of whatever phase the object held before (after an undo, say).
+  // The list text and axes are not saved; without this they would be those
+  // of whatever phase the object held before (after an undo, say). The Laue
+  // class is saved only where it is not the entry's own.
   DescribeExtinctionNumber(*this);
+  const std::int32_t catalogueLaue = CatalogueLaueClass(*this);
+  const std::int32_t laue = bag.ReadLong(p + "LaueClass", catalogueLaue);
+  LaueClass = KnownLaueClass(laue) ? laue : catalogueLaue;
 }
 
 }  // namespace quorlin

@@ -4,11 +4,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextEdit>
 
 #include "gui_support.h"
+#include "frm_standard_unit_cells.h"
 #include "plot_view.h"
 
 namespace quorlin {
@@ -106,6 +110,54 @@ TEST(FrmMainLayout, MenusCarryTheirNamesAndCaptions) {
   auto* options = w.findChild<QMenu*>("mnuOptions");
   ASSERT_NE(options, nullptr);
   EXPECT_EQ(options->title(), "Pl&ot");
+}
+
+// Alt+letter reaches one owner: a menu title, not a button of the same
+// letter that would take the first press; no two items of a menu share one.
+TEST(FrmMainLayout, EveryAltKeyHasOneOwner) {
+  TempHome home;
+  frmMain w;
+  auto* drag = Child<QPushButton>(&w, "cmdDrag");
+  EXPECT_EQ(drag->text(), "&Cell Edge");  // the caption is kept
+  QSet<int> titles;
+  for (QAction* title : w.menuBar()->actions()) {
+    const QKeySequence key = QKeySequence::mnemonic(title->text());
+    ASSERT_FALSE(key.isEmpty()) << title->text().toStdString();
+    EXPECT_FALSE(titles.contains(key[0].toCombined())) << title->text().toStdString();
+    titles.insert(key[0].toCombined());
+    QSet<int> items;
+    for (QAction* item : title->menu()->actions()) {
+      const QKeySequence k = QKeySequence::mnemonic(item->text());
+      if (k.isEmpty()) continue;
+      EXPECT_FALSE(items.contains(k[0].toCombined())) << item->text().toStdString();
+      items.insert(k[0].toCombined());
+    }
+  }
+  for (QAbstractButton* b : w.findChildren<QAbstractButton*>())
+    if (!b->shortcut().isEmpty())
+      EXPECT_FALSE(titles.contains(b->shortcut()[0].toCombined())) << b->objectName().toStdString();
+}
+
+// Texts that were clipped: an intensity limit, a seven-line read-out, the
+// unit-cell database's longest button caption.
+TEST(FrmMainLayout, BoxesAndButtonsFitTheirTexts) {
+  testing::MainWindowFixture f;
+  for (QLineEdit* box : {f.window.PlotLimits[2], f.window.PlotLimits[3]}) {
+    box->setText("-15754.57");
+    const int room = box->width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+    EXPECT_GE(room, box->fontMetrics().horizontalAdvance(box->text())) << box->objectName().toStdString();
+  }
+  auto* report = f.window.ReportText;
+  report->setVisible(true);
+  report->setPlainText("1\n2\n3\n4\n5\n6\n7");
+  QApplication::processEvents();
+  EXPECT_EQ(report->verticalScrollBar()->maximum(), 0) << "seven lines without scrolling";
+  f.Trigger("mnuStandardUnitCells");
+  auto* cells = f.window.FindToolWindow<frmStandardUnitCells>();
+  ASSERT_NE(cells, nullptr);
+  QApplication::processEvents();
+  auto* add = Child<QPushButton>(cells, "cmdAddCell");
+  EXPECT_GE(add->width(), add->fontMetrics().horizontalAdvance("Add the current unit cell in the selected slot"));
 }
 
 TEST(FrmMainLayout, ResizeGrowsThePlotAndDefaultSizeRestores) {

@@ -36,6 +36,7 @@ TEST(PhasesWindows, StorePatternsFromTheMenuStoresSelectsLoadsAndDeletes) {
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(w->objectName(), "frmStorePatterns");
+  EXPECT_EQ(w->windowTitle(), "Stored phases");
 
   auto* store = Child<QPushButton>(w, "cmdStorePattern");
   auto* slot0 = Child<QCheckBox>(w, "chkStoredPhase(0)");
@@ -80,6 +81,9 @@ TEST(PhasesWindows, StorePatternsFromTheMenuStoresSelectsLoadsAndDeletes) {
   QTest::mouseClick(slot0, Qt::LeftButton);  // select
   QTest::mouseClick(slot0, Qt::LeftButton);  // show again
   EXPECT_TRUE(slot0->isChecked());
+  // The box beside a shown slot has its colour (red in the lowest byte: 0xFF0000 is blue).
+  const QImage shown = colour0->grab().toImage();
+  EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(0, 0, 255));
   QTest::mouseClick(load, Qt::LeftButton);
   EXPECT_FALSE(slot0->isChecked());
   EXPECT_EQ(f.m().UnitCell.CellParameters(0, 1), "4");

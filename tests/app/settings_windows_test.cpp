@@ -129,6 +129,14 @@ TEST(SettingsWindows, TheCellEditorsPopupOpensTheScrollRangesWhichRescaleEverySc
   f.Undo();
   EXPECT_EQ(Child<QLineEdit>(w, "Text2")->text(), oldMax);
   EXPECT_NE(f.window.hsbCellParameters[0]->maximum(), 5000);
+  // A refused entry gives the box back the value in force, as in the other dialogs.
+  auto* edgeMin = Child<QLineEdit>(w, "Text1");
+  const QString inForce = edgeMin->text();
+  const std::size_t messages = f.platform.messages.size();
+  edgeMin->setText("abc");
+  QTest::mouseClick(Child<QPushButton>(w, "OKCommand"), Qt::LeftButton);
+  EXPECT_EQ(f.platform.messages.size(), messages + 1);
+  EXPECT_EQ(edgeMin->text(), inForce);
 }
 
 TEST(SettingsWindows, DSpacingCalculatorSaysAllowedOrForbiddenAndFollowsUndo) {

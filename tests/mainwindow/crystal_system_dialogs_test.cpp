@@ -251,6 +251,51 @@ TEST(CrystalSystemDialogs, OrthorhombicOrientationsAndTheirCells) {
   EXPECT_EQ(d.Orientation(), 0);
 }
 
+// Undo toggles: twice returns to exactly where the user was, the Laue class
+// the user chose included; a project keeps that class, and an open window
+// shows the orientation the restored cell is in.
+TEST(CrystalSystemDialogs, UndoAndProjectsKeepTheChosenLaueClassAndOrientation) {
+  Model t;
+  CrystalSystemDialog tetragonal(t.m, Tetragonal);
+  tetragonal.ChooseSymbol(0);        // P---, both classes: 4/mmm
+  tetragonal.ChooseLaueClass(0);     // 4/m
+  tetragonal.ChooseSymbol(2);        // P42--: keeps 4/m
+  t.m.Undo();
+  EXPECT_EQ(t.m.pattern.ExtinctionNumber(), 0);
+  EXPECT_EQ(t.m.pattern.LaueClass, 3);
+  t.m.Undo();
+  EXPECT_EQ(t.m.pattern.ExtinctionNumber(), 2);
+  EXPECT_EQ(t.m.pattern.LaueClass, 3);
+
+  PropertyBag saved;
+  t.m.WriteStateToPb(saved);
+  EXPECT_TRUE(saved.Contains("LaueClass"));
+  Model reopened;
+  reopened.m.ReadStateFromPb(saved);
+  EXPECT_EQ(reopened.m.pattern.LaueClass, 3);
+  // The catalogue's own class is not written; an unknown code reads as it.
+  tetragonal.ChooseLaueClass(1);
+  t.m.WriteStateToPb(saved);
+  EXPECT_FALSE(saved.Contains("LaueClass"));
+  saved.WriteProperty("LaueClass", std::int32_t{7}, std::int32_t{0});
+  reopened.m.ReadStateFromPb(saved);
+  EXPECT_EQ(reopened.m.pattern.LaueClass, 4);
+
+  CrystalSystemDialog ortho(t.m, Orthorhombic);
+  ortho.ChooseSymbol(32);  // A---: a-b-c, b-a-c and c-b-a
+  ASSERT_TRUE(t.m.UnitCell.SetCell(1, {3, 4, 5, 90, 90, 90}));
+  ortho.Activate();
+  ortho.ChooseOrientation(1);
+  ortho.ChooseOrientation(3);
+  t.m.Undo();
+  EXPECT_EQ(t.P(0), 4);
+  EXPECT_EQ(ortho.Orientation(), 1);
+  ortho.StepThrough();  // on from b-a-c: c-b-a, the same symbol
+  EXPECT_EQ(t.m.pattern.ExtinctionNumber(), 32);
+  EXPECT_EQ(ortho.Orientation(), 3);
+  EXPECT_EQ(t.P(0), 5);
+}
+
 TEST(CrystalSystemDialogs, StepThroughVisitsEveryAllowedPairAndWraps) {
   Model t;
   ASSERT_TRUE(t.m.UnitCell.SetCell(1, {3, 4, 5, 90, 90, 90}));

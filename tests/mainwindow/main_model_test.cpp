@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -548,6 +550,88 @@ TEST_F(MainModelTest, CellEdgeGestureMovesTheDraggedLineToTheRelease) {
   EXPECT_TRUE(m.DraggedReflections().empty());
   m.PlotMouseUp(MouseButton::Left, 35.0f, 500.0f);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(m.UnitCell.CellParameters(i, 1), cellBefore[static_cast<std::size_t>(i)]);
+}
+
+// A free cell keeps no wedge of the cubic system before it: its 101 line is
+// drawn and must be pickable, whichever way the symmetry went.
+TEST_F(MainModelTest, EveryLineOfAFreeCellCanBePicked) {
+  const std::pair<const char*, void (MainModel::*)()> ways[] = {{"Crystal System > None", &MainModel::SysNone},
+                                                                {"symmetry eliminated", &MainModel::EliminateSymmetry}};
+  for (const auto& [name, freeTheCell] : ways) {
+    SCOPED_TRACE(name);
+    MainModel m(platform, &view);
+    m.StartUp();
+    m.SetCrystalSystem(1);
+    m.pattern.SetExtinctionNumber(0, &m.UnitCell);  // cubic P---
+    ASSERT_EQ(m.pattern.LaueClass, 11);
+    (m.*freeTheCell)();
+    m.UnitCell.SetCellShape(0);  // three edges of their own
+    ASSERT_TRUE(m.UnitCell.SetCell(1, {4.13f, 4.2f, 4.1f, 90, 90, 90}));
+    m.pattern.SetDimensionFlags(6, true);
+    const float lambda = m.data.Lambda(m.data.PrimaryLineIndex());
+    const float d101 = m.UnitCell.hklDSpacing(1, 0, 1);
+    auto found = m.XRDPlot.NearestLine(d101, 4, m.UnitCell, m.pattern, false);
+    EXPECT_NE(std::find(found.begin(), found.end(), MillerIndices{1, 0, 1}), found.end());
+    m.SetMouseMode(kCellEdge);
+    m.PlotMouseDown(MouseButton::Left, m.XRDPlot.TTFromD(lambda, d101), 500.0f);
+    ASSERT_EQ(m.DraggedReflections().size(), 1u);
+    const auto r = m.DraggedReflections().front();
+    EXPECT_FLOAT_EQ(m.UnitCell.hklDSpacing(r[0], r[1], r[2]), d101);
+    m.PlotMouseUp(MouseButton::Left, m.XRDPlot.TTFromD(lambda, d101), 500.0f);
+  }
+}
+
+// The cell boxes show what a Single holds, 7 significant digits (printf's
+// %.7g as the reference); the history starts at the cell the default project
+// gave, not at the objects' own 5 A cell.
+TEST_F(MainModelTest, CellBoxesShowSevenDigitsAndTheHistoryStartsAtTheStartingCell) {
+  {
+    MainModel saver(platform, &view);
+    saver.StartUp();
+    ASSERT_TRUE(saver.UnitCell.SetCell(1, {4, 4, 4, 90, 90, 90}));
+    ASSERT_TRUE(saver.WriteState(saver.DefaultProjectPath()));
+  }
+  MainModel m(platform, &view);
+  m.StartUp();
+  ASSERT_EQ(m.UnitCell.CellParameters(0, 1), "4");
+  m.CellTextGotFocus(0);
+  ASSERT_TRUE(m.CellTextChanged(0, "4.5"));
+  m.CellTextLostFocus(0);
+  m.CellHistoryButton(1);  // one step back
+  EXPECT_EQ(m.UnitCell.CellParameters(0, 1), "4");
+
+  m.EliminateSymmetry();
+  ASSERT_TRUE(m.UnitCell.SetCell(1, {4.1420474f, 4.142047f, 4.1420474f, 90, 90, 119}));
+  for (int i = 0; i < 6; ++i) {
+    const float v = i < 3 ? m.UnitCell.Edge(1, i) : m.UnitCell.CellAngle(1, i).Degrees();
+    char reference[32];
+    std::snprintf(reference, sizeof reference, "%.7g", static_cast<double>(v));
+    EXPECT_EQ(m.CellBoxText(i), reference) << i;
+  }
+  EXPECT_EQ(m.CellBoxText(0), "4.142047");
+  EXPECT_EQ(m.CellBoxText(5), "119");
+}
+
+// A crafted project gets no value the dialogs would not give.
+TEST_F(MainModelTest, ACraftedProjectIsBoundedLikeTheDialogs) {
+  MainModel m(platform, &view);
+  m.StartUp();
+  PropertyBag b;
+  b.WriteProperty("linewidth", std::int16_t{1000}, std::int16_t{1});
+  b.WriteProperty("XRDDataWidth", std::int16_t{-4}, std::int16_t{1});
+  b.WriteProperty("hmax", std::int16_t{30000}, std::int16_t{5});
+  b.WriteProperty("m_Lambda(6)", -1.5f, 1.0f);
+  b.WriteProperty("PrimaryLine", 6.0f, -1.0f);
+  m.ReadStateFromPb(b);
+  EXPECT_EQ(m.pattern.linewidth, 5);
+  EXPECT_EQ(m.XRDPlot.XRDDataWidth, 1);
+  EXPECT_EQ(m.pattern.hmax, 100);
+  // A fresh data object has no wavelength on line 6 to fall back on.
+  CData fresh;
+  fresh.ReadObjectState("", b);
+  const int primary = fresh.PrimaryLineIndex();
+  EXPECT_GT(fresh.Lambda(primary), CData::kMinWavelength) << "the lines have a wavelength to be placed by";
+  EXPECT_TRUE(fresh.LineExists(primary));
 }
 
 TEST_F(MainModelTest, SnapFindsTheStrongestPeakNearThePressPosition) {

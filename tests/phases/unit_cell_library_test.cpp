@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <map>
 
 #include "core/bag_file.h"
 #include "core/errors.h"
@@ -155,6 +156,13 @@ TEST(UnitCellLibrary, DamagedFilesAreRefusedByName) {
          return FileOf(b);
        }()},
   };
+  // Where the message must say what is wrong with the value.
+  const std::map<std::string, std::string> says = {
+      {"crystal system 99", "is 99, outside the range (expected 1 to 8)"},
+      {"negative edge", "its edges must be positive"},
+      {"angle of 180", "its angles must lie between 0 and 180 degrees"},
+      {"angles without volume", "its angles cannot close"},
+  };
   for (const Case& c : cases) {
     const fs::path file = TempFile("damaged.ucl");
     WriteBytes(file, c.bytes);
@@ -163,6 +171,8 @@ TEST(UnitCellLibrary, DamagedFilesAreRefusedByName) {
       ADD_FAILURE() << c.what << ": accepted";
     } catch (const FormatError& e) {
       EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << c.what << ": " << e.what();
+      if (auto it = says.find(c.what); it != says.end())
+        EXPECT_NE(std::string(e.what()).find(it->second), std::string::npos) << c.what << ": " << e.what();
     }
   }
   // The good file itself reads.
