@@ -26,7 +26,7 @@ TEST(CliHelp, EverySubcommandAnswersHelpOnStdout) {
       names.insert(line.substr(2, line.find(' ', 2) - 2));
   for (const char* expected : {"reflections", "refine", "edfit", "pressure", "convert", "symbols"})
     EXPECT_TRUE(names.count(expected)) << expected << " missing from:\n" << top.output;
-  EXPECT_EQ(names.size(), 13u) << top.output;
+  EXPECT_GE(names.size(), 13u) << top.output;
   for (const std::string& name : names) {
     // Help wins over words that would otherwise be refused.
     for (const std::string& args : {name + " --help", name + " /nonexistent/file --bogus --help"}) {
