@@ -428,12 +428,13 @@ LocalPeak PeakAt(const CData& data, const Points& w, const Background& b, double
     if (wide.x.size() < 12) break;
     const double step = (wide.x.back() - wide.x.front()) / static_cast<double>(wide.x.size() - 1);
     const auto m = static_cast<std::size_t>(std::max(0.0, std::floor(width / 8.0 / std::fabs(step))));
-    // The smoothed top near the point first chosen: it may move a quarter
-    // width, never onto a neighbour.
+    // The smoothed top near the point first chosen (the highest within half
+    // a typical width): it may move that far, never onto a neighbour.
+    const double reach = peakWidth / 2;
     std::size_t at = 0;
     for (std::size_t i = 0; i < wide.x.size(); ++i)
-      if (std::fabs(wide.x[i] - chosen) <= width / 4 &&
-          (std::fabs(wide.x[at] - chosen) > width / 4 || Smoothed(wide, i, m) > Smoothed(wide, at, m)))
+      if (std::fabs(wide.x[i] - chosen) <= reach &&
+          (std::fabs(wide.x[at] - chosen) > reach || Smoothed(wide, i, m) > Smoothed(wide, at, m)))
         at = i;
     const LocalPeak found = BroadHalfWidths(wide, EndsBackground(wide), at, m);
     const double next = found.width;
