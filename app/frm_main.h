@@ -169,6 +169,7 @@ class frmMain : public QMainWindow, public IMainView {
   QAction* mnuFluorescenceLines = nullptr;
   QAction* mnuEnergyDispersive = nullptr;
   QAction* mnuRefineCell = nullptr;
+  QAction* mnuPressure = nullptr;
   QMenu* mnuPopups = nullptr;
   QMenu* mnuCellScrolls = nullptr;
   QAction* mnuCellScaleChange2 = nullptr;

@@ -371,6 +371,7 @@ void frmMain::BuildMenus() {
   mnuFluorescenceLines = Action(mnuUtilities, "mnuFluorescenceLines", "&Fluorescence lines");
   mnuEnergyDispersive = Action(mnuUtilities, "mnuEnergyDispersive", "&Energy Dispersive");
   mnuRefineCell = Action(mnuUtilities, "mnuRefineCell", "&Refine Cell");
+  mnuPressure = Action(mnuUtilities, "mnuPressure", "&Pressure");
   bar->addMenu(mnuUtilities);
 
   // Pop-up menus, not shown in the bar.

@@ -73,7 +73,9 @@ void frmMain::ShowCursorReadout(double x, double y) {
   (void)y;
   const MainModel& m = *model_;
   const auto fx = static_cast<float>(x);
-  lblCursorReadout->setText(QString::fromStdString(CursorStatusText(m, fx)));
+  // A marked pressure standard's pressure follows the cell, during a drag too.
+  const std::string pressure = PressureReadout(m.Pressure, m.UnitCell.Volume());
+  lblCursorReadout->setText(QString::fromStdString(CursorStatusText(m, fx) + (pressure.empty() ? "" : "  " + pressure)));
   if (model_->ButtonDown()) return;  // no tooltip over a gesture
   QPointF pixel = picXRayPlot->ToPixel(QPointF(x, y));
   double tolerance = std::fabs(picXRayPlot->ToUser(pixel + QPointF(kHoverPixels, 0)).x() - x);

@@ -1,6 +1,7 @@
 // Menu wiring of this group of tool windows: connects their menu items and
 // enables them.
 #include "frm_main.h"
+#include "frm_pressure.h"
 #include "frm_refine_cell.h"
 
 namespace quorlin {
@@ -8,6 +9,7 @@ namespace quorlin {
 void frmMain::WireRefinement() {
   connect(mnuRefineCell, &QAction::triggered, this, [this] { ShowToolWindow<frmRefineCell>(); });
   mnuRefineCell->setEnabled(true);
+  connect(mnuPressure, &QAction::triggered, this, [this] { ShowToolWindow<frmPressure>(); });
 }
 
 }  // namespace quorlin

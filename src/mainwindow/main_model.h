@@ -31,6 +31,7 @@
 #include "energy/peak_list.h"
 #include "mainwindow/model_observer.h"
 #include "mainwindow/platform.h"
+#include "mainwindow/pressure_standard.h"
 #include "mainwindow/plot_gesture.h"
 #include "core/property_bag.h"
 #include "phases/stored_phases.h"
@@ -82,6 +83,7 @@ class MainModel {
   CXRDPlot XRDPlot;
   CPattern pattern;
   CUnitCell UnitCell;
+  PressureMark Pressure;  // the working phase as a pressure standard
   clsPeakList PeakList;
   CStoredPhases storedphases;
   CConstants Constants;

@@ -1,0 +1,71 @@
+// The Pressure window over the real main window: "&Pressure" opens it, a
+// marked Au phase puts its pressure in the status read-out, and a drag of
+// one of its lines changes that pressure as it goes.
+
+#include <filesystem>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QTableWidget>
+#include <cmath>
+
+#include "frm_pressure.h"
+#include "gui_support.h"
+#include "plot_view.h"
+#include "reflections/reflection_list.h"
+
+namespace quorlin {
+namespace {
+
+TEST(FrmPressure, MarkedGoldReadsOutAPressureThatFollowsADrag) {
+  if (!std::filesystem::exists(std::string(QUORLIN_SHARED_DIR) + "/realdata")) GTEST_SKIP() << "no realdata folder";
+  testing::MainWindowFixture f(testing::Shown::Exposed);
+  frmMain& window = f.window;
+  MainModel& m = f.m();
+  ASSERT_TRUE(m.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy"));
+  m.data.SetLambda(6, 0.4066f);
+  m.data.SetSourceIntensity(6, 1.0f);
+  m.data.SetLineExists(0, false);
+  m.data.SetLineExists(6, true);
+  m.data.PrimaryLine = 6;
+  m.SetCrystalSystem(1);
+  // Gold (Fm-3m) at 67.848 A^3, 0.003 % below the scale's V0: 0.005 GPa.
+  SetUpPhase(m.pattern, m.UnitCell, 1, 12, {4.0786f, 4.0786f, 4.0786f, 90, 90, 90});
+  const double tt = 2.0 * std::asin(0.4066 / (2.0 * 4.0786 / 2.0)) * 180.0 / M_PI;  // its 200 line
+  ASSERT_TRUE(m.XRDPlot.SetTTMin("10.8"));
+  ASSERT_TRUE(m.XRDPlot.SetTTMax("12"));
+  m.Notify();
+  QTest::qWait(0);
+
+  window.mnuPressure->trigger();
+  auto* pressure = window.FindToolWindow<frmPressure>();
+  ASSERT_NE(pressure, nullptr);
+  EXPECT_EQ(pressure->windowTitle(), "Pressure");
+  EXPECT_EQ(window.mnuPressure->text(), "&Pressure");
+  auto* mark = testing::Child<QCheckBox>(pressure, "chkStandard");
+  mark->click();
+  ASSERT_TRUE(m.Pressure.marked);
+  auto* label = testing::Child<QLabel>(pressure, "lblPressure");
+  EXPECT_EQ(label->text().toStdString().rfind("P = 0.01 GPa (Au-Fei2007)", 0), 0u) << label->text().toStdString();
+  EXPECT_EQ(testing::Child<QTableWidget>(pressure, "grdScales")->rowCount(), 1);
+
+  window.cmdDrag->click();
+  PlotView* plot = window.picXRayPlot;
+  const QPoint press = plot->ToPixel(QPointF(tt, 100)).toPoint();
+  QTest::mouseMove(plot, press);
+  const QString before = window.lblCursorReadout->text();
+  EXPECT_TRUE(before.contains("P = 0.01 GPa (Au-Fei2007)")) << before.toStdString();
+  QTest::mousePress(plot, Qt::LeftButton, {}, press);
+  QTest::mouseMove(plot, press + QPoint(4, 0));
+  QTest::mouseMove(plot, press + QPoint(8, 0));
+  const QString during = window.lblCursorReadout->text();
+  QTest::mouseRelease(plot, Qt::LeftButton, {}, press + QPoint(8, 0));
+  // A line dragged to higher angle is a smaller cell: a higher pressure.
+  ASSERT_LT(m.UnitCell.Edge(1, 0), 4.0786f);
+  EXPECT_TRUE(during.contains("GPa (Au-Fei2007)")) << during.toStdString();
+  EXPECT_NE(during, before);
+  EXPECT_NE(label->text(), "P = 0.01 GPa (Au-Fei2007)");
+}
+
+}  // namespace
+}  // namespace quorlin
