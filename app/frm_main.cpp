@@ -187,6 +187,7 @@ void frmMain::Connect() {
   connect(mnuMCA, &QAction::triggered, this, [this] { model_->ImportData("mca"); });
   connect(mnuXYImport, &QAction::triggered, this, [this] { model_->ImportData("xy"); });
   connect(mnujcpds, &QAction::triggered, this, [this] { model_->ImportData("jcpds"); });
+  connect(mnuCIF, &QAction::triggered, this, [this] { model_->ImportCif(); });
   connect(mnuXYFile, &QAction::triggered, this, [this] { model_->ExportXY(); });
   connect(mnuProjectOpen, &QAction::triggered, this, [this] { model_->ProjectOpen(); });
   connect(mnuProjectSave, &QAction::triggered, this, [this] { model_->ProjectSave(); });

@@ -129,6 +129,7 @@ class frmMain : public QMainWindow, public IMainView {
   QAction* mnuRestoreDefaults = nullptr;
   QAction* mnuStandardUnitCells = nullptr;
   QAction* mnujcpds = nullptr;
+  QAction* mnuCIF = nullptr;
   QAction* mnuExit = nullptr;
   QMenu* mnuTranslations = nullptr;
   QAction* mnuAddCentering = nullptr;

@@ -306,6 +306,7 @@ void frmMain::BuildMenus() {
   mnuCHI = Action(mnuOpen, "mnuCHI", "CHI file");
   mnuMCA = Action(mnuOpen, "mnuMCA", "MCA file");
   mnuXYImport = Action(mnuOpen, "mnuXYImport", "xy file");
+  mnuCIF = Action(mnuOpen, "mnuCIF", "Crystal &Structure (CIF)");
   mnuFile->addMenu(mnuOpen);
   mnuExportData = Menu(mnuFile, "mnuExportData", "&Export data");
   mnuXYFile = Action(mnuExportData, "mnuXYFile", "xy file (*.xy)");

@@ -10,7 +10,7 @@ namespace quorlin {
 
 class MainModel;
 
-// "project", "jcpds" or a pattern format name ("gsa", "cpi", "chi", "mca",
+// "project", "jcpds", "cif" or a pattern format name ("gsa", "cpi", "chi", "mca",
 // "xy"). A file nothing recognises goes to "xy", the plain-text reader,
 // which then says what is wrong with it.
 std::string DroppedFileType(const std::string& path, std::string_view head);
