@@ -201,6 +201,7 @@ void frmMain::Connect() {
   connect(mnuSpecimenDisplacement, &QAction::triggered, this, [this] { model_->ToggleSpecimenDisplacement(); });
   connect(mnuFreeRemoval, &QAction::triggered, this, [this] { model_->ToggleFreeRemoval(); });
   connect(mnuShowReport, &QAction::triggered, this, [this] { model_->ToggleShowReport(); });
+  connect(mnuLineIntensities, &QAction::triggered, this, [this] { model_->ToggleLineIntensities(); });
   (void)m;
 }
 
@@ -214,6 +215,7 @@ void frmMain::FormUpdate() {
   // 1. Menus.
   mnuPlotAbsentLines->setChecked(m.pattern.PlotAbsences);
   mnuShowReport->setChecked(m.XRDPlot.ShowReport);
+  mnuLineIntensities->setChecked(m.XRDPlot.ShowLineIntensities);
   mnuSpecimenDisplacement->setChecked(m.XRDPlot.ShowSpecimenDisplacement);
   mnuFreeRemoval->setChecked(m.pattern.FreeRemoval());
   mnuDirect->setChecked(m.UserCellType == 1);

@@ -130,6 +130,7 @@ class frmMain : public QMainWindow, public IMainView {
   QAction* mnuStandardUnitCells = nullptr;
   QAction* mnujcpds = nullptr;
   QAction* mnuCIF = nullptr;
+  QAction* mnuLineIntensities = nullptr;
   QAction* mnuExit = nullptr;
   QMenu* mnuTranslations = nullptr;
   QAction* mnuAddCentering = nullptr;

@@ -353,6 +353,7 @@ void frmMain::BuildMenus() {
   mnuSpecimenDisplacement = Action(mnuOptions, "mnuSpecimenDisplacement", "&Specimen Displacement", true);
   mnuFreeRemoval = Action(mnuOptions, "mnuFreeRemoval", "&Allow free removal of planes and lines", true);
   mnuShowReport = Action(mnuOptions, "mnuShowReport", "Show &Report", true);
+  mnuLineIntensities = Action(mnuOptions, "mnuLineIntensities", "Line &Intensities", true);
   bar->addMenu(mnuOptions);
 
   mnuUtilities = Menu(this, "mnuUtilities", "&Utilities");

@@ -25,6 +25,10 @@ std::vector<LineIntensity> Table(const std::vector<PowderLine>& lines) {
 
 }  // namespace
 
+void MainModel::ToggleLineIntensities() {
+  Edit([&] { XRDPlot.ShowLineIntensities = !XRDPlot.ShowLineIntensities; });
+}
+
 bool MainModel::ImportCif() {
   FileDialogRequest request;
   request.title = "Open a Crystal Structure";

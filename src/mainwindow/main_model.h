@@ -163,6 +163,9 @@ class MainModel {
   // cannot be used gives one message and changes nothing.
   bool ImportCif();
   bool ImportCifFile(const std::string& path);
+  // Options > Line Intensities: lines of a structure's phase at their
+  // heights, or all at full height.
+  void ToggleLineIntensities();
   bool ProjectOpen();                          // dialog
   bool ProjectOpenFile(const std::string& path);
   bool ProjectSave();                          // dialog

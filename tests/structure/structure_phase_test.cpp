@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "mainwindow/card_export.h"
 #include "mainwindow/main_model.h"
 #include "mainwindow/scripted_platform.h"
 #include "plot/recording_surface.h"
@@ -98,6 +99,13 @@ TEST(CifPhase, IntensitiesTravelThroughTheProject) {
   ASSERT_TRUE(f.m.ImportCifFile(kNaCl));
   const auto saved = f.m.pattern.LineIntensities;
   ASSERT_GT(saved.size(), 5u);
+  // The jcpds card of File > Export carries them, d from the cell.
+  const JcpdsCard card = CurrentPhaseCard(f.m);
+  ASSERT_GE(card.peaks.size(), 3u);
+  EXPECT_EQ(std::make_tuple(card.peaks[1].h, card.peaks[1].k, card.peaks[1].l), std::make_tuple(2, 0, 0));
+  EXPECT_NEAR(card.peaks[1].d, 2.82010, 1e-4);
+  EXPECT_NEAR(card.peaks[1].intensity, 100.0, 1e-3);
+  EXPECT_NEAR(card.peaks[0].intensity, 8.14, 0.01);
   PropertyBag bag;
   f.m.pattern.WriteObjectState("p.", bag);
   bag.WriteProperty("p.LineIntensity(1)", std::string("1 1 x 50"), std::string());  // damaged: skipped
