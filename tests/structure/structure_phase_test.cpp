@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "mainwindow/card_export.h"
+#include "mainwindow/cursor_readout.h"
 #include "mainwindow/main_model.h"
 #include "mainwindow/scripted_platform.h"
 #include "plot/recording_surface.h"
@@ -69,6 +70,15 @@ TEST(CifPhase, ImportDrawsLinesAtTheirIntensities) {
     double d, height;
   } lines[] = {{2.82010, 1.0}, {1.99411, 0.658}, {3.25637, 0.081}, {1.70058, kMinimumLineHeight}};
   for (const auto& l : lines) EXPECT_NEAR(HeightAt(f.pic, lambda, l.d, 1000), l.height, 0.01) << l.d;
+  // The read-out names the line with its d and intensity.
+  const double x220 = 2 * std::asin(lambda / (2 * 1.99411)) * 180 / kPi;
+  const auto line = LineUnderCursor(f.m, static_cast<float>(x220), 0.05f);
+  ASSERT_TRUE(line.has_value());
+  const std::string tip = LineToolTip(f.m, *line);
+  EXPECT_NE(tip.find("2 2 0"), std::string::npos) << tip;
+  EXPECT_NE(tip.find("d = 1.9941"), std::string::npos) << tip;
+  EXPECT_NE(tip.find("intensity = 65.8"), std::string::npos) << tip;
+  EXPECT_NE(CursorStatusText(f.m, static_cast<float>(x220)).find("intensity 65.8"), std::string::npos);
 
   // The same phase stored: its lines keep their heights behind the next one.
   auto& sp = f.m.storedphases;
