@@ -187,6 +187,7 @@ void frmMain::Connect() {
   connect(mnuMCA, &QAction::triggered, this, [this] { model_->ImportData("mca"); });
   connect(mnuXYImport, &QAction::triggered, this, [this] { model_->ImportData("xy"); });
   connect(mnujcpds, &QAction::triggered, this, [this] { model_->ImportData("jcpds"); });
+  connect(mnuCIF, &QAction::triggered, this, [this] { model_->ImportCif(); });
   connect(mnuXYFile, &QAction::triggered, this, [this] { model_->ExportXY(); });
   connect(mnuProjectOpen, &QAction::triggered, this, [this] { model_->ProjectOpen(); });
   connect(mnuProjectSave, &QAction::triggered, this, [this] { model_->ProjectSave(); });
@@ -200,6 +201,7 @@ void frmMain::Connect() {
   connect(mnuSpecimenDisplacement, &QAction::triggered, this, [this] { model_->ToggleSpecimenDisplacement(); });
   connect(mnuFreeRemoval, &QAction::triggered, this, [this] { model_->ToggleFreeRemoval(); });
   connect(mnuShowReport, &QAction::triggered, this, [this] { model_->ToggleShowReport(); });
+  connect(mnuLineIntensities, &QAction::triggered, this, [this] { model_->ToggleLineIntensities(); });
   (void)m;
 }
 
@@ -213,6 +215,7 @@ void frmMain::FormUpdate() {
   // 1. Menus.
   mnuPlotAbsentLines->setChecked(m.pattern.PlotAbsences);
   mnuShowReport->setChecked(m.XRDPlot.ShowReport);
+  mnuLineIntensities->setChecked(m.XRDPlot.ShowLineIntensities);
   mnuSpecimenDisplacement->setChecked(m.XRDPlot.ShowSpecimenDisplacement);
   mnuFreeRemoval->setChecked(m.pattern.FreeRemoval());
   mnuDirect->setChecked(m.UserCellType == 1);

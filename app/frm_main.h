@@ -134,6 +134,8 @@ class frmMain : public QMainWindow, public IMainView {
   QAction* mnuRestoreDefaults = nullptr;
   QAction* mnuStandardUnitCells = nullptr;
   QAction* mnujcpds = nullptr;
+  QAction* mnuCIF = nullptr;
+  QAction* mnuLineIntensities = nullptr;
   QAction* mnuExit = nullptr;
   QMenu* mnuTranslations = nullptr;
   QAction* mnuAddCentering = nullptr;

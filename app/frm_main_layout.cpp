@@ -312,6 +312,7 @@ void frmMain::BuildMenus() {
   mnuCHI = Action(mnuOpen, "mnuCHI", "CHI file");
   mnuMCA = Action(mnuOpen, "mnuMCA", "MCA file");
   mnuXYImport = Action(mnuOpen, "mnuXYImport", "xy file");
+  mnuCIF = Action(mnuOpen, "mnuCIF", "Crystal &Structure (CIF)");
   mnuFile->addMenu(mnuOpen);
   mnuExportData = Menu(mnuFile, "mnuExportData", "&Export data");
   mnuXYFile = Action(mnuExportData, "mnuXYFile", "xy file (*.xy)");
@@ -358,6 +359,7 @@ void frmMain::BuildMenus() {
   mnuSpecimenDisplacement = Action(mnuOptions, "mnuSpecimenDisplacement", "&Specimen Displacement", true);
   mnuFreeRemoval = Action(mnuOptions, "mnuFreeRemoval", "&Allow free removal of planes and lines", true);
   mnuShowReport = Action(mnuOptions, "mnuShowReport", "Show &Report", true);
+  mnuLineIntensities = Action(mnuOptions, "mnuLineIntensities", "Line &Intensities", true);
   bar->addMenu(mnuOptions);
 
   mnuUtilities = Menu(this, "mnuUtilities", "&Utilities");

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace quorlin {
@@ -65,6 +66,16 @@ MessageAnswer QtPlatform::AskYesNoCancel(const std::string& text) {
   if (answer == QMessageBox::Yes) return MessageAnswer::Yes;
   if (answer == QMessageBox::No) return MessageAnswer::No;
   return MessageAnswer::Cancel;
+}
+
+std::optional<int> QtPlatform::ChooseItem(const std::string& title, const std::vector<std::string>& items) {
+  if (items.empty()) return std::nullopt;
+  QStringList list;
+  for (const auto& item : items) list << Q(item);
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(owner_, kTitle, Q(title), list, 0, false, &ok);
+  if (!ok) return std::nullopt;
+  return static_cast<int>(list.indexOf(chosen));
 }
 
 std::optional<std::string> QtPlatform::OpenFileDialog(const FileDialogRequest& request) {

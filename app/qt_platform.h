@@ -16,6 +16,7 @@ class QtPlatform : public IPlatform {
 
   void ShowMessage(const std::string& text) override;
   MessageAnswer AskYesNoCancel(const std::string& text) override;
+  std::optional<int> ChooseItem(const std::string& title, const std::vector<std::string>& items) override;
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
   std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t> initial,

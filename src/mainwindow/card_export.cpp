@@ -25,6 +25,10 @@ JcpdsCard CurrentPhaseCard(const MainModel& model) {
       K0p = source.K0p;
     } catch (const std::exception&) {
     }
+  } else if (!model.pattern.LineIntensities.empty()) {
+    // A phase from a crystal structure: its lines with their intensities.
+    for (const LineIntensity& line : model.pattern.LineIntensities)
+      rows.push_back({0.0f, line.intensity, line.h, line.k, line.l});
   } else {
     ReflectionQuery query;
     query.uniqueOnly = true;

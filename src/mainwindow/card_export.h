@@ -2,8 +2,9 @@
 // jcpds card. A phase opened from a card keeps that card's reflections,
 // intensities and K0/K0', with d recomputed from the current cell (the
 // everyday case: refine a card's cell at pressure, then pass it on);
-// otherwise the rows are the unique allowed reflections inside the plot
-// window, each with intensity 100.
+// a phase from a crystal structure writes its lines with their computed
+// intensities; otherwise the rows are the unique allowed reflections inside
+// the plot window, each with intensity 100.
 #pragma once
 
 #include <string>

@@ -5,6 +5,7 @@
 
 #include "core/numtext.h"
 #include "mainwindow/main_model.h"
+#include "reflections/line_heights.h"
 
 namespace quorlin {
 
@@ -99,6 +100,18 @@ std::optional<DrawnLine> NearestDrawnLine(const MainModel& m, float x) {
   return best;
 }
 
+// The computed intensity (0..100) of a drawn line of a phase from a crystal
+// structure; nothing for other phases.
+static std::optional<float> ComputedIntensity(const MainModel& m, const DrawnLine& line) {
+  if (m.PatternType == "jcpds" && line.slot < 0) return std::nullopt;
+  const CPattern& p = line.slot < 0 ? m.pattern : m.storedphases.StoredPattern(line.slot);
+  if (p.LineIntensities.empty()) return std::nullopt;
+  const CUnitCell& cell = line.slot < 0 ? m.UnitCell : m.storedphases.StoredUnitCell(line.slot);
+  const float i = LineHeights(p.LineIntensities, cell).IntensityAt(line.d);
+  if (i < 0) return std::nullopt;
+  return i;
+}
+
 std::string CursorStatusText(const MainModel& m, float x) {
   std::string text;
   if (Energy(m))
@@ -110,6 +123,7 @@ std::string CursorStatusText(const MainModel& m, float x) {
   if (auto i = MeasuredIntensityAt(m.data, x)) text += "   I = " + FixedText(*i, 0);
   if (auto line = NearestDrawnLine(m, x)) {
     text += "   nearest " + Hkl(line->hkl) + " at " + PositionText(m, line->position);
+    if (auto i = ComputedIntensity(m, *line)) text += ", d = " + FixedText(line->d, 4) + " Å, intensity " + FixedText(*i, 1);
     if (line->slot >= 0) text += " (" + line->phase + ")";
   }
   return text;
@@ -124,6 +138,7 @@ std::optional<DrawnLine> LineUnderCursor(const MainModel& m, float x, float tole
 std::string LineToolTip(const MainModel& m, const DrawnLine& line) {
   std::string text = Hkl(line.hkl) + "\nd = " + FixedText(line.d, 4) + " Å\n" +
                      (Energy(m) ? "Channel = " + FixedText(line.position, 1) : "2θ = " + FixedText(line.position, 3) + "°");
+  if (auto i = ComputedIntensity(m, line)) text += "\nintensity = " + FixedText(*i, 1);
   if (line.slot >= 0) text += "\nphase: " + line.phase;
   return text;
 }

@@ -41,6 +41,7 @@ std::string DroppedFileType(const std::string& path, std::string_view head) {
   if (ext == "ucl") return "library";
   if (ext == "prb" || container) return "project";
   if (ext == "jcpds") return "jcpds";
+  if (ext == "cif") return "cif";
   if (const DataFormat* f = GuessDataFormat(path, head)) return f->name;
   return "xy";
 }
@@ -52,6 +53,7 @@ bool OpenDroppedFile(MainModel& m, const std::string& path) {
     return false;
   }
   const std::string type = DroppedFileType(path, Head(path));
+  if (type == "cif") return m.ImportCifFile(path);
   if (type == "project") {
     bool ok = false;
     m.Edit([&] { ok = m.ProjectOpenFile(path); });

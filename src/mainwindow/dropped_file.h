@@ -10,7 +10,7 @@ namespace quorlin {
 
 class MainModel;
 
-// "project", "library" (a unit-cell library, .ucl), "jcpds" or a pattern
+// "project", "library" (a unit-cell library, .ucl), "jcpds", "cif" or a pattern
 // format name ("gsa", "cpi", "chi", "mca",
 // "xy"). A file nothing recognises goes to "xy", the plain-text reader,
 // which then says what is wrong with it.

@@ -161,6 +161,14 @@ class MainModel {
   // The import after the dialog, with the chosen path.
   bool ImportDataFile(const std::string& type, const std::string& path);
   bool ExportXY();
+  // File > Import > Crystal Structure (CIF): the structure becomes the
+  // working phase with its line intensities, in one undo step. A file that
+  // cannot be used gives one message and changes nothing.
+  bool ImportCif();
+  bool ImportCifFile(const std::string& path);
+  // Options > Line Intensities: lines of a structure's phase at their
+  // heights, or all at full height.
+  void ToggleLineIntensities();
   bool ProjectOpen();                          // dialog
   bool ProjectOpenFile(const std::string& path);
   bool ProjectSave();                          // dialog

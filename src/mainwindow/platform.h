@@ -59,6 +59,14 @@ class IPlatform {
   // True when a regular file of that name exists. The default asks the file
   // system directly.
   virtual bool FileExists(const std::string& path);
+
+  // One of several items (the data blocks of a CIF file), by index; nothing
+  // when cancelled. The default takes the first.
+  virtual std::optional<int> ChooseItem(const std::string& title, const std::vector<std::string>& items) {
+    (void)title;
+    if (items.empty()) return std::nullopt;
+    return 0;
+  }
 };
 
 // A figure of the plot gesture in the plot's user coordinates: the zoom box

@@ -338,6 +338,7 @@ void CXRDPlot::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
   XRDBackColor = bag.ReadLong(p + "XRDBackColor", kSystemScrollBarColour);
   XRDDataWidth = std::clamp<std::int16_t>(bag.ReadInteger(p + "XRDDataWidth", 1), 1, 5);  // as the dialog offers
   XRDDataColor = bag.ReadLong(p + "XRDDataColor", 0);
+  ShowLineIntensities = bag.ReadBoolean(p + "ShowLineIntensities", true);
   StartHistory();
 }
 
@@ -353,6 +354,7 @@ void CXRDPlot::WriteObjectState(std::string_view prefix, PropertyBag& bag) const
   bag.WriteProperty(p + "XRDBackColor", XRDBackColor, kSystemScrollBarColour);
   bag.WriteProperty(p + "XRDDataWidth", XRDDataWidth, std::int16_t{1});
   bag.WriteProperty(p + "XRDDataColor", XRDDataColor, std::int32_t{0});
+  bag.WriteProperty(p + "ShowLineIntensities", ShowLineIntensities, true);
 }
 
 }  // namespace quorlin

@@ -103,6 +103,9 @@ class CXRDPlot : public IObjectState {
   Colour XRDBackColor = kSystemScrollBarColour;
   Colour XRDDataColor = 0;
   std::int16_t XRDDataWidth = 1;
+  // Lines of a phase with intensities (a crystal structure's) are drawn at
+  // their relative heights; off: every line at full height.
+  bool ShowLineIntensities = true;
   // Where the cell refinement measured the peaks it used (plot units): a
   // short tick at the top of the window over each. Not part of the state.
   std::vector<float> ObservedTicks;

@@ -9,6 +9,7 @@
 #include "energy/peak_list.h"
 #include "phases/stored_phases.h"
 #include "plot/xrd_plot.h"
+#include "reflections/line_heights.h"
 #include "reflections/pattern.h"
 
 namespace quorlin {
@@ -132,10 +133,16 @@ void CXRDPlot::PlotLine(float d, Colour colour, float base, float top, int width
 
 void CXRDPlot::StoredPhasesPlot(int index, const CStoredPhases& storedphases, IDrawingSurface& pic,
                                 const CData& data) const {
-  const Colour colour = storedphases.StoredPattern(index).StoredColor;
+  const CPattern& stored = storedphases.StoredPattern(index);
+  const Colour colour = stored.StoredColor;
+  const bool heights = ShowLineIntensities && !stored.LineIntensities.empty();
+  const LineHeights table(heights ? stored.LineIntensities : std::vector<LineIntensity>{},
+                          storedphases.StoredUnitCell(index));
   for (int j = 0; j < CStoredPhases::kLinePositions; ++j) {
     float d = storedphases.StoredLinePosition(index, j);
-    if (d != 0.0f) PlotLine(d, colour, 0.0f, 1.0f, 1, pic, data);
+    if (d == 0.0f) continue;
+    const float h = heights ? table.HeightAt(d) : 1.0f;
+    PlotLine(d, colour, 0.0f, h < 0 ? kMinimumLineHeight : h, 1, pic, data);
   }
 }
 
@@ -167,12 +174,23 @@ void CXRDPlot::PlotReflections(const CStoredPhases& storedphases, IDrawingSurfac
             if (dMin_ < d && d < dMax_) PlotLine(d, absence, base, top, width, pic, data);
           }
     }
+    // A structure's lines reach from PeakBase towards PeakTop by their
+    // relative intensity; a reflection the table lacks (extinguished by the
+    // atom positions, or beyond its range) keeps the minimum height.
+    const bool heights = ShowLineIntensities && !pattern.LineIntensities.empty();
+    const LineHeights table(heights ? pattern.LineIntensities : std::vector<LineIntensity>{}, UnitCell);
     for (int l = pattern.lmin; l <= pattern.lmax; ++l)
       for (int k = pattern.kmin; k <= pattern.kmax; ++k)
         for (int h = pattern.hmin; h <= pattern.hmax; ++h) {
           auto H = static_cast<std::int16_t>(h), K = static_cast<std::int16_t>(k), L = static_cast<std::int16_t>(l);
           if (!pattern.IsWanted(H, K, L) || !pattern.IsAllowed(H, K, L)) continue;
-          PlotLine(UnitCell.hklDSpacing(h, k, l), ZoneColor(H, K, L, pattern), base, top, width, pic, data);
+          const float d = UnitCell.hklDSpacing(h, k, l);
+          float lineTop = top;
+          if (heights) {
+            const float f = table.HeightAt(d);
+            lineTop = base + (top - base) * (f < 0 ? kMinimumLineHeight : f);
+          }
+          PlotLine(d, ZoneColor(H, K, L, pattern), base, lineTop, width, pic, data);
         }
   }
 

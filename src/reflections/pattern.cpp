@@ -316,6 +316,7 @@ void CPattern::MakeCopy(CPattern& target, CUnitCell* cell) const {
   target.PlotAbsences = PlotAbsences;
   target.Exists = Exists;
   target.Plotted = Plotted;
+  target.LineIntensities = LineIntensities;
 }
 
 namespace {
@@ -328,6 +329,8 @@ constexpr const char* kLimitNames[6] = {"hmin", "hmax", "kmin", "kmax", "lmin", 
 constexpr std::int32_t kDefaultLineColor = 0xFF0000;
 constexpr std::int32_t kDefaultStoredColor = 0xFFFFFF;
 constexpr std::int32_t kDefaultAbsenceColor = 0x0000FF;
+// A structure's lines over the whole angle range rarely pass a thousand.
+constexpr std::int32_t kMaxLineIntensities = 4000;
 
 // The class the catalogue gives the pattern's entry; triclinic where it
 // names none (conditions by hand, no crystal system).
@@ -369,6 +372,11 @@ void CPattern::WriteObjectState(std::string_view prefix, PropertyBag& bag) const
   bag.WriteProperty(p + "FreeRemoval", freeRemoval_, false);
   bag.WriteProperty(p + "Exists", Exists, false);
   bag.WriteProperty(p + "Plotted", Plotted, false);
+  const auto count = static_cast<std::int32_t>(std::min<std::size_t>(LineIntensities.size(), kMaxLineIntensities));
+  bag.WriteProperty(p + "LineIntensityCount", count, std::int32_t{0});
+  for (std::int32_t i = 0; i < count; ++i)
+    bag.WriteProperty(IndexedKey(p, "LineIntensity", i), LineIntensityText(LineIntensities[static_cast<std::size_t>(i)]),
+                      std::string());
 }
 
 void CPattern::ReadObjectState(std::string_view prefix, const PropertyBag& bag) {
@@ -398,6 +406,12 @@ void CPattern::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
   freeRemoval_ = bag.ReadBoolean(p + "FreeRemoval", false);
   Exists = bag.ReadBoolean(p + "Exists", false);
   Plotted = bag.ReadBoolean(p + "Plotted", false);
+  LineIntensities.clear();
+  const std::int32_t count = std::clamp(bag.ReadLong(p + "LineIntensityCount", 0), 0, kMaxLineIntensities);
+  for (std::int32_t i = 0; i < count; ++i) {
+    LineIntensity line;
+    if (ParseLineIntensity(bag.ReadString(IndexedKey(p, "LineIntensity", i), ""), line)) LineIntensities.push_back(line);
+  }
   // The list text and axes are not saved; without this they would be those
   // of whatever phase the object held before (after an undo, say). The Laue
   // class is saved only where it is not the entry's own.

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/object_state.h"
+#include "reflections/line_heights.h"
 
 namespace quorlin {
 
@@ -93,6 +95,9 @@ class CPattern : public IObjectState {
   bool PlotAbsences = false;
   bool Exists = false;
   bool Plotted = false;
+  // The relative line intensities of a phase made from a crystal structure;
+  // empty: every line is drawn at full height.
+  std::vector<LineIntensity> LineIntensities;
 
   // Reading stores the number, selectors, flags and enabled states as saved,
   // without applying the catalogue or bubbling; the unsaved SpaceGroupList,

@@ -19,6 +19,7 @@ class ScriptedPlatform : public IPlatform {
   std::deque<MessageAnswer> answers;                     // empty -> Cancel
   std::deque<std::optional<std::string>> chosenPaths;    // empty -> cancelled
   std::deque<std::optional<std::uint32_t>> chosenColors; // empty -> cancelled
+  std::deque<std::optional<int>> chosenItems;            // empty -> the first item
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   MessageAnswer AskYesNoCancel(const std::string& text) override {
@@ -35,6 +36,10 @@ class ScriptedPlatform : public IPlatform {
   }
   std::optional<std::uint32_t> ChooseColor(std::optional<std::uint32_t>, CustomColors&) override {
     return Pop(chosenColors, std::optional<std::uint32_t>());
+  }
+  std::optional<int> ChooseItem(const std::string& title, const std::vector<std::string>& items) override {
+    questions.push_back(title);
+    return Pop(chosenItems, items.empty() ? std::optional<int>() : std::optional<int>(0));
   }
 
  private:

@@ -111,6 +111,22 @@ TEST(CifStructure, DiamondNamedWithoutOriginChoiceIsOriginChoiceTwo) {
   }
 }
 
+// Energy-dispersive lines at a fixed angle: E = hc / (2 d sin theta) and
+// intensities m |F|^2 d^2 (NaCl's |F|^2 from the angle-dispersive listing:
+// 111 324.95, 200 7291.01, 220 5317.63, 222 4212.85).
+TEST(CifStructure, EnergyDispersiveLines) {
+  const auto lines = EnergyDispersivePattern(ReadCifStructure(Cif("nacl.cif"), "nacl.cif"), 10.0, 5.0, 60.0);
+  const double s = std::sin(5.0 * M_PI / 180.0), hc = 12.3984198;
+  const Expected expected[] = {{1, 1, 1, 3.25637, 7.92}, {2, 0, 0, 2.82010, 100.0}, {2, 2, 0, 1.99411, 72.93},
+                               {2, 2, 2, 1.62819, 25.68}};
+  for (const Expected& e : expected) {
+    const PowderLine* got = Find(lines, e.d);
+    ASSERT_NE(got, nullptr) << e.d;
+    EXPECT_NEAR(got->twoTheta, hc / (2 * e.d * s), 1e-3);
+    EXPECT_NEAR(got->intensity, e.intensity, 0.05) << e.d;
+  }
+}
+
 CrystalStructure Minimal(const std::string& symmetry, const std::string& cell = "5 6 7 90 90 90") {
   std::istringstream c(cell);
   std::string a, b, cc, al, be, ga;
