@@ -22,6 +22,10 @@ class frmUserGuide : public ToolWindow {
 
  protected:
   void Refresh() override {}
+
+ private:
+  // Pictures wider than `widest` pixels are shown scaled down to it.
+  void FitPictures(int widest);
 };
 
 }  // namespace quorlin

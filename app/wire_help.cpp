@@ -36,6 +36,7 @@ void frmMain::ShowAbout() {
   QPushButton* aboutQt = box.addButton("About Qt", QMessageBox::HelpRole);
   aboutQt->setObjectName("cmdAboutQt");
   connect(aboutQt, &QPushButton::clicked, this, [this] { QMessageBox::aboutQt(this); });
+  box.setEscapeButton(QMessageBox::Ok);  // with two buttons Qt would pick none
   box.exec();
 }
 

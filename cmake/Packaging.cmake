@@ -47,8 +47,8 @@ set(CPACK_PACKAGE_NAME quorlin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Quorlin developers <quorlin@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "workbench for powder diffraction and crystallography")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "workbench for powder diffraction and crystallography\n Quorlin draws the reflections a unit cell allows over a measured pattern\n (GSAS, CPI, CHI, MCA, x-y) and fits the cell by dragging a line onto a peak.\n quorlin-cli offers the same model for batch work.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quorlin draws the reflections a unit cell allows over a measured pattern\n(GSAS, CPI, CHI, MCA, x-y) and fits the cell by dragging a line onto a peak.\nquorlin-cli offers the same model for batch work.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -18,11 +18,11 @@ menus=(
   mnuChangeWavelength
   mnuChangeLimits
   mnuCellManipulation
-  mnuAddCentering
   mnuCheckLatticePoints
   mnuRefineCell
   mnuEnergyDispersive
   mnuUserGuide
+  mnuAbout
 )
 
 cmake --build "$build" --target quorlin-screenshots > /dev/null

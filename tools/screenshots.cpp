@@ -8,6 +8,7 @@
 // OUTDIR/<window objectName>.png. A modal dialog is pictured and closed.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QSet>
@@ -34,6 +35,7 @@ void Picture(QWidget* w) {
   const QString path = QDir(outDir).filePath(w->objectName() + ".png");
   if (w->grab().save(path)) {
     std::printf("%s\n", path.toUtf8().constData());
+    std::fflush(stdout);
     ++written;
   } else {
     std::fprintf(stderr, "quorlin-screenshots: %s: cannot be written\n", path.toUtf8().constData());
@@ -46,7 +48,7 @@ void PictureNewWindows() {
   Settle();
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->isVisible() && !pictured.contains(w)) Picture(w);
-  if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
 }
 
 }  // namespace

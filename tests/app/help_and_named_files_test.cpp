@@ -3,6 +3,7 @@
 // --version, --help and arguments it does not take.
 #include <QComboBox>
 #include <QProcess>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <fstream>
 
@@ -58,6 +59,13 @@ TEST(NamedFiles, ALibraryOpensInItsWindowAPatternInThePlotAndABadFileChangesNoth
   EXPECT_EQ(f.m().data.NChan(), points);
 }
 
+QTextImageFormat FirstImage(QTextDocument* doc) {
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it)
+      if (auto f = it.fragment().charFormat().toImageFormat(); f.isValid()) return f;
+  return {};
+}
+
 TEST(Help, TheUserGuideOpensOnceWithItsPictures) {
   Fixture f;
   f.Trigger("mnuUserGuide");
@@ -69,7 +77,14 @@ TEST(Help, TheUserGuideOpensOnceWithItsPictures) {
   EXPECT_TRUE(text->toMarkdown().contains("guide/frmMain.png"));
   // The picture is found beside the guide.
   const QUrl picture = text->source().resolved(QUrl("guide/frmMain.png"));
-  EXPECT_FALSE(text->loadResource(QTextDocument::ImageResource, picture).isNull());
+  const QImage image = QImage::fromData(text->loadResource(QTextDocument::ImageResource, picture).toByteArray());
+  ASSERT_FALSE(image.isNull());
+  // A picture wider than the window is scaled into it, keeping its shape.
+  const QTextImageFormat main = FirstImage(text->document());
+  ASSERT_TRUE(main.isValid());
+  EXPECT_GT(main.width(), 0.5 * guide->width());
+  EXPECT_LT(main.width(), guide->width());
+  EXPECT_NEAR(main.height() / main.width(), double(image.height()) / image.width(), 0.01);
   f.Trigger("mnuUserGuide");
   EXPECT_EQ(f.window.findChildren<frmUserGuide*>().size(), 1);
 }
@@ -95,7 +110,9 @@ TEST(CommandLine, VersionAndHelpNeedNoDisplayAndStrayArgumentsAreRefused) {
     ASSERT_TRUE(p.waitForFinished(20000)) << c.args.join(' ').toStdString();
     EXPECT_EQ(p.exitCode(), c.status) << c.args.join(' ').toStdString();
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    if (!c.starts.isEmpty()) EXPECT_TRUE(out.startsWith(c.starts)) << out.toStdString();
+    if (!c.starts.isEmpty()) {
+      EXPECT_TRUE(out.startsWith(c.starts)) << out.toStdString();
+    }
   }
 }
 
