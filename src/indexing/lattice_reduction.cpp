@@ -256,11 +256,14 @@ struct ShortVector {
 
 }  // namespace
 
-std::vector<ConventionalCell> ConventionalCells(const Metric& g, double cosTol, double lenTol) {
+namespace {
+
+// Lattice rows with indices up to `reach`, one of each pair +-, shortest first.
+std::vector<ShortVector> Rows(const Metric& g, int reach) {
   std::vector<ShortVector> vectors;
-  for (int a = -2; a <= 2; ++a)
-    for (int b = -2; b <= 2; ++b)
-      for (int c = -2; c <= 2; ++c) {
+  for (int a = -reach; a <= reach; ++a)
+    for (int b = -reach; b <= reach; ++b)
+      for (int c = -reach; c <= reach; ++c) {
         if (a == 0 && b == 0 && c == 0) continue;
         const int first = a != 0 ? a : (b != 0 ? b : c);
         if (first < 0) continue;
@@ -272,6 +275,23 @@ std::vector<ConventionalCell> ConventionalCells(const Metric& g, double cosTol, 
         vectors.push_back({{a, b, c}, l2});
       }
   std::sort(vectors.begin(), vectors.end(), [](const auto& x, const auto& y) { return x.length2 < y.length2; });
+  return vectors;
+}
+
+double Dot(const Metric& g, const std::array<int, 3>& u, const std::array<int, 3>& v) {
+  double s = 0;
+  for (int p = 0; p < 3; ++p)
+    for (int q = 0; q < 3; ++q) s += u[p] * g[p][q] * v[q];
+  return s;
+}
+
+}  // namespace
+
+std::vector<ConventionalCell> ConventionalCells(const Metric& g, double cosTol, double lenTol) {
+  const std::vector<ShortVector> vectors = Rows(g, 2);
+  // The hexagonal c of a rhombohedral lattice may need indices up to 3 in the reduced cell.
+  const std::vector<ShortVector> wide = Rows(g, 3);
+
   const std::size_t count = vectors.size();
   std::vector<double> dot(count * count);
   for (std::size_t i = 0; i < count; ++i)
@@ -354,10 +374,17 @@ std::vector<ConventionalCell> ConventionalCells(const Metric& g, double cosTol, 
     for (std::size_t j = i + 1; j < count; ++j) {
       if (!equal(i, j) || std::abs(std::abs(cosine(i, j)) - 0.5) > cosTol) continue;
       const int sj = cosine(i, j) > 0 ? -1 : 1;
-      for (std::size_t k = 0; k < count; ++k) {
-        if (k == i || k == j || !perp(i, k) || !perp(j, k)) continue;
-        IntBasis t = make(i, 1, j, sj, k, 1);
-        if (Determinant(t) < 0) t = make(i, -1, j, -sj, k, -1);
+      for (const auto& w : wide) {
+        auto perpWide = [&](std::size_t x) {
+          return std::abs(Dot(g, vectors[x].n, w.n)) <= cosTol * std::sqrt(vectors[x].length2 * w.length2);
+        };
+        if (!perpWide(i) || !perpWide(j)) continue;
+        IntBasis t{};
+        for (int p = 0; p < 3; ++p) t[0][p] = vectors[i].n[p], t[1][p] = sj * vectors[j].n[p], t[2][p] = w.n[p];
+        if (Determinant(t) == 0) continue;
+        if (Determinant(t) < 0)
+          for (int r = 0; r < 3; ++r)
+            for (int p = 0; p < 3; ++p) t[r][p] = -t[r][p];
         char centring = CentringOf(t);
         if (centring == 'r') {
           for (int p = 0; p < 3; ++p) t[0][p] = -t[0][p], t[1][p] = -t[1][p];
