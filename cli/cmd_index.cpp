@@ -158,6 +158,12 @@ int Run(const Args& args, std::ostream& out, std::ostream&) {
     if (solutions[i].tieWith >= 0)
       out << "# tie: rank " << i + 1 << " gives the lines of rank " << solutions[i].tieWith + 1
           << " in lower symmetry\n";
+  // The extinction symbols that the best cell's lines allow, most telling first.
+  int shown = 0;
+  for (const auto& e : RankExtinctionSymbols(input, r.options, solutions.front())) {
+    if (!e.possible() || shown++ == 3) break;
+    out << "# symbol: " << e.number << " (" << e.spaceGroups << ") unobserved " << e.unobservedPredicted << "\n";
+  }
   out << "# rank system lattice a b c alpha beta gamma volume M20 F20 zero indexed\n";
   for (std::size_t i = 0; i < solutions.size(); ++i) {
     const auto& s = solutions[i];

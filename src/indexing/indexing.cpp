@@ -12,6 +12,8 @@
 #include "core/errors.h"
 #include "fitting/normal_equations.h"
 #include "indexing/lattice_reduction.h"
+#include "reflections/catalogue.h"
+#include "reflections/pattern.h"
 
 namespace quorlin {
 namespace {
@@ -855,6 +857,71 @@ IndexingSolution EvaluateCell(const IndexingInput& input, const IndexingOptions&
   if (!lines.angle) o.zeroRange = 0;
   const Fit fit = RefineFit(lines, o, system, lattice, recip, 0, o.tolerance * 1.5 + o.zeroRange);
   return Describe(lines, o, system, lattice, fit);
+}
+
+std::vector<ExtinctionScore> RankExtinctionSymbols(const IndexingInput& input, const IndexingOptions& options,
+                                                   const IndexingSolution& solution) {
+  const Lines lines = PrepareLines(input, options);
+  std::vector<ExtinctionScore> out;
+  if (lines.tt.empty()) return out;
+  Metric recip;
+  if (!InvertMetric(MetricFromCell(solution.cell), recip)) return out;
+  const Geometry& g = lines.geometry;
+  const double window = options.tolerance * 1.5;
+  const double zero = lines.angle ? solution.zero : 0;
+  const double top = lines.tt.back() - zero + window;
+  // Every reflection of the primitive lattice in the measured range, with its
+  // position: the entries themselves carry the centring conditions.
+  struct Reflection {
+    std::int16_t h, k, l;
+    double tt;
+  };
+  std::vector<Reflection> reflections;
+  ForEachReflection(recip, g.Q(std::min(179.0, top)), 'P', [&](int h, int k, int l, double q) {
+    reflections.push_back({static_cast<std::int16_t>(h), static_cast<std::int16_t>(k), static_cast<std::int16_t>(l),
+                           g.TwoTheta(q)});
+  }, 400000);
+  std::sort(reflections.begin(), reflections.end(), [](const Reflection& a, const Reflection& b) { return a.tt < b.tt; });
+  std::vector<bool> indexed(lines.tt.size(), false);
+  for (std::size_t i = 0; i < lines.tt.size() && i < solution.hkl.size(); ++i) indexed[i] = solution.hkl[i].has_value();
+  for (const auto& entry : CatalogueEntries(solution.system)) {
+    CPattern pattern;
+    pattern.CrystalSystem = solution.system;
+    pattern.SetExtinctionNumber(entry.number);
+    ExtinctionScore score{entry.number, std::string(entry.spaceGroups), 0, 0, 0};
+    std::vector<bool> allowed(reflections.size());
+    for (std::size_t r = 0; r < reflections.size(); ++r) {
+      allowed[r] = pattern.IsAllowed(reflections[r].h, reflections[r].k, reflections[r].l);
+      score.allowed += allowed[r];
+    }
+    // An observed line stays when any reflection under it is allowed.
+    std::vector<bool> seen(reflections.size(), false);
+    for (std::size_t i = 0; i < lines.tt.size(); ++i) {
+      const double tt = lines.tt[i] - zero;
+      bool any = false;
+      for (std::size_t r = 0; r < reflections.size(); ++r)
+        if (std::abs(reflections[r].tt - tt) <= window) {
+          seen[r] = true;
+          any = any || allowed[r];
+        }
+      if (indexed[i] && !any) ++score.absentObserved;
+    }
+    // Allowed lines that no observed line accounts for, coincident ones once.
+    double last = -1;
+    for (std::size_t r = 0; r < reflections.size(); ++r) {
+      if (!allowed[r] || seen[r]) continue;
+      if (reflections[r].tt - last > 1e-6) ++score.unobservedPredicted;
+      last = reflections[r].tt;
+    }
+    out.push_back(score);
+  }
+  std::stable_sort(out.begin(), out.end(), [](const ExtinctionScore& a, const ExtinctionScore& b) {
+    if (a.absentObserved != b.absentObserved) return a.absentObserved < b.absentObserved;
+    if (a.unobservedPredicted != b.unobservedPredicted) return a.unobservedPredicted < b.unobservedPredicted;
+    // Equal so far: the symbol with more conditions says more.
+    return a.allowed < b.allowed;
+  });
+  return out;
 }
 
 }  // namespace quorlin

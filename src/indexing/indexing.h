@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "plot/xrd_plot.h"
@@ -77,6 +78,22 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
 // candidates. Unknown lattice letters count as P.
 IndexingSolution EvaluateCell(const IndexingInput& input, const IndexingOptions& options, std::int32_t system,
                               char lattice, const std::array<double, 6>& cell);
+
+// How one extinction symbol of the catalogue explains an indexed pattern.
+struct ExtinctionScore {
+  std::int16_t number = 0;
+  std::string spaceGroups;
+  int absentObserved = 0;       // observed lines that the symbol makes absent
+  int unobservedPredicted = 0;  // allowed lines in the measured range that were not seen
+  int allowed = 0;              // reflections it allows in that range
+  bool possible() const { return absentObserved == 0; }
+};
+
+// The catalogue entries of the solution's crystal system, best first: those
+// that leave every indexed line allowed, with the fewest predicted lines that
+// were not observed; then the rest by how many observed lines they remove.
+std::vector<ExtinctionScore> RankExtinctionSymbols(const IndexingInput& input, const IndexingOptions& options,
+                                                   const IndexingSolution& solution);
 
 // Whether a conventional hkl survives lattice centring (R: obverse, on
 // hexagonal axes).
