@@ -196,6 +196,7 @@ struct Candidate {
   double volume;
   double zero;
   double merit = 0;  // a quick M_N: the search's order
+  std::int32_t system = 7;  // the system whose trial found it
 };
 
 int LatticeScore(const Windows& w, const Metric& recip, double* merit = nullptr) {
@@ -411,7 +412,7 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
         Metric d2;
         InvertMetric(g, d2);
         const double v2 = std::sqrt(MetricDeterminant(d2));
-        if (v2 <= options.maxVolume) out.push_back({g, matched, v2, zero, merit});
+        if (v2 <= options.maxVolume) out.push_back({g, matched, v2, zero, merit, plan.system});
         const std::array<double, 6> cell = CellFromMetric(direct);
         for (const char* c = plan.centrings; *c; ++c) {
           Metric prim = PrimitiveMetric(cell, *c), recip;
@@ -422,7 +423,7 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
           Metric d3;
           InvertMetric(recip, d3);
           const double v3 = std::sqrt(MetricDeterminant(d3));
-          if (v3 <= options.maxVolume && v3 >= 8) out.push_back({recip, mc, v3, zero, mm});
+          if (v3 <= options.maxVolume && v3 >= 8) out.push_back({recip, mc, v3, zero, mm, plan.system});
         }
         if (out.size() > 20000) return out;
       }
@@ -746,8 +747,10 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
     auto found = SearchAtZero(lines, options, z, halfWidth, cancel, stepProgress);
     candidates.insert(candidates.end(), found.begin(), found.end());
   }
+  // Higher-symmetry trials go a little ahead, as in the final ranking.
+  auto order = [](const Candidate& c) { return c.merit * std::pow(1.25, 7 - c.system); };
   std::sort(candidates.begin(), candidates.end(),
-            [](const Candidate& a, const Candidate& b) { return a.merit > b.merit; });
+            [&](const Candidate& a, const Candidate& b) { return order(a) > order(b); });
 
   // Distinct reduced lattices, best first.
   struct Distinct {
@@ -767,7 +770,7 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
         break;
       }
     if (!seen) distinct.push_back({reduced, c.zero});
-    if (distinct.size() >= 40) break;
+    if (distinct.size() >= 50) break;
   }
 
   struct Group {
@@ -824,6 +827,20 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
   auto ranked = [](const IndexingSolution& s) { return s.score * std::pow(1.25, 7 - s.system); };
   std::stable_sort(groups.begin(), groups.end(),
                    [&](const Group& a, const Group& b) { return ranked(a.variants[0]) > ranked(b.variants[0]); });
+  // A cell of higher symmetry that indexes as many lines with at least half
+  // the figure of merit goes before one of lower symmetry.
+  for (int pass = 0; pass < 20; ++pass) {
+    bool swapped = false;
+    for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
+      const auto& a = groups[i].variants[0];
+      const auto& b = groups[i + 1].variants[0];
+      if (b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score) {
+        std::swap(groups[i], groups[i + 1]);
+        swapped = true;
+      }
+    }
+    if (!swapped) break;
+  }
   std::vector<IndexingSolution> out;
   std::vector<Metric> kept;
   for (const auto& g : groups) {
