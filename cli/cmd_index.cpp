@@ -14,6 +14,7 @@
 #include "data/data.h"
 #include "data/formats.h"
 #include "indexing/indexing.h"
+#include "indexing/peak_list_text.h"
 #include "indexing/peak_search.h"
 #include "reflections/catalogue.h"
 
@@ -81,29 +82,12 @@ Request Parse(const Args& args) {
 }
 
 std::vector<double> ReadPeakFile(const std::string& file) {
-  std::ifstream in(file);
+  std::ifstream in(file, std::ios::binary);
   if (!in) throw QuorlinError(file + ": cannot be read");
+  std::ostringstream text;
+  text << in.rdbuf();
   std::vector<double> positions;
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    const auto first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos || line[first] == '#') continue;
-    std::istringstream fields(line);
-    std::string word;
-    fields >> word;
-    double v = 0;
-    std::size_t used = 0;
-    try {
-      v = std::stod(word, &used);
-    } catch (const std::exception&) {
-      used = 0;
-    }
-    if (used != word.size() || !std::isfinite(v) || !(v > 0))
-      throw QuorlinError(file + ":" + std::to_string(number) + ": \"" + word + "\" is not a position");
-    positions.push_back(v);
-  }
+  for (const auto& p : ParsePeakList(text.str(), file)) positions.push_back(p.position);
   return positions;
 }
 
