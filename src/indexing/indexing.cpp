@@ -404,26 +404,23 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
         if (volume > 4 * options.maxVolume || volume < 8) continue;
         // A cheap look at the first lines before the fit.
         if (!Prefilter(w, conv, options.impurities)) continue;
+        // Scores a lattice and keeps it when it indexes; true when it did.
+        auto offer = [&](Metric recip) {
+          double merit = 0;
+          const int matched = RefinedLatticeScore(w, recip, floorMatched, &merit);
+          if (matched < floorMatched) return false;
+          Metric d;
+          InvertMetric(recip, d);
+          const double v = std::sqrt(MetricDeterminant(d));
+          if (v <= options.maxVolume && v >= 8) out.push_back({recip, matched, v, zero, merit, plan.system});
+          return true;
+        };
         // The primitive lattice first; its centred sub-lattices only when it indexes.
-        Metric g = conv;
-        double merit = 0;
-        const int matched = RefinedLatticeScore(w, g, floorMatched, &merit);
-        if (matched < floorMatched) continue;
-        Metric d2;
-        InvertMetric(g, d2);
-        const double v2 = std::sqrt(MetricDeterminant(d2));
-        if (v2 <= options.maxVolume) out.push_back({g, matched, v2, zero, merit, plan.system});
+        if (!offer(conv)) continue;
         const std::array<double, 6> cell = CellFromMetric(direct);
         for (const char* c = plan.centrings; *c; ++c) {
-          Metric prim = PrimitiveMetric(cell, *c), recip;
-          if (!InvertMetric(prim, recip)) continue;
-          double mm = 0;
-          const int mc = RefinedLatticeScore(w, recip, floorMatched, &mm);
-          if (mc < floorMatched) continue;
-          Metric d3;
-          InvertMetric(recip, d3);
-          const double v3 = std::sqrt(MetricDeterminant(d3));
-          if (v3 <= options.maxVolume && v3 >= 8) out.push_back({recip, mc, v3, zero, mm, plan.system});
+          Metric recip;
+          if (InvertMetric(PrimitiveMetric(cell, *c), recip)) offer(recip);
         }
         if (out.size() > 20000) return out;
       }
