@@ -498,6 +498,34 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
             std::vector<double> ys{0.0};
             for (std::size_t zi : byPair[static_cast<std::size_t>(lo * base + hi)])
               if (zones[zi].matched >= 4 && zones[zi].x > 0) ys.push_back(zones[zi].x), ys.push_back(-zones[zi].x);
+            // The last cross term by vote: each of the first lines, read as a
+            // small hkl with k l != 0, proposes one; the true term gathers
+            // several, also where neither u+v nor u-v was observed.
+            {
+              std::vector<double> votes;
+              const double limit = 2 * std::sqrt(qu * qv);
+              const int lines15 = std::min(n, 15);
+              for (int m = 0; m < lines15; ++m)
+                for (int h = -2; h <= 2; ++h)
+                  for (int k = 1; k <= 2; ++k)
+                    for (int l = -2; l <= 2; ++l) {
+                      if (l == 0) continue;
+                      const double rest = w.q[static_cast<std::size_t>(m)] - h * h * qs - k * k * qu - l * l * qv -
+                                          h * k * z1.x - h * l * z2.x;
+                      const double y = rest / (k * l);
+                      if (std::abs(y) < limit) votes.push_back(y);
+                    }
+              std::sort(votes.begin(), votes.end());
+              const double bin = 2e-3 * std::sqrt(qu * qv);
+              double bestY = 0;
+              int bestCount = 0;
+              for (std::size_t a = 0, b = 0; a < votes.size(); ++a) {
+                while (b < votes.size() && votes[b] - votes[a] <= bin) ++b;
+                const int count = static_cast<int>(b - a);
+                if (count > bestCount) bestCount = count, bestY = votes[(a + b - 1) / 2];
+              }
+              if (bestCount >= 3) ys.push_back(bestY);
+            }
             for (double y : ys) {
               Metric g{};
               g[0] = {qs, z1.x / 2, z2.x / 2};
