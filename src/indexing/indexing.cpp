@@ -517,14 +517,23 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
                     }
               std::sort(votes.begin(), votes.end());
               const double bin = 2e-3 * std::sqrt(qu * qv);
-              double bestY = 0;
-              int bestCount = 0;
+              // The two best-supported terms (a runner-up a bin away is the same).
+              std::vector<std::pair<int, double>> bins;
               for (std::size_t a = 0, b = 0; a < votes.size(); ++a) {
                 while (b < votes.size() && votes[b] - votes[a] <= bin) ++b;
-                const int count = static_cast<int>(b - a);
-                if (count > bestCount) bestCount = count, bestY = votes[(a + b - 1) / 2];
+                bins.push_back({static_cast<int>(b - a), votes[(a + b - 1) / 2]});
               }
-              if (bestCount >= 3) ys.push_back(bestY);
+              std::sort(bins.begin(), bins.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
+              int taken = 0;
+              for (const auto& [count, y] : bins) {
+                if (count < 3 || taken == 2) break;
+                bool near = false;
+                for (std::size_t t = ys.size() - static_cast<std::size_t>(taken); t < ys.size(); ++t)
+                  near = near || std::abs(ys[t] - y) <= 2 * bin;
+                if (near) continue;
+                ys.push_back(y);
+                ++taken;
+              }
             }
             for (double y : ys) {
               Metric g{};
