@@ -67,7 +67,9 @@ TEST(IndexCli, RealPatternsIndexToTheirCellsFirst) {
     std::sort(axes, axes + 3);
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(axes[i], c.axes[i], c.tolerance) << r.output;
     // The centring shows in the extinction ranking: P symbols predict lines that are not there.
-    if (!c.symbol.empty()) EXPECT_NE(r.output.find("\n" + c.symbol + " unobserved 0\n# "), std::string::npos) << r.output;
+    if (!c.symbol.empty()) {
+      EXPECT_NE(r.output.find("\n" + c.symbol + " unobserved 0\n# "), std::string::npos) << r.output;
+    }
   }
 }
 

@@ -46,7 +46,7 @@ inline const std::vector<Family>& Families() {
       {"monoclinic P (P2_1/c)", 6, 'P', [](int h, int k, int l) {
          return !(k == 0 && l % 2 != 0) && !(h == 0 && l == 0 && k % 2 != 0);
        }},
-      {"monoclinic C (C2/c)", 6, 'C', [](int h, int k, int l) { return !(k == 0 && l % 2 != 0); }},
+      {"monoclinic C (C2/c)", 6, 'C', [](int, int k, int l) { return !(k == 0 && l % 2 != 0); }},
       {"triclinic P", 7, 'P', nullptr},
   };
   return families;
