@@ -37,6 +37,7 @@ declare -A folders=(
   [datafile]=""
   [project_file]=""
   [cif]=""
+  [peaks]=""
 )
 
 # The small valid project the project targets start from: cell type -1 and
@@ -68,7 +69,7 @@ file_seeds() {  # file_seeds TARGET
   echo "$dir"
 }
 status=0
-for target in gsas cpi chi mca xy jcpds project ucl datafile project_file cif; do
+for target in gsas cpi chi mca xy jcpds project ucl datafile project_file cif peaks; do
   exe="$build/fuzz/fuzz_$target"
   if [ ! -x "$exe" ]; then
     echo "fuzz-smoke: $exe not built" >&2
