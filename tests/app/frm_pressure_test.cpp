@@ -6,7 +6,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <cmath>
 
 #include "frm_pressure.h"
@@ -68,8 +70,11 @@ TEST(FrmPressure, MarkedGoldReadsOutAPressureThatFollowsADrag) {
 
   // A typed edge moves the read-out and the report with the pointer at rest.
   const QString afterDrag = window.lblCursorReadout->text();
-  m.CellTextGotFocus(0);
-  ASSERT_TRUE(m.CellTextChanged(0, "4.0"));
+  QLineEdit* edge = window.CellText[0];
+  edge->setFocus();
+  edge->selectAll();
+  QTest::keyClicks(edge, "4");
+  ASSERT_FLOAT_EQ(m.UnitCell.Edge(1, 0), 4.0f);
   const QString typed = QString::fromStdString(MarkedPressureText(m));
   EXPECT_TRUE(typed.startsWith("P = 1")) << typed.toStdString();  // 4 % off the edge: ~12 GPa
   EXPECT_NE(window.lblCursorReadout->text(), afterDrag);
