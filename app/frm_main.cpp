@@ -343,8 +343,9 @@ void frmMain::RefreshPlotHistoryButtons() {
 
 void frmMain::ReportTextChanged() {
   if (!model_) return;
-  QString text = QString::fromStdString(model_->ReportText);
+  QString text = QString::fromStdString(ReportWithPressure(*model_));
   if (ReportText->toPlainText() != text) ReportText->setPlainText(text);
+  RefreshStatusReadout();
 }
 
 void frmMain::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }

@@ -214,6 +214,9 @@ class frmMain : public QMainWindow, public IMainView {
   // (wire_interaction.cpp).
   void WireInteraction();
   void ShowCursorReadout(double x, double y);
+  // The status read-out at the last cursor position, with the marked
+  // standard's pressure as the model now gives it.
+  void RefreshStatusReadout();
 
   std::map<std::type_index, QPointer<ToolWindow>> toolWindows_;
   QButtonGroup* mouseGroup_ = nullptr;
@@ -224,6 +227,7 @@ class frmMain : public QMainWindow, public IMainView {
   QTimer* previewTimer_ = nullptr;
   QElapsedTimer sinceDraw_;
   bool refreshing_ = false;
+  std::optional<float> cursorX_;  // where the read-out last saw the pointer
 };
 
 // The item texts of the reflection-condition combo box of zone i, and the

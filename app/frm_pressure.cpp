@@ -14,9 +14,14 @@ namespace quorlin {
 frmPressure::frmPressure(MainModel& model, QWidget* parent)
     : ToolWindow(model, "frmPressure", "Pressure", parent), pressure_(model) {
   auto* layout = new QVBoxLayout(this);
-  chkStandard = new QCheckBox("The working phase is a pressure standard", this);
+  auto* top = new QHBoxLayout;
+  chkStandard = new QCheckBox("A pressure standard:", this);
   chkStandard->setObjectName("chkStandard");
-  layout->addWidget(chkStandard);
+  top->addWidget(chkStandard);
+  cboPhase = new QComboBox(this);
+  cboPhase->setObjectName("cboPhase");
+  top->addWidget(cboPhase, 1);
+  layout->addLayout(top);
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel("Scale:", this));
   cboScale = new QComboBox(this);
@@ -45,6 +50,9 @@ frmPressure::frmPressure(MainModel& model, QWidget* parent)
   connect(chkStandard, &QCheckBox::toggled, this, [this](bool on) {
     if (!Refreshing()) pressure_.SetMarked(on);
   });
+  connect(cboPhase, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!Refreshing() && index >= 0) pressure_.SetPhase(cboPhase->itemData(index).toInt());
+  });
   connect(cboScale, &QComboBox::currentTextChanged, this, [this](const QString& name) {
     if (!Refreshing()) pressure_.SetScale(name.toStdString());
   });
@@ -63,6 +71,11 @@ bool frmPressure::Kelvin() const { return cboTemperatureUnit->currentIndex() == 
 void frmPressure::Refresh() {
   const PressureMark& mark = Model().Pressure;
   chkStandard->setChecked(mark.marked);
+  cboPhase->clear();
+  for (const auto& [phase, name] : pressure_.Phases()) {
+    cboPhase->addItem(QString::fromStdString(name), phase);
+    if (phase == mark.phase) cboPhase->setCurrentIndex(cboPhase->count() - 1);
+  }
   cboScale->setCurrentText(QString::fromStdString(mark.scale));
   SetTextUnlessEditing(txtTemperature, QString::fromStdString(pressure_.TemperatureText(Kelvin())));
   lblPressure->setText(QString::fromStdString(pressure_.Readout()));

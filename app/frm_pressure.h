@@ -27,6 +27,7 @@ class frmPressure : public ToolWindow {
   bool Kelvin() const;
   PressureModel pressure_;
   QCheckBox* chkStandard = nullptr;
+  QComboBox* cboPhase = nullptr;
   QComboBox* cboScale = nullptr;
   QLineEdit* txtTemperature = nullptr;
   QComboBox* cboTemperatureUnit = nullptr;

@@ -73,9 +73,8 @@ void frmMain::ShowCursorReadout(double x, double y) {
   (void)y;
   const MainModel& m = *model_;
   const auto fx = static_cast<float>(x);
-  // A marked pressure standard's pressure follows the cell, during a drag too.
-  const std::string pressure = PressureReadout(m.Pressure, m.UnitCell.Volume());
-  lblCursorReadout->setText(QString::fromStdString(CursorStatusText(m, fx) + (pressure.empty() ? "" : "  " + pressure)));
+  cursorX_ = fx;
+  RefreshStatusReadout();
   if (model_->ButtonDown()) return;  // no tooltip over a gesture
   QPointF pixel = picXRayPlot->ToPixel(QPointF(x, y));
   double tolerance = std::fabs(picXRayPlot->ToUser(pixel + QPointF(kHoverPixels, 0)).x() - x);
@@ -89,6 +88,16 @@ void frmMain::ShowCursorReadout(double x, double y) {
     picXRayPlot->setToolTip(QString());
     QToolTip::hideText();
   }
+}
+
+void frmMain::RefreshStatusReadout() {
+  if (!model_ || !lblCursorReadout) return;
+  // A marked pressure standard's pressure follows the cell: during a drag,
+  // after a typed change, a refinement or an Undo.
+  const std::string pressure = MarkedPressureText(*model_);
+  std::string text = cursorX_ ? CursorStatusText(*model_, *cursorX_) : std::string();
+  if (!pressure.empty()) text += (text.empty() ? "" : "  ") + pressure;
+  lblCursorReadout->setText(QString::fromStdString(text));
 }
 
 void frmMain::PlotPreviewChanged() {

@@ -26,11 +26,7 @@ namespace {
 
 struct Request {
   std::string file, type;
-  std::optional<std::array<float, 6>> cell;
-  std::int32_t system = NoSystem;
-  std::int16_t symbol = -1;
-  std::string tube;
-  std::optional<float> wavelength;
+  PhaseAndSource phase;
   std::optional<std::array<float, 2>> range;
   PatternRefinementOptions options;
 };
@@ -44,19 +40,7 @@ Request Parse(const Args& args) {
       r.type = reader.Value();
       if (!FindDataFormat(r.type))
         throw QuorlinError("--type: unknown format \"" + r.type + "\" (gsa, cpi, chi, mca, xy)");
-    } else if (a == "--cell") {
-      r.cell = CellArg(reader.Values(6), true);
-    } else if (a == "--system") {
-      r.system = SystemArg(reader.Values(1)[0], "cubic .. none, or 1..8");
-    } else if (a == "--symbol") {
-      r.symbol = static_cast<std::int16_t>(IntegerArg(reader.Values(1)[0], "--symbol"));
-    } else if (a == "--tube") {
-      r.tube = reader.Values(1)[0];
-      if (r.tube != "Cu" && r.tube != "Mo") throw QuorlinError("--tube: \"" + r.tube + "\" is not a tube (Cu or Mo)");
-    } else if (a == "--wavelength") {
-      float v = SingleArg(reader.Values(1)[0], "--wavelength");
-      if (!(v > CData::kMinWavelength)) throw QuorlinError("--wavelength: must exceed 0.01 Angstrom");
-      r.wavelength = v;
+    } else if (r.phase.Take(a, reader)) {
     } else if (a == "--range") {
       const auto v = reader.Values(2);
       std::array<float, 2> w{SingleArg(v[0], "--range LO"), SingleArg(v[1], "--range HI")};
@@ -79,8 +63,7 @@ Request Parse(const Args& args) {
     }
   }
   if (r.file.empty()) throw QuorlinError("a PATTERN file is required");
-  if (!r.cell) throw QuorlinError("--cell A B C ALPHA BETA GAMMA is required");
-  if (r.wavelength && !r.tube.empty()) throw QuorlinError("--tube and --wavelength exclude each other");
+  r.phase.Check();
   return r;
 }
 
@@ -142,10 +125,9 @@ int Run(const Args& args, std::ostream& out, std::ostream& err) {
   CData data;
   ReadDataFile(r.file, r.type, data);
   const bool energy = data.DataType == "Energy";
-  if (!energy && !r.wavelength && r.tube.empty())
+  if (!energy && !r.phase.wavelength && r.phase.tube.empty())
     throw QuorlinError(r.file + ": 2-theta data need --tube Cu|Mo or --wavelength L");
-  if (!energy && r.wavelength) SetSingleWavelength(data, *r.wavelength);
-  if (!energy && !r.wavelength) SetTubeSource(data, r.tube);
+  if (!energy) r.phase.SetSource(data);
 
   CXRDPlot plot(data);
   plot.SetDataType(data.DataType);
@@ -156,7 +138,7 @@ int Run(const Args& args, std::ostream& out, std::ostream& err) {
 
   CUnitCell cell;
   CPattern pattern;
-  SetUpPhase(pattern, cell, r.system, r.symbol, *r.cell);
+  SetUpPhase(pattern, cell, r.phase.system, r.phase.symbol, *r.phase.cell);
   SetIndexReach(pattern, cell, std::min(plot.DMin(), plot.DMax()));
 
   PrintSource(data, energy, out);

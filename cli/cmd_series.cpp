@@ -33,11 +33,7 @@ namespace {
 
 struct Request {
   std::vector<std::string> files;
-  std::optional<std::array<float, 6>> cell;
-  std::int32_t system = NoSystem;
-  std::int16_t symbol = -1;
-  std::string tube;
-  std::optional<float> wavelength;
+  PhaseAndSource phase;
   bool zero = false, follow = false;
   const PressureScale* scale = nullptr;
   double kelvin = 300;
@@ -49,19 +45,7 @@ Request Parse(const Args& args) {
   ArgReader reader(args);
   while (!reader.Done()) {
     const std::string& a = reader.Take();
-    if (a == "--cell") {
-      r.cell = CellArg(reader.Values(6), true);
-    } else if (a == "--system") {
-      r.system = SystemArg(reader.Values(1)[0], "cubic .. none, or 1..8");
-    } else if (a == "--symbol") {
-      r.symbol = static_cast<std::int16_t>(IntegerArg(reader.Values(1)[0], "--symbol"));
-    } else if (a == "--tube") {
-      r.tube = reader.Values(1)[0];
-      if (r.tube != "Cu" && r.tube != "Mo") throw QuorlinError("--tube: \"" + r.tube + "\" is not a tube (Cu or Mo)");
-    } else if (a == "--wavelength") {
-      const float v = SingleArg(reader.Values(1)[0], "--wavelength");
-      if (!(v > CData::kMinWavelength)) throw QuorlinError("--wavelength: must exceed 0.01 Angstrom");
-      r.wavelength = v;
+    if (r.phase.Take(a, reader)) {
     } else if (a == "--zero") {
       r.zero = true;
     } else if (a == "--follow") {
@@ -85,35 +69,14 @@ Request Parse(const Args& args) {
     }
   }
   if (r.files.empty()) throw QuorlinError("at least one PATTERN file is required");
-  if (!r.cell) throw QuorlinError("--cell A B C ALPHA BETA GAMMA is required");
-  if (r.wavelength && !r.tube.empty()) throw QuorlinError("--tube and --wavelength exclude each other");
-  if (!r.wavelength && r.tube.empty()) throw QuorlinError("--tube Cu|Mo or --wavelength LAMBDA is required");
+  r.phase.Check();
+  if (!r.phase.wavelength && r.phase.tube.empty())
+    throw QuorlinError("--tube Cu|Mo or --wavelength LAMBDA is required");
   // The phase is checked once, before any pattern is read.
   CPattern pattern;
   CUnitCell cell;
-  SetUpPhase(pattern, cell, r.system, r.symbol, *r.cell);
+  SetUpPhase(pattern, cell, r.phase.system, r.phase.symbol, *r.phase.cell);
   return r;
-}
-
-// One line of the wavelength, or the tube's K-alpha doublet (alpha2 at half height).
-void SetUpSource(const Request& r, CData& data) {
-  for (int i = 0; i < CData::kLineCount; ++i) data.SetLineExists(i, false);
-  if (r.wavelength) {
-    data.SetLambda(6, *r.wavelength);
-    data.SetSourceIntensity(6, 1.0f);
-    data.SetLineExists(6, true);
-    data.PrimaryLine = 6;
-    return;
-  }
-  const int first = r.tube == "Mo" ? 3 : 0;
-  static constexpr float kLines[6] = {1.540562f, 1.54439f, 0, 0.7093f, 0.71359f, 0};
-  for (int i : {first, first + 1}) {
-    data.SetLambda(i, kLines[i]);
-    data.SetSourceIntensity(i, i == first ? 1.0f : 0.5f);
-    data.SetLineExists(i, true);
-  }
-  data.PrimaryLine = static_cast<float>(first);
-  data.TubeType = r.tube;
 }
 
 struct Outcome {
@@ -134,7 +97,7 @@ Outcome RefineOne(const Request& r, const std::string& file, const std::array<fl
     CData data;
     ReadDataFile(file, "", data);
     if (data.DataType == "Energy") throw QuorlinError("an energy spectrum: series refines 2-theta patterns");
-    SetUpSource(r, data);
+    r.phase.SetSource(data);
     CXRDPlot plot(data);
     plot.SetDataType(data.DataType);
     if (!plot.SetTTMin(SingleText(data.Lower)) || !plot.SetTTMax(SingleText(data.Upper)))
@@ -145,17 +108,8 @@ Outcome RefineOne(const Request& r, const std::string& file, const std::array<fl
     // this reach (5 % of expansion included); setting the phase resets them.
     const double dMin = std::min(plot.DMin(), plot.DMax());
     auto setUp = [&](const std::array<float, 6>& parameters) {
-      SetUpPhase(pattern, cell, r.system, r.symbol, parameters);
-      auto reach = [&](int axis) {
-        return static_cast<std::int16_t>(std::min(24.0, std::ceil(1.05 * cell.Edge(1, axis) / dMin) + 1));
-      };
-      pattern.hmax = reach(0);
-      pattern.kmax = reach(1);
-      pattern.lmax = reach(2);
-      pattern.hmin = static_cast<std::int16_t>(-pattern.hmax);
-      pattern.kmin = static_cast<std::int16_t>(-pattern.kmax);
-      pattern.lmin = static_cast<std::int16_t>(-pattern.lmax);
-      for (int i = 0; i < 7; ++i) pattern.PreviousState(i, true, true);
+      SetUpPhase(pattern, cell, r.phase.system, r.phase.symbol, parameters);
+      SetIndexReach(pattern, cell, dMin / 1.05);
     };
     setUp(start);
     if (search) {
@@ -215,7 +169,7 @@ int Series(const Args& args, std::ostream& out, std::ostream& err) {
   };
   if (r.follow) {
     // Each from the last refined cell; a pattern that fails leaves it as it was.
-    std::array<float, 6> start = *r.cell;
+    std::array<float, 6> start = *r.phase.cell;
     for (std::size_t i = 0; i < r.files.size(); ++i) {
       Outcome o = RefineOne(r, r.files[i], start, true);
       if (o.ok) start = o.cell;
@@ -225,7 +179,7 @@ int Series(const Args& args, std::ostream& out, std::ostream& err) {
   }
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    for (std::size_t i; (i = next++) < r.files.size();) outcomes[i] = RefineOne(r, r.files[i], *r.cell, false);
+    for (std::size_t i; (i = next++) < r.files.size();) outcomes[i] = RefineOne(r, r.files[i], *r.phase.cell, false);
   };
   std::vector<std::thread> workers;
   const int n = std::min<int>(r.jobs, static_cast<int>(r.files.size()));

@@ -2,6 +2,8 @@
 
 #include "core/errors.h"
 #include "core/numtext.h"
+#include "data/data.h"
+#include "fitting/pattern_refinement.h"
 #include "reflections/catalogue.h"
 
 namespace quorlin::cli {
@@ -59,6 +61,36 @@ std::int32_t SystemArg(const std::string& text, std::string_view choices) {
   auto v = StrictDouble(text);
   if (v && *v == RoundHalfEven(*v) && *v >= 1 && *v <= 8) return static_cast<std::int32_t>(*v);
   throw QuorlinError("--system: \"" + text + "\" is not a crystal system (" + std::string(choices) + ")");
+}
+
+bool PhaseAndSource::Take(const std::string& a, ArgReader& reader) {
+  if (a == "--cell") {
+    cell = CellArg(reader.Values(6), true);
+  } else if (a == "--system") {
+    system = SystemArg(reader.Values(1)[0], "cubic .. none, or 1..8");
+  } else if (a == "--symbol") {
+    symbol = static_cast<std::int16_t>(IntegerArg(reader.Values(1)[0], "--symbol"));
+  } else if (a == "--tube") {
+    tube = reader.Values(1)[0];
+    if (tube != "Cu" && tube != "Mo") throw QuorlinError("--tube: \"" + tube + "\" is not a tube (Cu or Mo)");
+  } else if (a == "--wavelength") {
+    const float v = SingleArg(reader.Values(1)[0], "--wavelength");
+    if (!(v > CData::kMinWavelength)) throw QuorlinError("--wavelength: must exceed 0.01 Angstrom");
+    wavelength = v;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void PhaseAndSource::Check() const {
+  if (!cell) throw QuorlinError("--cell A B C ALPHA BETA GAMMA is required");
+  if (wavelength && !tube.empty()) throw QuorlinError("--tube and --wavelength exclude each other");
+}
+
+void PhaseAndSource::SetSource(CData& data) const {
+  if (wavelength) SetSingleWavelength(data, *wavelength);
+  else if (!tube.empty()) SetTubeSource(data, tube);
 }
 
 }  // namespace quorlin::cli

@@ -6,11 +6,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "command.h"
+
+namespace quorlin {
+class CData;
+}
 
 namespace quorlin::cli {
 
@@ -50,5 +55,23 @@ std::array<float, 6> CellArg(std::span<const std::string> values, bool nameEach)
 std::int32_t SystemArg(const std::string& text,
                        std::string_view choices = "cubic, hexagonal, trigonal, tetragonal, orthorhombic, "
                                                   "monoclinic, triclinic, none, or 1..8");
+
+// The phase and the source that refine and series read alike: --cell,
+// --system, --symbol, --tube Cu|Mo, --wavelength L.
+struct PhaseAndSource {
+  std::optional<std::array<float, 6>> cell;
+  std::int32_t system = 8;  // NoSystem
+  std::int16_t symbol = -1;
+  std::string tube;
+  std::optional<float> wavelength;
+
+  // Reads option `a` (just taken from reader) with its values; false when
+  // it is none of these.
+  bool Take(const std::string& a, ArgReader& reader);
+  // --cell is required; --tube and --wavelength exclude each other.
+  void Check() const;
+  // Puts the source they name (if any) on 2-theta data.
+  void SetSource(CData& data) const;
+};
 
 }  // namespace quorlin::cli

@@ -53,6 +53,7 @@ void MainModel::WriteStateToPb(PropertyBag& bag) const {
   bag.WriteProperty("REdgeScale", CellScrollWrapper.EdgeScale(-1), std::int16_t{1000});
   bag.WriteProperty("AngleScale", CellScrollWrapper.AngleScale(), std::int16_t{100});
   storedphases.WriteObjectState("", bag);
+  Pressure.WriteState(bag);
   bag.WriteProperty("LineCustomColors", LineCustomColors, std::string(64, '\0'));
   bag.WriteProperty("BackCustomColors", BackCustomColors, std::string(64, '\0'));
 }
@@ -159,6 +160,7 @@ void MainModel::ReadSettingsFromPb(const PropertyBag& bag) {
   CellScrollWrapper.SetEdgeScale(-1, scale(bag.ReadInteger("REdgeScale", 1000), 1000));
   CellScrollWrapper.SetAngleScale(scale(bag.ReadInteger("AngleScale", 100), 100));
   storedphases.ReadObjectState("", bag);
+  Pressure.ReadState(bag);
   LineCustomColors = bag.ReadString("LineCustomColors", std::string(64, '\0'));
   BackCustomColors = bag.ReadString("BackCustomColors", std::string(64, '\0'));
   for (int slot = 0; slot < 5; ++slot) {

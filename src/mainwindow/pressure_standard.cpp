@@ -3,21 +3,78 @@
 #include "core/errors.h"
 #include "core/numtext.h"
 #include "energy/scales.h"
+#include "core/property_bag.h"
 #include "mainwindow/main_model.h"
+#include "mainwindow/refine_cell_model.h"
+
+#include <cmath>
 
 namespace quorlin {
 
-std::string PressureReadout(const PressureMark& mark, double volume) {
+void PressureMark::WriteState(PropertyBag& bag) const {
+  const PressureMark d;
+  bag.WriteProperty("PressureMarked", marked, d.marked);
+  bag.WriteProperty("PressurePhase", std::int32_t{phase}, std::int32_t{d.phase});
+  bag.WriteProperty("PressureScale", scale, d.scale);
+  bag.WriteProperty("PressureKelvin", kelvin, d.kelvin);
+  bag.WriteProperty("PressureVolumeSu", volumeSu, d.volumeSu);
+  bag.WriteProperty("PressureSuVolume", suVolume, d.suVolume);
+}
+
+void PressureMark::ReadState(const PropertyBag& bag) {
+  const PressureMark d;
+  marked = bag.ReadBoolean("PressureMarked", d.marked);
+  const std::int32_t p = bag.ReadLong("PressurePhase", d.phase);
+  phase = p >= kWorkingPhase && p < CStoredPhases::kSlots ? p : d.phase;
+  const PressureScale* s = FindPressureScale(bag.ReadString("PressureScale", d.scale));
+  scale = s ? std::string(s->name) : d.scale;
+  const double k = bag.ReadDouble("PressureKelvin", d.kelvin);
+  kelvin = std::isfinite(k) && k > 0 ? k : d.kelvin;
+  const double su = bag.ReadDouble("PressureVolumeSu", 0), at = bag.ReadDouble("PressureSuVolume", 0);
+  const bool valid = std::isfinite(su) && su > 0 && std::isfinite(at) && at > 0;
+  volumeSu = valid ? su : 0;
+  suVolume = valid ? at : 0;
+}
+
+std::string PressureReadout(const PressureMark& mark, double volume, double volumeSu) {
   const PressureScale* s = FindPressureScale(mark.scale);
-  if (!mark.marked || !s) return "";
+  if (!mark.marked || !s || !(volume > 0)) return "";
   try {
     const double P = ScalePressure(*s, volume, mark.kelvin);
     const bool outside = !OutsideRangeNote(*s, volume, mark.kelvin).empty();
-    return "P = " + FixedText(P, 2) + " GPa (" + std::string(s->name) + ")" +
+    std::string value = FixedText(P, 2);
+    if (volumeSu > 0) {
+      const double su = std::fabs(ScalePressureSlope(*s, volume, mark.kelvin)) * volumeSu;
+      value = ValueWithSu(RefinedValue{P, su, RefinedValue::Status::Refined});
+    }
+    return "P = " + value + " GPa (" + std::string(s->name) + ")" +
            (outside ? " outside the scale's range" : "");
   } catch (const QuorlinError&) {
     return "";
   }
+}
+
+double MarkedVolume(const MainModel& m) {
+  if (m.Pressure.phase == PressureMark::kWorkingPhase) return m.UnitCell.Volume();
+  if (m.Pressure.phase < 0 || m.Pressure.phase >= CStoredPhases::kSlots) return 0;
+  if (!m.storedphases.StoredPattern(m.Pressure.phase).Exists) return 0;
+  return m.storedphases.StoredUnitCell(m.Pressure.phase).Volume();
+}
+
+std::string MarkedPressureText(const MainModel& m) {
+  const PressureMark& mark = m.Pressure;
+  const double V = MarkedVolume(m);
+  // The su belongs to the working cell as refined; the float volume is
+  // compared as it was stored, so that any edit of the cell drops it.
+  const bool suHolds = mark.phase == PressureMark::kWorkingPhase && mark.volumeSu > 0 &&
+                       static_cast<float>(mark.suVolume) == m.UnitCell.Volume();
+  return PressureReadout(mark, V, suHolds ? mark.volumeSu : 0);
+}
+
+std::string ReportWithPressure(const MainModel& m) {
+  const std::string pressure = MarkedPressureText(m);
+  if (pressure.empty()) return m.ReportText;
+  return m.ReportText.empty() ? pressure : m.ReportText + "\n" + pressure;
 }
 
 std::vector<ScaleRow> ScalesOfMaterial(const PressureMark& mark, double volume) {
@@ -49,6 +106,24 @@ bool PressureModel::SetMarked(bool on) {
   return true;
 }
 
+std::vector<std::pair<int, std::string>> PressureModel::Phases() const {
+  std::vector<std::pair<int, std::string>> phases{{PressureMark::kWorkingPhase, "Working phase"}};
+  for (int slot = 0; slot < CStoredPhases::kSlots; ++slot) {
+    const CPattern& p = m_.storedphases.StoredPattern(slot);
+    if (p.Exists) phases.emplace_back(slot, "Stored phase " + std::to_string(slot + 1) + ": " + p.PatternName);
+  }
+  return phases;
+}
+
+bool PressureModel::SetPhase(int phase) {
+  if (phase != PressureMark::kWorkingPhase &&
+      (phase < 0 || phase >= CStoredPhases::kSlots || !m_.storedphases.StoredPattern(phase).Exists))
+    return false;
+  if (m_.Pressure.phase == phase) return true;
+  m_.Edit([&] { m_.Pressure.phase = phase; });
+  return true;
+}
+
 bool PressureModel::SetScale(const std::string& name) {
   const PressureScale* s = FindPressureScale(name);
   if (!s) return false;
@@ -69,10 +144,8 @@ std::string PressureModel::TemperatureText(bool kelvin) const {
   return GeneralText(kelvin ? m_.Pressure.kelvin : m_.Pressure.kelvin - 273.15);
 }
 
-std::string PressureModel::Readout() const {
-  return PressureReadout(m_.Pressure, m_.UnitCell.Volume());
-}
+std::string PressureModel::Readout() const { return MarkedPressureText(m_); }
 
-std::vector<ScaleRow> PressureModel::Rows() const { return ScalesOfMaterial(m_.Pressure, m_.UnitCell.Volume()); }
+std::vector<ScaleRow> PressureModel::Rows() const { return ScalesOfMaterial(m_.Pressure, MarkedVolume(m_)); }
 
 }  // namespace quorlin

@@ -1,25 +1,49 @@
-// The working phase marked as a pressure standard: its scale and
-// temperature, the "P = ... GPa (scale)" read-out the status line shows, and
+// A phase (the working one or a stored one) marked as a pressure standard:
+// its scale and temperature, the "P = ... GPa (scale)" read-out the status line shows, and
 // the model of the "Pressure" window (every scale of the material side by
 // side, the temperature in K or degrees Celsius).
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorlin {
 
 class MainModel;
 
+class PropertyBag;
+
 struct PressureMark {
+  static constexpr int kWorkingPhase = -1;
   bool marked = false;
+  int phase = kWorkingPhase;  // or a stored phase's slot 0..4
   std::string scale = "Au-Fei2007";
   double kelvin = 300;
+  // The su of the volume from the refinement last applied to the working
+  // cell. It holds only while the cell still has the volume it was refined
+  // to (suVolume): any later change of the cell drops it.
+  double volumeSu = 0;
+  double suVolume = 0;
+  bool operator==(const PressureMark&) const = default;
+
+  // Project and undo keys; a project without them reads as unmarked, and a
+  // value out of bounds reads as its default.
+  void WriteState(PropertyBag& bag) const;
+  void ReadState(const PropertyBag& bag);
 };
 
-// "P = 12.34 GPa (Au-Fei2007)", with " outside the scale's range" when it
-// is; empty when unmarked or when the scale gives no pressure at V.
-std::string PressureReadout(const PressureMark& mark, double volume);
+// "P = 12.34 GPa (Au-Fei2007)", "P = 12.343(48) GPa (Au-Fei2007)" with a
+// volume su above 0, with " outside the scale's range" when it is; empty
+// when unmarked or when the scale gives no pressure at V.
+std::string PressureReadout(const PressureMark& mark, double volume, double volumeSu = 0);
+// The read-out for the phase the model's mark names, with the su of the
+// last applied refinement while it still holds.
+std::string MarkedPressureText(const MainModel& m);
+// The volume of the marked phase; 0 when the slot holds no phase.
+double MarkedVolume(const MainModel& m);
+// The report box text: the model's report with the read-out as its last line.
+std::string ReportWithPressure(const MainModel& m);
 
 struct ScaleRow {
   std::string scale;
@@ -38,6 +62,11 @@ class PressureModel {
   // The scale names, in --list order.
   static std::vector<std::string> ScaleNames();
   bool SetMarked(bool on);
+  // "Working phase", then "Stored phase N: name" for every filled slot,
+  // with the phase index each stands for.
+  std::vector<std::pair<int, std::string>> Phases() const;
+  // Refused (false) for an empty slot.
+  bool SetPhase(int phase);
   bool SetScale(const std::string& name);
   // The temperature box in the unit chosen: true K, false degrees Celsius.
   // Refused (false, nothing changed) when it is not a temperature above 0 K.

@@ -188,6 +188,10 @@ bool RefineCellModel::Apply() {
     model_.XRDPlot.ObservedTicks.clear();
     model_.UnitCell.SetCell(1, cell);
     model_.UnitCell.CellHistory(-1);
+    // The marked standard's pressure carries the su of the refined volume.
+    const bool su = result.volume.status == RefinedValue::Status::Refined && result.volume.su > 0;
+    model_.Pressure.volumeSu = su ? result.volume.su : 0;
+    model_.Pressure.suVolume = su ? model_.UnitCell.Volume() : 0;
     if (displacement) model_.XRDPlot.SpecimenDisplacement = static_cast<float>(result.displacement.value);
   });
   return true;

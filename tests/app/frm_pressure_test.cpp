@@ -6,7 +6,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <cmath>
 
 #include "frm_pressure.h"
@@ -65,6 +67,21 @@ TEST(FrmPressure, MarkedGoldReadsOutAPressureThatFollowsADrag) {
   EXPECT_TRUE(during.contains("GPa (Au-Fei2007)")) << during.toStdString();
   EXPECT_NE(during, before);
   EXPECT_NE(label->text(), "P = 0.01 GPa (Au-Fei2007)");
+
+  // A typed edge moves the read-out and the report with the pointer at rest.
+  const QString afterDrag = window.lblCursorReadout->text();
+  QLineEdit* edge = window.CellText[0];
+  edge->setFocus();
+  edge->selectAll();
+  QTest::keyClicks(edge, "4");
+  ASSERT_FLOAT_EQ(m.UnitCell.Edge(1, 0), 4.0f);
+  const QString typed = QString::fromStdString(MarkedPressureText(m));
+  EXPECT_TRUE(typed.startsWith("P = 1")) << typed.toStdString();  // 4 % off the edge: ~12 GPa
+  EXPECT_NE(window.lblCursorReadout->text(), afterDrag);
+  EXPECT_TRUE(window.lblCursorReadout->text().endsWith(typed)) << window.lblCursorReadout->text().toStdString();
+  EXPECT_TRUE(window.ReportText->toPlainText().endsWith(typed));
+  m.Undo();  // and back with Undo
+  EXPECT_FALSE(window.lblCursorReadout->text().endsWith(typed));
 }
 
 }  // namespace

@@ -71,8 +71,16 @@ TEST_F(RefineCellModelTest, RefineApplyIsOneUndoStepAndTheTableFollowsTheCell) {
   for (const auto& p : pic.OfKind(RecordingSurface::Kind::Line))
     if (p.colour == CXRDPlot::kObservedTickColour && p.y1 == model.XRDPlot.IMaxValue() && p.y2 < p.y1) ++ticks;
   EXPECT_EQ(ticks, used - 1);
+  const std::string result = refine.ResultText();
   ASSERT_TRUE(refine.Apply());
   EXPECT_TRUE(model.XRDPlot.ObservedTicks.empty());
+  // The volume's su stays with the applied cell for a marked standard.
+  ASSERT_GT(model.Pressure.volumeSu, 0);
+  EXPECT_FLOAT_EQ(static_cast<float>(model.Pressure.suVolume), model.UnitCell.Volume());
+  EXPECT_NE(result.find("V = " + ValueWithSu({model.Pressure.suVolume, model.Pressure.volumeSu,
+                                               RefinedValue::Status::Refined}).substr(0, 6)),
+            std::string::npos)
+      << result;
   const float refined = model.UnitCell.Edge(1, 0);
   EXPECT_NEAR(refined, 5.4116, 0.001);  // CeO2, NIST SRM 674b: 5.411651 A
   // The cell changed underneath: the table was measured again for it.
