@@ -145,6 +145,9 @@ struct Windows {
 };
 
 constexpr double kLooseRelative = 0.006;
+// The smallest primitive cell searched: an F-centred cell with 3 Angstrom
+// axes holds 6.75 cubic Angstrom.
+constexpr double kMinVolume = 5;
 
 Windows MakeWindows(const Lines& lines, double zero, double halfWidth) {
   Windows w;
@@ -257,6 +260,8 @@ int RefinedLatticeScore(const Windows& w, Metric& recip, int floorMatched, doubl
     }
   }, 20000);
   if (!ok || std::popcount(mask) < floorMatched) return -1;
+  // Six terms need more lines than that: a tiny cell's few lines are scored as they are.
+  if (std::popcount(mask) < 8) return LatticeScore(w, recip, merit);
   for (int round = 0; round < 2; ++round) {
     NormalEquations ne(6);
     std::vector<double> x(6);
@@ -401,7 +406,7 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
         Metric direct;
         if (!InvertMetric(conv, direct)) continue;
         const double volume = std::sqrt(MetricDeterminant(direct));
-        if (volume > 4 * options.maxVolume || volume < 8) continue;
+        if (volume > 4 * options.maxVolume || volume < kMinVolume) continue;
         // A cheap look at the first lines before the fit.
         if (!Prefilter(w, conv, options.impurities)) continue;
         // Scores a lattice and keeps it when it indexes; true when it did.
@@ -412,7 +417,7 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
           Metric d;
           InvertMetric(recip, d);
           const double v = std::sqrt(MetricDeterminant(d));
-          if (v <= options.maxVolume && v >= 8) out.push_back({recip, matched, v, zero, merit, plan.system});
+          if (v <= options.maxVolume && v >= kMinVolume) out.push_back({recip, matched, v, zero, merit, plan.system});
           return true;
         };
         // The primitive lattice first; its centred sub-lattices only when it indexes.
@@ -434,11 +439,15 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
   const Windows w = MakeWindows(lines, zero, halfWidth);
   const int n = static_cast<int>(w.size());
   const int base = std::min(n, 10);
-  // Every zone of two base lines whose cross term another line gives.
+  // A short axis puts its first line far up the list (a dominant zone of
+  // the two long axes fills the low angles): the second line of a zone may
+  // come from further on.
+  const int reach = std::min(n, 18);
+  // Every zone of two lines whose cross term another line gives.
   std::vector<Zone> zones;
-  std::vector<std::vector<std::size_t>> byPair(static_cast<std::size_t>(base * base));
+  std::vector<std::vector<std::size_t>> byPair(static_cast<std::size_t>(reach * reach));
   for (int i = 0; i < base; ++i)
-    for (int j = i; j < base; ++j) {
+    for (int j = i; j < reach; ++j) {
       std::vector<double> xs{0.0};
       for (int m = j; m < n; ++m) {
         if (m == i || m == j) continue;
@@ -454,7 +463,7 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
         const double qa = w.q[static_cast<std::size_t>(i)], qb = w.q[static_cast<std::size_t>(j)];
         const int score = ZoneScore(w, qa, qb, x);
         if (score < 3) continue;
-        byPair[static_cast<std::size_t>(i * base + j)].push_back(zones.size());
+        byPair[static_cast<std::size_t>(i * reach + j)].push_back(zones.size());
         zones.push_back({i, j, x, score, qa * qb - 0.25 * x * x});
       }
     }
@@ -464,7 +473,13 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
     if (zones[a].matched != zones[b].matched) return zones[a].matched > zones[b].matched;
     return zones[a].area > zones[b].area;
   });
+  // The best zones, and the best of those that reach past the first lines,
+  // which a dominant zone would otherwise crowd out.
+  std::vector<std::size_t> far;
+  for (std::size_t k = 60; k < order.size() && far.size() < 24; ++k)
+    if (zones[order[k]].j >= base) far.push_back(order[k]);
   if (order.size() > 60) order.resize(60);
+  order.insert(order.end(), far.begin(), far.end());
 
   const int floorMatched = std::max(4, n - options.impurities - 3);
   std::vector<Candidate> trials = IndexTrials(w, options, floorMatched, zero, cancel);
@@ -496,7 +511,7 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
             const double qs = w.q[static_cast<std::size_t>(s)], qu = w.q[static_cast<std::size_t>(u)],
                          qv = w.q[static_cast<std::size_t>(v)];
             std::vector<double> ys{0.0};
-            for (std::size_t zi : byPair[static_cast<std::size_t>(lo * base + hi)])
+            for (std::size_t zi : byPair[static_cast<std::size_t>(lo * reach + hi)])
               if (zones[zi].matched >= 4 && zones[zi].x > 0) ys.push_back(zones[zi].x), ys.push_back(-zones[zi].x);
             // The last cross term by vote: each of the first lines, read as a
             // small hkl with k l != 0, proposes one; the true term gathers
@@ -547,7 +562,7 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
               const int matched = RefinedLatticeScore(w, g, floorMatched, &merit);
               if (matched < floorMatched) continue;
               const double volume = 1 / std::sqrt(MetricDeterminant(g));
-              if (volume > options.maxVolume || volume < 8) continue;
+              if (volume > options.maxVolume || volume < kMinVolume) continue;
               if (local.size() < 50000) local.push_back({g, matched, volume, zero, merit});
             }
           }
@@ -705,8 +720,32 @@ IndexingSolution Describe(const Lines& lines, const IndexingOptions& options, st
   s.fn = n / (meanT * possible);
   const int allowed = std::max(1, s.used - std::max(0, options.impurities));
   const double f = std::min(1.0, static_cast<double>(s.indexed) / allowed);
-  s.score = s.m20 * std::pow(f, 10);
+  // Least squares shrinks the residuals by the parameters it fits: with few
+  // lines a triclinic cell fits anything, so the mean error is taken per
+  // degree of freedom.
+  const int fitted = ParameterCount(system) + (lines.angle && options.zeroRange > 0 ? 1 : 0);
+  const double freedom = std::max(static_cast<double>(s.indexed - fitted), 0.1);
+  s.score = s.m20 * std::pow(f, 10) * freedom / std::max(s.indexed, 1);
   return s;
+}
+
+double PrimitiveVolume(const IndexingSolution& s) {
+  switch (s.lattice) {
+    case 'I': case 'A': case 'B': case 'C': return s.volume / 2;
+    case 'F': return s.volume / 4;
+    case 'R': return s.volume / 3;
+    default: return s.volume;
+  }
+}
+
+// Whether p is the primitive lattice of c's conventional cell.
+bool CentringDropped(const IndexingSolution& p, const IndexingSolution& c) {
+  if (p.lattice != 'P' || c.lattice == 'P') return false;
+  for (int i = 0; i < 3; ++i)
+    if (std::abs(p.cell[static_cast<std::size_t>(i)] - c.cell[static_cast<std::size_t>(i)]) >
+        2e-3 * c.cell[static_cast<std::size_t>(i)])
+      return false;
+  return std::abs(p.volume - c.volume) < 3e-3 * c.volume;
 }
 
 Lines PrepareLines(const IndexingInput& input, const IndexingOptions& options) {
@@ -826,7 +865,12 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
       groups[i].reduced = reduced;
       IndexingSolution triclinic = Describe(lines, options, 7, 'P', tri);
       std::vector<IndexingSolution> accepted;
-      for (const auto& conv : ConventionalCells(reduced, 0.006, 0.006)) {
+      // A triclinic fit with few spare lines is loose; its metric then
+      // meets higher-symmetry conditions only roughly.
+      const bool loose = tri.indexed < 7 + 4;
+      const double metricTolerance = loose ? 0.03 : 0.006;
+      const double deltaLimit = std::max(2 * tri.meanDelta + 0.004, loose ? 0.5 * options.tolerance : 0.0);
+      for (const auto& conv : ConventionalCells(reduced, metricTolerance, metricTolerance)) {
         if (conv.system == 7) {
           accepted.push_back(triclinic);
           break;
@@ -834,7 +878,7 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
         Metric start;
         if (!InvertMetric(conv.metric, start)) continue;
         const Fit fit = RefineFit(lines, options, conv.system, conv.lattice, start, tri.zero, options.tolerance * 1.5);
-        if (fit.indexed < tri.indexed || fit.meanDelta > 2 * tri.meanDelta + 0.004) continue;
+        if (fit.indexed < tri.indexed || fit.meanDelta > deltaLimit) continue;
         accepted.push_back(Describe(lines, options, conv.system, conv.lattice, fit));
       }
       std::vector<IndexingSolution> shown;
@@ -868,7 +912,16 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
     for (std::size_t i = 0; i + 1 < groups.size(); ++i) {
       const auto& a = groups[i].variants[0];
       const auto& b = groups[i + 1].variants[0];
-      if (b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score) {
+      // Not the same cell without its centring, though (hexagonal P over
+      // trigonal R): that only leaves the centring's absences unexplained.
+      const bool higher =
+          b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score && !CentringDropped(b, a);
+      // A cell of at least that symmetry and at most half the volume that
+      // indexes as many lines is the simpler explanation: its supercell only
+      // adds lines that are not seen.
+      const bool smaller = b.system <= a.system && b.indexed >= a.indexed &&
+                           PrimitiveVolume(b) < 0.6 * PrimitiveVolume(a);
+      if (higher || smaller) {
         std::swap(groups[i], groups[i + 1]);
         swapped = true;
       }
