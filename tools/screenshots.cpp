@@ -1,11 +1,15 @@
 // quorlin-screenshots OUTDIR [--system MENU SYMBOL] [--cell A B C ALPHA BETA GAMMA]
-//                     [FILE ...] [-- MENU ...]
+//                     [FILE | --wavelength LAMBDA ...] [-- MENU ...]
 // Pictures of the real windows for the user guide. Opens the main window on
-// the FILEs (in order, as if named on the command line), chooses reflection-
+// the FILEs (in order, as if named on the command line; --wavelength makes
+// LAMBDA the only source line from there on, as the user would in the
+// wavelength window, so that a structure opened next gets its intensities
+// for it), chooses reflection-
 // condition entry SYMBOL in the crystal-system window MENU opens, types the
 // cell into the cell editor, and writes OUTDIR/frmMain.png; then triggers each MENU (an
 // action's objectName) and writes every window that it shows as
-// OUTDIR/<window objectName>.png. A modal dialog is pictured and closed.
+// OUTDIR/<window objectName>.png. A modal dialog is pictured and closed; a
+// MENU the program does not have is skipped with a note.
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -18,6 +22,7 @@
 
 #include "crystal_system_windows.h"
 #include "frm_main.h"
+#include "mainwindow/wavelength_dialog.h"
 
 namespace {
 
@@ -60,7 +65,7 @@ int main(int argc, char** argv) {
   if (args.isEmpty()) {
     std::fprintf(stderr,
                  "usage: quorlin-screenshots OUTDIR [--system MENU SYMBOL] [--cell A B C ALPHA BETA GAMMA] "
-                 "[FILE ...] [-- MENU ...]\n");
+                 "[FILE | --wavelength LAMBDA ...] [-- MENU ...]\n");
     return 2;
   }
   outDir = args.takeFirst();
@@ -72,6 +77,7 @@ int main(int argc, char** argv) {
     if (inMenus) menus << a;
     else if (a == "--") inMenus = true;
     else if (a == "--cell") { for (int i = 0; i < 6 && !args.isEmpty(); ++i) cell << args.takeFirst(); }
+    else if (a == "--wavelength" && !args.isEmpty()) files << "\n" + args.takeFirst();
     else if (a == "--system") { for (int i = 0; i < 2 && !args.isEmpty(); ++i) system << args.takeFirst(); }
     else files << a;
   }
@@ -79,8 +85,21 @@ int main(int argc, char** argv) {
   quorlin::frmMain window;
   window.resize(1200, 800);
   window.show();
-  for (const QString& f : files)
-    if (!window.OpenNamedFile(f)) return 2;
+  for (const QString& f : files) {
+    if (!f.startsWith('\n')) {
+      if (!window.OpenNamedFile(f)) return 2;
+      continue;
+    }
+    // The first free line ("Wavelength 1") made primary, the tube's lines off.
+    quorlin::WavelengthDialog wl(window.Model());
+    constexpr int kLine = 6;
+    if (!wl.WavelengthEntered(kLine, f.mid(1).toStdString())) return 2;
+    wl.CheckClicked(kLine, true);
+    for (int i = 0; i < quorlin::WavelengthDialog::kLines && !wl.Row(kLine).primary; ++i) wl.MovePrimaryToNextAvailable();
+    for (int i = 0; i < quorlin::WavelengthDialog::kLines; ++i)
+      if (i != kLine) wl.CheckClicked(i, false);
+    wl.Replot();
+  }
   if (system.size() == 2) {
     auto* action = window.findChild<QAction*>(system[0]);
     if (action == nullptr) return 2;
@@ -99,7 +118,13 @@ int main(int argc, char** argv) {
   int status = 0;
   for (const QString& name : menus) {
     auto* action = window.findChild<QAction*>(name);
-    if (action == nullptr || !action->isEnabled()) {
+    // A window still being written has no menu item yet: its picture comes
+    // once it does, and the others are made meanwhile.
+    if (action == nullptr) {
+      std::fprintf(stderr, "quorlin-screenshots: no menu item %s, skipped\n", name.toUtf8().constData());
+      continue;
+    }
+    if (!action->isEnabled()) {
       std::fprintf(stderr, "quorlin-screenshots: no enabled menu item %s\n", name.toUtf8().constData());
       status = 2;
       continue;
