@@ -71,7 +71,9 @@ int Pressure(const Args& args, std::ostream& out, std::ostream& err) {
   const PressureScale* scale = nullptr;
   std::vector<double> edges, volumes;
   std::optional<double> su;
-  std::string tText = "25";
+  // Decker's forms have always read 25 degrees Celsius without --T; a scale is
+  // referred to 300 K, where its calibration starts.
+  std::optional<std::string> tGiven;
   bool list = false;
   ArgReader reader(args);
   auto numbers = [&](std::vector<double>& into, const char* what) {
@@ -91,7 +93,7 @@ int Pressure(const Args& args, std::ostream& out, std::ostream& err) {
     } else if (a == "--list") {
       list = true;
     } else if (a == "--T") {
-      tText = reader.Values(1, unexpected)[0];
+      tGiven = reader.Values(1, unexpected)[0];
     } else if (a == "--su") {
       su = NumberArg(reader.Value(), "--su");
       if (!(*su >= 0)) throw QuorlinError("--su: must not be negative");
@@ -104,6 +106,7 @@ int Pressure(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
   if (list) return List(out);
+  const std::string tText = tGiven ? *tGiven : (scale ? "300K" : "25");
   // A bare number is in degrees Celsius and is kept exactly as given.
   const double kelvin = KelvinArg(tText);
   const double celsius = StrictDouble(tText) ? NumberArg(tText, "--T") : kelvin - 273.15;
