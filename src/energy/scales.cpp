@@ -191,7 +191,10 @@ std::string OutsideRangeNote(const PressureScale& s, double V, double kelvin) {
   // temperature (heating expands the cell past the 300 K bound, and a phase
   // that exists only above its foot, B2 NaCl or solid Ne, is out below it).
   const bool compressionOut = !(ratio >= r.lo) || ScalePressure(s, V, kelvin) < s.minGPa - 0.1;
-  const bool temperatureOut = !(kelvin >= s.minK && kelvin <= s.maxK);
+  // A span that starts at 300 K starts at room temperature, which is 293 to
+  // 300 K in the labs the scales come from: 25 degrees Celsius is inside it.
+  const double foot = s.minK <= 300 ? s.minK - 10 : s.minK;
+  const bool temperatureOut = !(kelvin >= foot && kelvin <= s.maxK);
   if (!compressionOut && !temperatureOut) return "";
   std::string what = compressionOut ? "V/V0 = " + FixedText(ratio, 4) : "";
   if (temperatureOut) what += (what.empty() ? "T = " : " and T = ") + FixedText(kelvin, 1) + " K";
