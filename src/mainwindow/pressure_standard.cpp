@@ -146,6 +146,13 @@ std::string PressureModel::TemperatureText(bool kelvin) const {
 
 std::string PressureModel::Readout() const { return MarkedPressureText(m_); }
 
-std::vector<ScaleRow> PressureModel::Rows() const { return ScalesOfMaterial(m_.Pressure, MarkedVolume(m_)); }
+// Unmarked, the table names the scales but gives no pressure: the phase's
+// cell is not known to be that material's.
+std::vector<ScaleRow> PressureModel::Rows() const {
+  std::vector<ScaleRow> rows = ScalesOfMaterial(m_.Pressure, MarkedVolume(m_));
+  if (!m_.Pressure.marked)
+    for (ScaleRow& r : rows) r = ScaleRow{r.scale, "", false};
+  return rows;
+}
 
 }  // namespace quorlin

@@ -45,6 +45,10 @@ TEST(PressureStandard, ReadoutFollowsTheCellAndTheWindowEdits) {
   EXPECT_EQ(rows[1].scale, "NaCl-B2-Fei2007");
   EXPECT_FALSE(p.SetScale("Unobtainium-Nobody2099"));
   EXPECT_EQ(model.Pressure.scale, "NaCl-Decker1971");
+  // Unmarked, no pressure is read out anywhere.
+  ASSERT_TRUE(p.SetMarked(false));
+  EXPECT_EQ(p.Readout(), "");
+  for (const ScaleRow& r : p.Rows()) EXPECT_EQ(r.pressure, "") << r.scale;
 }
 
 // The pressure of a stored phase, the su a refinement leaves, and the mark
