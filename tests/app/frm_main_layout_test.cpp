@@ -134,8 +134,9 @@ TEST(FrmMainLayout, EveryAltKeyHasOneOwner) {
     }
   }
   for (QAbstractButton* b : w.findChildren<QAbstractButton*>())
-    if (!b->shortcut().isEmpty())
+    if (!b->shortcut().isEmpty()) {
       EXPECT_FALSE(titles.contains(b->shortcut()[0].toCombined())) << b->objectName().toStdString();
+    }
 }
 
 // Texts that were clipped: an intensity limit, a seven-line read-out, the

@@ -77,7 +77,9 @@ TEST(CifStructure, IntensitiesAgreeWithAnIndependentCalculation) {
     double top = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       top = std::max(top, lines[i].intensity);
-      if (i) EXPECT_LT(lines[i].d, lines[i - 1].d);
+      if (i) {
+        EXPECT_LT(lines[i].d, lines[i - 1].d);
+      }
     }
     EXPECT_DOUBLE_EQ(top, 100.0);
     for (const Expected& e : c.lines) {
