@@ -126,6 +126,7 @@ bool IndexingWindowModel::FindPeaks() {
 void IndexingWindowModel::SetPeakUsed(int row, bool used) {
   if (row < 0 || row >= static_cast<int>(peaks_.size())) return;
   peaks_[static_cast<std::size_t>(row)].used = used;
+  peaks_[static_cast<std::size_t>(row)].heldOut = false;
   UpdateTicks();
 }
 
@@ -158,7 +159,7 @@ void IndexingWindowModel::SetLeaveOutKnownLines(bool on) {
 
 // A peak is known when a line of a stored phase or of the working phase lies
 // within the matching tolerance; leaving known peaks out unticks them, and
-// turning it off ticks them again.
+// turning it off ticks again those it had unticked.
 void IndexingWindowModel::MarkKnownLines() {
   std::vector<double> lines;
   const double lambda = Wavelength();
@@ -170,34 +171,32 @@ void IndexingWindowModel::MarkKnownLines() {
   for (auto& p : peaks_) {
     const bool known = std::any_of(lines.begin(), lines.end(),
                                    [&](double tt) { return std::abs(tt - p.position) <= options_.tolerance; });
-    if (leaveOutKnown_ && known) p.used = false;
-    if (!leaveOutKnown_ && p.known) p.used = true;
     p.known = known;
+    if (leaveOutKnown_ && known && p.used) p.used = false, p.heldOut = true;
+    if ((!leaveOutKnown_ || !known) && p.heldOut) p.used = true, p.heldOut = false;
   }
   UpdateTicks();
 }
 
+// The ticked peaks are marked along the top of the plot as measured peaks.
 void IndexingWindowModel::UpdateTicks() {
-  auto& plot = model_.XRDPlot;
-  plot.PeakTicks.clear();
+  auto& ticks = model_.XRDPlot.ObservedTicks;
+  ticks.clear();
   for (const auto& p : peaks_)
-    if (p.used) plot.PeakTicks.push_back(static_cast<float>(p.position));
-  plot.PreviewTicks.clear();
-  if (selected_ >= 0) {
-    // Every line the solution's lattice allows in the measured range.
-    const auto& s = solutions_[static_cast<std::size_t>(selected_)];
-    const auto& x = model_.data.XValues();
-    if (!x.empty()) {
-      const double dMin = DFromTwoTheta(input_.wavelength, std::min(x.back(), 179.0f));
-      for (double tt : PredictedLines(s, input_.wavelength, dMin)) plot.PreviewTicks.push_back(static_cast<float>(tt));
-    }
-  }
+    if (p.used) ticks.push_back(static_cast<float>(p.position));
   model_.Notify(ModelChange::Plot);
 }
 
+std::vector<double> IndexingWindowModel::PreviewLines() const {
+  if (selected_ < 0) return {};
+  const auto& x = model_.data.XValues();
+  if (x.empty()) return {};
+  const double dMin = DFromTwoTheta(input_.wavelength, std::min(x.back(), 179.0f));
+  return PredictedLines(solutions_[static_cast<std::size_t>(selected_)], input_.wavelength, dMin);
+}
+
 void IndexingWindowModel::HideTicks() {
-  model_.XRDPlot.PeakTicks.clear();
-  model_.XRDPlot.PreviewTicks.clear();
+  model_.XRDPlot.ObservedTicks.clear();
   model_.Notify(ModelChange::Plot);
 }
 

@@ -27,6 +27,7 @@ struct IndexingPeak {
   bool used = true;
   bool added = false;  // placed by the user, not found by the search
   bool known = false;  // on a line of a stored or the working phase
+  bool heldOut = false;  // unticked because it is known
 };
 
 enum class IndexingOption { MaxVolume, Impurities, ZeroRange, Tolerance };
@@ -77,6 +78,9 @@ class IndexingWindowModel {
   // Selects a solution: its lines are drawn over the pattern and its
   // extinction symbols ranked; -1 clears.
   void Select(int row);
+  // Every 2-theta the selected solution's lattice allows over the pattern
+  // (its zero shift added), ascending; empty with nothing selected.
+  std::vector<double> PreviewLines() const;
   const std::vector<ExtinctionScore>& Extinctions() const { return extinctions_; }
   int SelectedExtinction() const { return selectedExtinction_; }
   void SelectExtinction(int row);

@@ -110,11 +110,6 @@ class CXRDPlot : public IObjectState {
   // short tick at the top of the window over each. Not part of the state.
   std::vector<float> ObservedTicks;
   static constexpr Colour kObservedTickColour = Rgb(255, 0, 0);
-  // The indexing window's peak list (short ticks at the bottom) and the
-  // lines of the solution it previews (ticks at the top). Not part of the state.
-  std::vector<float> PeakTicks, PreviewTicks;
-  static constexpr Colour kPeakTickColour = Rgb(0, 0, 255);
-  static constexpr Colour kPreviewTickColour = Rgb(0, 160, 0);
 
   // --- drawing -----------------------------------------------------------------
   // Redraws the whole plot: background and scale, the plotted stored phases,

@@ -220,11 +220,6 @@ void CXRDPlot::MakeXRDPlot(const CStoredPhases& storedphases, IDrawingSurface& p
   pic.SetDrawWidth(1);
   for (float x : ObservedTicks)
     if (range_.SngMin() < x && x < range_.SngMax()) pic.Line(x, top, x, top - tick, kObservedTickColour);
-  const double bottom = IMinValue();
-  for (float x : PeakTicks)
-    if (range_.SngMin() < x && x < range_.SngMax()) pic.Line(x, bottom, x, bottom + 2 * tick, kPeakTickColour);
-  for (float x : PreviewTicks)
-    if (range_.SngMin() < x && x < range_.SngMax()) pic.Line(x, top, x, top - 2 * tick, kPreviewTickColour);
 }
 
 // --- measured pattern --------------------------------------------------------------

@@ -43,7 +43,7 @@ TEST_F(IndexingWindowModelTest, IndexThenApplyGivesTheCubicPCellAsOneUndoStep) {
   IndexingWindowModel w(model);
   ASSERT_TRUE(w.FindPeaks());
   ASSERT_GE(w.Peaks().size(), 15u);
-  EXPECT_EQ(model.XRDPlot.PeakTicks.size(), w.Peaks().size());
+  EXPECT_EQ(model.XRDPlot.ObservedTicks.size(), w.Peaks().size());
   EXPECT_FALSE(w.Apply());  // nothing chosen yet: nothing changes
   EXPECT_FLOAT_EQ(model.UnitCell.Edge(1, 2), before[1]);
 
@@ -60,12 +60,16 @@ TEST_F(IndexingWindowModelTest, IndexThenApplyGivesTheCubicPCellAsOneUndoStep) {
   // The preview holds a tick at every found peak of the pattern (Bragg's law
   // for the first lines of a primitive cubic cell, checked independently).
   const double lambda = model.data.Lambda(model.data.PrimaryLineIndex());
+  const auto preview = w.PreviewLines();
   for (int n : {1, 2, 3, 4, 5, 6, 8, 9}) {
     const double tt = BraggTwoTheta(lambda, kLaB6 / std::sqrt(n)) + best.zero;
-    const bool ticked = std::any_of(model.XRDPlot.PreviewTicks.begin(), model.XRDPlot.PreviewTicks.end(),
+    const bool ticked = std::any_of(preview.begin(), preview.end(),
                                     [&](float x) { return std::abs(x - tt) < 0.01; });
     EXPECT_TRUE(ticked) << "h2+k2+l2 = " << n;
   }
+  // ... and none for h2+k2+l2 = 7, which no cubic lattice has.
+  const double seven = BraggTwoTheta(lambda, kLaB6 / std::sqrt(7)) + best.zero;
+  EXPECT_TRUE(std::none_of(preview.begin(), preview.end(), [&](double x) { return std::abs(x - seven) < 0.3; }));
   ASSERT_FALSE(w.Extinctions().empty());
   ASSERT_EQ(w.SelectedExtinction(), 0);
   EXPECT_EQ(w.Extinctions().front().number, 0);  // P---: Pm-3m, LaB6's group
@@ -118,6 +122,7 @@ TEST_F(IndexingWindowModelTest, PeaksOnAKnownPhaseAreLeftOutAndAddedPeaksKeepOrd
   // The working phase is LaB6 itself: every strong LaB6 peak is known.
   model.SetCrystalSystem(1);
   SetUpPhase(model.pattern, model.UnitCell, 1, 0, {4.1569f, 4.1569f, 4.1569f, 90, 90, 90});
+  w.SetPeakUsed(0, false);  // the user's own choice outlives the option
   w.SetLeaveOutKnownLines(true);
   const double lambda = model.data.Lambda(model.data.PrimaryLineIndex());
   for (int n : {1, 2, 3}) {
@@ -128,9 +133,10 @@ TEST_F(IndexingWindowModelTest, PeaksOnAKnownPhaseAreLeftOutAndAddedPeaksKeepOrd
     EXPECT_TRUE(at->known);
     EXPECT_FALSE(at->used);
   }
-  EXPECT_LT(model.XRDPlot.PeakTicks.size(), found);
+  EXPECT_LT(model.XRDPlot.ObservedTicks.size(), found);
   w.SetLeaveOutKnownLines(false);
-  EXPECT_TRUE(std::all_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
+  EXPECT_FALSE(w.Peaks().front().used);
+  EXPECT_TRUE(std::all_of(w.Peaks().begin() + 1, w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
 
   // A click adds a peak in order; outside the pattern nothing is added.
   EXPECT_FALSE(w.AddPeak(-5));
