@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "fitting/pattern_refinement.h"
 #include "frm_indexing.h"
 #include "gui_support.h"
 #include "reflections/reflection_list.h"
@@ -25,6 +26,7 @@ TEST(FrmIndexing, IndexAndApplyOnLaB6IsOneUndoStep) {
   frmMain& window = f.window;
   MainModel& m = f.m();
   ASSERT_TRUE(m.ImportDataFile("gsa", file));
+  SetTubeSource(m.data, "Cu");  // K-alpha1 and K-alpha2, as measured
   m.SetCrystalSystem(1);
   SetUpPhase(m.pattern, m.UnitCell, 1, 12, {4.3f, 4.3f, 4.3f, 90, 90, 90});  // wrong cell, F
   m.Notify();

