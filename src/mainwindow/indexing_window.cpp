@@ -24,12 +24,12 @@ double TwoThetaFromD(double lambda, double d) {
 
 double DFromTwoTheta(double lambda, double tt) { return lambda / (2.0 * std::sin(tt * kDegree / 2.0)); }
 
-// The K-alpha2 partner of the primary line when it is on (lines 0/1 and 3/4
-// are the tubes' doublets).
+// A tube's K-alpha1 (lines 0 and 3) always comes with its K-alpha2 in the
+// measured peaks, even when the plot draws only the first: the search must
+// fit the pair, or every K-alpha2 shoulder becomes a line of its own.
 std::optional<int> SecondLine(const CData& data) {
   const int primary = data.PrimaryLineIndex();
-  if ((primary == 0 || primary == 3) && data.LineExists(primary + 1) && data.SourceIntensity(primary) > 0)
-    return primary + 1;
+  if (primary == 0 || primary == 3) return primary + 1;
   return std::nullopt;
 }
 
@@ -113,7 +113,10 @@ bool IndexingWindowModel::FindPeaks() {
       const double s = ratio * std::sin(tt * kDegree / 2.0);
       return s < 1 ? 2.0 * std::asin(s) / kDegree : 180.0;
     };
-    search.ratio = data.SourceIntensity(*second) / data.SourceIntensity(data.PrimaryLineIndex());
+    const double first = data.SourceIntensity(data.PrimaryLineIndex());
+    search.ratio = data.LineExists(*second) && first > 0 && data.SourceIntensity(*second) > 0
+                       ? data.SourceIntensity(*second) / first
+                       : 0.5;
   }
   peaks_.clear();
   for (const auto& p : SearchPeaks(x, data.Intensities(), search)) peaks_.push_back({p.position, p.height});
