@@ -171,6 +171,7 @@ class frmMain : public QMainWindow, public IMainView {
   QAction* mnuFluorescenceLines = nullptr;
   QAction* mnuEnergyDispersive = nullptr;
   QAction* mnuRefineCell = nullptr;
+  QAction* mnuIndexing = nullptr;
   QAction* mnuPressure = nullptr;
   QMenu* mnuPopups = nullptr;
   QMenu* mnuCellScrolls = nullptr;

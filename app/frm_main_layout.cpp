@@ -374,6 +374,7 @@ void frmMain::BuildMenus() {
   mnuEnergyDispersive = Action(mnuUtilities, "mnuEnergyDispersive", "&Energy Dispersive");
   mnuRefineCell = Action(mnuUtilities, "mnuRefineCell", "&Refine Cell");
   mnuPressure = Action(mnuUtilities, "mnuPressure", "&Pressure");
+  mnuIndexing = Action(mnuUtilities, "mnuIndexing", "&Index Pattern");
   bar->addMenu(mnuUtilities);
 
   // Pop-up menus, not shown in the bar.

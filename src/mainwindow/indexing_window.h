@@ -1,0 +1,123 @@
+// The model of the "Powder Indexing" window: the peak list found on the
+// loaded pattern (each peak can be left out, added by a click or removed),
+// the search options, the search itself on a worker thread over its own copy
+// of the input, the solutions with the extinction ranking of the selected
+// one, and Apply, which writes the cell, the crystal system and the chosen
+// extinction entry through the one edit path as one undo step.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "indexing/indexing.h"
+
+namespace quorlin {
+
+class MainModel;
+
+struct IndexingPeak {
+  double position = 0;  // degrees 2-theta
+  double height = 0;
+  bool used = true;
+  bool added = false;  // placed by the user, not found by the search
+  bool known = false;  // on a line of a stored or the working phase
+  bool heldOut = false;  // unticked because it is known
+};
+
+enum class IndexingOption { MaxVolume, Impurities, ZeroRange, Tolerance };
+
+class IndexingWindowModel {
+ public:
+  explicit IndexingWindowModel(MainModel& model);
+  ~IndexingWindowModel();  // cancels and waits for a running search
+  IndexingWindowModel(const IndexingWindowModel&) = delete;
+  IndexingWindowModel& operator=(const IndexingWindowModel&) = delete;
+
+  // Runs the peak search on the loaded pattern; the solutions are dropped.
+  // False with Message() saying why when there is nothing to search.
+  bool FindPeaks();
+  const std::vector<IndexingPeak>& Peaks() const { return peaks_; }
+  void SetPeakUsed(int row, bool used);
+  // A peak at a 2-theta the user clicked; false outside the pattern.
+  bool AddPeak(double position);
+  void RemovePeak(int row);
+  // Leaves out the peaks that sit on a line of a stored phase or of the
+  // working phase (an internal standard, a known impurity).
+  bool LeaveOutKnownLines() const { return leaveOutKnown_; }
+  void SetLeaveOutKnownLines(bool on);
+
+  const IndexingOptions& Options() const { return options_; }
+  void SetSystem(int code, bool on);
+  std::string OptionText(IndexingOption which) const;
+  // False (and the option unchanged) for text that is not a number in range.
+  bool SetOptionText(IndexingOption which, std::string_view text);
+
+  // Starts the search over a copy of the ticked peaks; false with Message()
+  // saying why when it cannot start.
+  bool Start();
+  bool Running() const { return worker_ != nullptr; }
+  double Progress() const;
+  void Cancel();
+  // On the interface thread: when the search has ended, takes its result
+  // into the model and returns true.
+  bool Poll();
+  // Waits for a running search to end and takes its result (tests, closing).
+  void Wait();
+
+  const std::vector<IndexingSolution>& Solutions() const { return solutions_; }
+  // Rank, system, lattice, cell, volume, M20, F20, zero, indexed/used.
+  static constexpr int kSolutionColumns = 9;
+  std::array<std::string, kSolutionColumns> SolutionRow(int row) const;
+  int Selected() const { return selected_; }
+  // Selects a solution: its lines are drawn over the pattern and its
+  // extinction symbols ranked; -1 clears.
+  void Select(int row);
+  // Every 2-theta the selected solution's lattice allows over the pattern
+  // (its zero shift added), ascending; empty with nothing selected.
+  std::vector<double> PreviewLines() const;
+  const std::vector<ExtinctionScore>& Extinctions() const { return extinctions_; }
+  int SelectedExtinction() const { return selectedExtinction_; }
+  void SelectExtinction(int row);
+  // Entry number, space groups, observed lines made absent, predicted lines
+  // not observed.
+  static std::array<std::string, 4> ExtinctionRow(const ExtinctionScore& e);
+
+  // The peak ticks and the preview on the main plot, while the window is open.
+  void ShowTicks() { UpdateTicks(); }
+  void HideTicks();
+
+  bool CanApply() const;
+  bool Apply();
+  const std::string& Message() const { return message_; }
+
+ private:
+  struct Job;
+  double Wavelength() const;
+  void UpdateTicks();
+  void MarkKnownLines();
+  void DropSolutions();
+
+  MainModel& model_;
+  std::vector<IndexingPeak> peaks_;
+  bool leaveOutKnown_ = false;
+  IndexingOptions options_;
+  IndexingInput input_;  // of the solutions shown
+  std::vector<IndexingSolution> solutions_;
+  std::vector<ExtinctionScore> extinctions_;
+  int selected_ = -1;
+  int selectedExtinction_ = -1;
+  std::shared_ptr<Job> job_;
+  std::unique_ptr<std::thread> worker_;
+  std::string message_;
+};
+
+// The rhombohedral cell (a, alpha) of an R lattice given on hexagonal axes.
+std::array<double, 6> RhombohedralFromHexagonal(double a, double c);
+
+}  // namespace quorlin
