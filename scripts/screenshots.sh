@@ -48,6 +48,6 @@ echo docs/guide/cifImport.png
 # Gold (Fm-3m) compressed to a = 4.00 A: about 11.6 GPa on Fei's scale.
 gold=$home/gold
 QT_QPA_PLATFORM=offscreen QUORLIN_HOME=$home "$build/tools/quorlin-screenshots" "$gold" \
-  --system mnuCubic 12 --cell 4 4 4 90 90 90 -- mnuPressure > /dev/null
+  --system mnuCubic 12 --cell 4 4 4 90 90 90 --tick chkStandard -- mnuPressure > /dev/null
 mv "$gold/frmPressure.png" docs/guide/frmPressure.png
 echo docs/guide/frmPressure.png

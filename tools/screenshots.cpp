@@ -12,6 +12,7 @@
 // MENU the program does not have is skipped with a note.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
   }
   outDir = args.takeFirst();
   QDir().mkpath(outDir);
-  QStringList system, cell, files, menus;
+  QStringList system, cell, files, menus, ticks;
   bool inMenus = false;
   while (!args.isEmpty()) {
     QString a = args.takeFirst();
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     else if (a == "--") inMenus = true;
     else if (a == "--cell") { for (int i = 0; i < 6 && !args.isEmpty(); ++i) cell << args.takeFirst(); }
     else if (a == "--wavelength" && !args.isEmpty()) files << "\n" + args.takeFirst();
+    else if (a == "--tick" && !args.isEmpty()) ticks << args.takeFirst();
     else if (a == "--system") { for (int i = 0; i < 2 && !args.isEmpty(); ++i) system << args.takeFirst(); }
     else files << a;
   }
@@ -133,6 +135,11 @@ int main(int argc, char** argv) {
     // it there. A modeless window is pictured once trigger() returns.
     QTimer::singleShot(200, &PictureNewWindows);
     action->trigger();
+    // Boxes to tick in the window just opened, as a user would before looking.
+    Settle();
+    for (const QString& tick : ticks)
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = w->findChild<QCheckBox*>(tick)) box->setChecked(true);
     PictureNewWindows();
     for (QWidget* w : QApplication::topLevelWidgets())
       if (w != &window && w->isVisible()) w->hide();
