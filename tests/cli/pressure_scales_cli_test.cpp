@@ -16,14 +16,8 @@
 namespace {
 
 using quorlin::testing::CliCommand;
+using quorlin::testing::Lines;
 using quorlin::testing::RunShell;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
 
 std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;

@@ -15,14 +15,8 @@
 namespace {
 
 using quorlin::testing::CliCommand;
+using quorlin::testing::Lines;
 using quorlin::testing::RunShell;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
 
 // An fcc pattern at 0.4133 A: Gaussian peaks (sigma 0.02 deg) where Bragg's
 // law puts the lines of edge a, on a flat background.
