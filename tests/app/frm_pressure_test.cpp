@@ -24,13 +24,7 @@ TEST(FrmPressure, MarkedGoldReadsOutAPressureThatFollowsADrag) {
   testing::MainWindowFixture f(testing::Shown::Exposed);
   frmMain& window = f.window;
   MainModel& m = f.m();
-  ASSERT_TRUE(m.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy"));
-  m.data.SetLambda(6, 0.4066f);
-  m.data.SetSourceIntensity(6, 1.0f);
-  m.data.SetLineExists(0, false);
-  m.data.SetLineExists(6, true);
-  m.data.PrimaryLine = 6;
-  m.SetCrystalSystem(1);
+  ASSERT_TRUE(f.UseCeO2AtSynchrotron());
   // Gold (Fm-3m) at 67.848 A^3, 0.003 % below the scale's V0: 0.005 GPa.
   SetUpPhase(m.pattern, m.UnitCell, 1, 12, {4.0786f, 4.0786f, 4.0786f, 90, 90, 90});
   const double tt = 2.0 * std::asin(0.4066 / (2.0 * 4.0786 / 2.0)) * 180.0 / M_PI;  // its 200 line

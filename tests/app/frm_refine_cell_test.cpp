@@ -23,13 +23,7 @@ TEST(FrmRefineCell, DragThenRefineAndApplyIsOneUndoStepBackToTheDraggedCell) {
   frmMain& window = f.window;
   MainModel& m = f.m();
   // CeO2 at 0.4066 A (synchrotron), Fm-3m (cubic entry 12).
-  ASSERT_TRUE(m.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy"));
-  m.data.SetLambda(6, 0.4066f);
-  m.data.SetSourceIntensity(6, 1.0f);
-  m.data.SetLineExists(0, false);
-  m.data.SetLineExists(6, true);
-  m.data.PrimaryLine = 6;
-  m.SetCrystalSystem(1);
+  ASSERT_TRUE(f.UseCeO2AtSynchrotron());
   SetUpPhase(m.pattern, m.UnitCell, 1, 12, {5.43f, 5.43f, 5.43f, 90, 90, 90});
   // Zoomed onto the 200 line, so that a pixel is a few thousandths of a degree.
   ASSERT_TRUE(m.XRDPlot.SetTTMin("8"));

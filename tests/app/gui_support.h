@@ -106,6 +106,19 @@ struct MainWindowFixture {
     return w;
   }
   void Undo() { QTest::mouseClick(window.cmdUndo, Qt::LeftButton); }
+  // The real CeO2 pattern, measured at 0.4066 A: that line alone, made
+  // primary, and the cubic system. False when the file cannot be read.
+  bool UseCeO2AtSynchrotron() {
+    MainModel& model = m();
+    if (!model.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy")) return false;
+    model.data.SetLambda(6, 0.4066f);
+    model.data.SetSourceIntensity(6, 1.0f);
+    model.data.SetLineExists(0, false);
+    model.data.SetLineExists(6, true);
+    model.data.PrimaryLine = 6;
+    model.SetCrystalSystem(1);
+    return true;
+  }
 };
 
 }  // namespace quorlin::testing
