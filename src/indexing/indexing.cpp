@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <numbers>
@@ -304,6 +305,15 @@ unsigned ThreadCount(const IndexingOptions& options) {
   return std::max(1u, n);
 }
 
+// Runs work on every thread the options allow, this one included, and waits.
+template <class Work>
+void RunOnThreads(const IndexingOptions& options, Work& work) {
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < ThreadCount(options); ++t) pool.emplace_back(std::ref(work));
+  work();
+  for (auto& t : pool) t.join();
+}
+
 // Whether the first ten lines (all but the impurities) fall in their loose
 // windows.
 bool Prefilter(const Windows& w, const Metric& recip, int impurities) {
@@ -573,11 +583,7 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
     out.insert(out.end(), local.begin(), local.end());
   };
   out = trials;
-  const unsigned threads = ThreadCount(options);
-  std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
+  RunOnThreads(options, work);
   Check(cancel);
   return out;
 }
@@ -888,13 +894,7 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
       groups[i].variants = shown;
     }
   };
-  {
-    const unsigned threads = ThreadCount(options);
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-    work();
-    for (auto& t : pool) t.join();
-  }
+  RunOnThreads(options, work);
   Check(cancel);
   if (progress) progress(1.0);
 
