@@ -1,7 +1,9 @@
 #include "frm_indexing.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
-#include <QCloseEvent>
+#include <QHideEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimer>
@@ -45,7 +48,7 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
     : ToolWindow(model, "frmIndexing", "Powder Indexing", parent), indexing_(model) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
-  grdPeaks = Table(this, "grdPeaks", {"2-theta", "Height", "Note"});
+  grdPeaks = Table(this, "grdPeaks", {"2-theta", "d", "Height", "Note"});
   left->addWidget(grdPeaks, 1);
   auto* peakButtons = new QHBoxLayout;
   cmdFindPeaks = new QPushButton("Find Peaks", this);
@@ -53,7 +56,7 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
   cmdAddPeak = new QPushButton("Add Peak", this);
   cmdAddPeak->setObjectName("cmdAddPeak");
   cmdAddPeak->setCheckable(true);
-  cmdAddPeak->setToolTip("Click the plot where the peak is");
+  cmdAddPeak->setToolTip("While down, a click on the plot adds the peak there");
   cmdRemovePeak = new QPushButton("Remove Peak", this);
   cmdRemovePeak->setObjectName("cmdRemovePeak");
   peakButtons->addWidget(cmdFindPeaks);
@@ -134,10 +137,18 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
     indexing_.FindPeaks();
     RefreshNow();
   });
-  connect(cmdRemovePeak, &QPushButton::clicked, this, [this] {
-    indexing_.RemovePeak(grdPeaks->currentRow());
-    RefreshNow();
+  connect(cmdAddPeak, &QPushButton::toggled, this, [this](bool on) {
+    if (plot_) plot_->SetPicking(on);
   });
+  connect(cmdRemovePeak, &QPushButton::clicked, this, [this] {
+    const int row = grdPeaks->currentRow();
+    indexing_.RemovePeak(row);
+    RefreshNow();
+    if (grdPeaks->rowCount() > 0) grdPeaks->setCurrentCell(std::min(row, grdPeaks->rowCount() - 1), 0);
+  });
+  auto* remove = new QShortcut(QKeySequence::Delete, grdPeaks);
+  remove->setContext(Qt::WidgetShortcut);
+  connect(remove, &QShortcut::activated, cmdRemovePeak, &QPushButton::click);
   connect(chkLeaveOutKnown, &QCheckBox::toggled, this, [this](bool on) {
     indexing_.SetLeaveOutKnownLines(on);
     RefreshNow();
@@ -150,6 +161,14 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
   connect(grdSolutions, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
     if (Refreshing() || row == indexing_.Selected()) return;
     indexing_.Select(row);
+    const QSignalBlocker block(grdExtinctions);
+    RefreshExtinctions();
+    cmdApply->setEnabled(indexing_.CanApply());
+  });
+  // A selection cleared (Ctrl+click) clears the preview.
+  connect(grdSolutions, &QTableWidget::itemSelectionChanged, this, [this] {
+    if (Refreshing() || !grdSolutions->selectedItems().isEmpty() || indexing_.Selected() < 0) return;
+    indexing_.Select(-1);
     const QSignalBlocker block(grdExtinctions);
     RefreshExtinctions();
     cmdApply->setEnabled(indexing_.CanApply());
@@ -168,24 +187,31 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
 void frmIndexing::SetPlot(PlotView* plot) {
   if (plot_ == plot) return;
   plot_ = plot;
-  connect(plot, &PlotView::Pressed, this, [this](Qt::MouseButton button, double x, double) {
-    if (!isVisible() || !cmdAddPeak->isChecked() || button != Qt::LeftButton) return;
-    cmdAddPeak->setChecked(false);
-    indexing_.AddPeak(x);
+  plot->SetPicking(cmdAddPeak->isChecked());
+  connect(plot, &PlotView::Picked, this, [this](double x, double) {
+    if (!isVisible() || !cmdAddPeak->isChecked()) return;
+    int row = -1;
+    const bool added = indexing_.AddPeak(x, &row);
     RefreshNow();
+    if (added) grdPeaks->setCurrentCell(row, 0);
   });
 }
 
 void frmIndexing::showEvent(QShowEvent* event) {
-  if (indexing_.Peaks().empty()) indexing_.FindPeaks();
+  if (indexing_.Peaks().empty() || indexing_.PatternChanged()) indexing_.FindPeaks();
   indexing_.ShowTicks();
   ToolWindow::showEvent(event);
 }
 
-void frmIndexing::closeEvent(QCloseEvent* event) {
-  indexing_.Cancel();
-  indexing_.HideTicks();
-  ToolWindow::closeEvent(event);
+// Closed (not only minimised): the search stops, the plot loses the ticks
+// and the preview, and plot clicks regain their own meaning.
+void frmIndexing::hideEvent(QHideEvent* event) {
+  if (!event->spontaneous()) {
+    indexing_.Cancel();
+    indexing_.HideTicks();
+    cmdAddPeak->setChecked(false);
+  }
+  ToolWindow::hideEvent(event);
 }
 
 void frmIndexing::Poll() {
@@ -197,6 +223,7 @@ void frmIndexing::Poll() {
 
 void frmIndexing::RefreshPeaks() {
   const auto& peaks = indexing_.Peaks();
+  grdPeaks->horizontalHeaderItem(0)->setText(indexing_.EnergyData() ? "Channel" : "2-theta");
   grdPeaks->setRowCount(static_cast<int>(peaks.size()));
   for (int i = 0; i < static_cast<int>(peaks.size()); ++i) {
     const auto& p = peaks[static_cast<std::size_t>(i)];
@@ -204,10 +231,11 @@ void frmIndexing::RefreshPeaks() {
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(p.used ? Qt::Checked : Qt::Unchecked);
     grdPeaks->setItem(i, 0, item);
-    grdPeaks->setItem(i, 1, ReadOnly(FixedText(p.height, 0)));
+    grdPeaks->setItem(i, 1, ReadOnly(FixedText(p.spacing, 5)));
+    grdPeaks->setItem(i, 2, ReadOnly(FixedText(p.height, 0)));
     std::string note = p.added ? "added" : "";
     if (p.known) note += std::string(note.empty() ? "" : ", ") + "known phase";
-    grdPeaks->setItem(i, 2, ReadOnly(note));
+    grdPeaks->setItem(i, 3, ReadOnly(note));
   }
 }
 
@@ -233,6 +261,17 @@ void frmIndexing::RefreshExtinctions() {
 }
 
 void frmIndexing::Refresh() {
+  // Another pattern (or its wavelength or calibration): the peaks are found
+  // on it again, after this refresh, which must not change the model.
+  if (indexing_.PatternChanged() && !indexing_.Running() && !research_) {
+    research_ = true;
+    QTimer::singleShot(0, this, [this] {
+      research_ = false;
+      if (!indexing_.PatternChanged() || indexing_.Running()) return;
+      indexing_.FindPeaks();
+      RefreshNow();
+    });
+  }
   RefreshPeaks();
   RefreshSolutions();
   RefreshExtinctions();

@@ -35,7 +35,7 @@ class frmIndexing : public ToolWindow {
   void Refresh() override;
   bool Wants(ModelChange what) const override { return Touches(what, ModelChange::Controls); }
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void RefreshPeaks();
@@ -63,6 +63,7 @@ class frmIndexing : public ToolWindow {
   QPushButton* cmdApply = nullptr;
   QLabel* lblMessage = nullptr;
   QTimer* timer_ = nullptr;
+  bool research_ = false;  // a new peak search is queued
 };
 
 }  // namespace quorlin

@@ -89,18 +89,33 @@ void PlotView::paintEvent(QPaintEvent*) {
     painter.drawLine(a, b);
 }
 
+void PlotView::SetPicking(bool on) {
+  picking_ = on;
+  if (!on) swallowing_ = false;
+}
+
 void PlotView::mousePressEvent(QMouseEvent* event) {
   QPointF u = ToUser(event->position());
+  if (picking_ && event->button() == Qt::LeftButton) {
+    swallowing_ = true;
+    emit Picked(u.x(), u.y());
+    return;
+  }
   emit Pressed(event->button(), u.x(), u.y());
 }
 
 void PlotView::mouseMoveEvent(QMouseEvent* event) {
   QPointF u = ToUser(event->position());
+  if (swallowing_ && event->buttons() != Qt::NoButton) return;
   emit Moved(event->buttons(), u.x(), u.y());
 }
 
 void PlotView::mouseReleaseEvent(QMouseEvent* event) {
   QPointF u = ToUser(event->position());
+  if (swallowing_ && event->button() == Qt::LeftButton) {
+    swallowing_ = false;
+    return;
+  }
   emit Released(event->button(), u.x(), u.y());
 }
 

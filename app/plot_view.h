@@ -39,6 +39,12 @@ class PlotView : public QWidget {
   QPointF BandStart() const { return bandStart_; }
   QPointF BandEnd() const { return bandEnd_; }
 
+  // While picking (a tool window's mode), a left press emits Picked alone:
+  // neither it nor its drag and release reach Pressed, Moved and Released,
+  // so the plot's own mouse mode does nothing with it.
+  void SetPicking(bool on);
+  bool Picking() const { return picking_; }
+
   QSize sizeHint() const override { return {380, 330}; }
 
  signals:
@@ -49,6 +55,7 @@ class PlotView : public QWidget {
   // Whole wheel steps at (x, y): positive away from the user.
   void WheelSteps(int steps, double x, double y);
   void Resized();
+  void Picked(double x, double y);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -64,6 +71,8 @@ class PlotView : public QWidget {
   int wheelAngle_ = 0;  // eighths of a degree not yet a whole step (fine wheels)
   QRect plotArea_;
   Band band_ = Band::None;
+  bool picking_ = false;
+  bool swallowing_ = false;  // a picking press is held
   QPointF bandStart_, bandEnd_;
 };
 

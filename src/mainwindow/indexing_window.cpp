@@ -33,9 +33,9 @@ std::optional<int> SecondLine(const CData& data) {
   return std::nullopt;
 }
 
-// Every 2-theta (with the solution's zero) of the reflections its lattice
-// allows down to spacing dMin, ascending.
-std::vector<double> PredictedLines(const IndexingSolution& s, double lambda, double dMin) {
+// The spacings of the reflections the solution's lattice allows down to
+// dMin, descending, each once.
+std::vector<double> PredictedSpacings(const IndexingSolution& s, double dMin) {
   const auto& c = s.cell;
   const double ca = std::cos(c[3] * kDegree), cb = std::cos(c[4] * kDegree), cg = std::cos(c[5] * kDegree);
   // Direct metric, inverted to the reciprocal one.
@@ -62,13 +62,19 @@ std::vector<double> PredictedLines(const IndexingSolution& s, double lambda, dou
         const double q = r[0][0] * h * h + r[1][1] * k * k + r[2][2] * l * l + 2 * r[0][1] * h * k +
                          2 * r[0][2] * h * l + 2 * r[1][2] * k * l;
         if (q <= 1e-12 || q > qMax || !CentringAllows(s.lattice, h, k, l)) continue;
-        const double tt = TwoThetaFromD(lambda, 1.0 / std::sqrt(q));
-        if (std::isfinite(tt)) lines.push_back(tt + s.zero);
+        lines.push_back(1.0 / std::sqrt(q));
       }
-  std::sort(lines.begin(), lines.end());
+  std::sort(lines.begin(), lines.end(), std::greater<>());
   // Friedel mates and equivalent reflections fall on one line.
-  lines.erase(std::unique(lines.begin(), lines.end(), [](double a, double b) { return b - a < 1e-6; }), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end(), [](double a, double b) { return a - b < 1e-7 * a; }),
+              lines.end());
   return lines;
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+  return v[v.size() / 2];
 }
 
 }  // namespace
@@ -94,19 +100,22 @@ IndexingWindowModel::~IndexingWindowModel() {
 
 double IndexingWindowModel::Wavelength() const { return model_.data.Lambda(model_.data.PrimaryLineIndex()); }
 
-bool IndexingWindowModel::FindPeaks() {
-  if (Running()) return false;
-  const CData& data = model_.data;
-  if (model_.XRDPlot.DataType() == "Energy") {
-    message_ = "Energy-dispersive patterns cannot be searched here: index their d list with quorlin-cli.";
-    return false;
-  }
-  if (data.XValues().size() < 10) {
-    message_ = "No measured pattern is loaded.";
-    return false;
-  }
-  std::vector<double> x(data.XValues().begin(), data.XValues().end());
+bool IndexingWindowModel::EnergyData() const { return model_.XRDPlot.DataType() == "Energy"; }
+
+// Angle data: Bragg's law at the primary line, without the specimen
+// displacement, which the zero shift of the solutions takes up. Energy data:
+// the channel's energy through the calibration, then E d sin(theta) = hc/2
+// at the detector's angle.
+double IndexingWindowModel::SpacingAt(double position) const {
+  const double d = EnergyData() ? static_cast<double>(model_.XRDPlot.DFromTT(static_cast<float>(position)))
+                                : DFromTwoTheta(Wavelength(), position);
+  return std::isfinite(d) && d > 0 ? d : 0.0;
+}
+
+PeakSearchOptions IndexingWindowModel::SearchOptions() const {
   PeakSearchOptions search;
+  const CData& data = model_.data;
+  if (EnergyData()) return search;  // one line per reflection on a spectrum
   if (const auto second = SecondLine(data)) {
     const double ratio = static_cast<double>(data.Lambda(*second)) / Wavelength();
     search.doublet = [ratio](double tt) {
@@ -118,13 +127,55 @@ bool IndexingWindowModel::FindPeaks() {
                        ? data.SourceIntensity(*second) / first
                        : 0.5;
   }
+  return search;
+}
+
+bool IndexingWindowModel::FindPeaks() {
+  if (Running()) return false;
+  const CData& data = model_.data;
+  // Whatever the outcome, the old peaks and solutions belong to another pattern.
+  searched_ = KeyOfPattern();
   peaks_.clear();
-  for (const auto& p : SearchPeaks(x, data.Intensities(), search)) peaks_.push_back({p.position, p.height});
-  MarkKnownLines();
   DropSolutions();
+  if (data.XValues().size() < 10) {
+    message_ = "No measured pattern is loaded.";
+    return false;
+  }
+  if (EnergyData()) {
+    if (!(data.edsCAL_SLOPE != 0.0f || data.edsCAL_QUAD != 0.0f)) {
+      message_ = "The spectrum has no energy calibration.";
+      return false;
+    }
+    if (!(data.edsTWO_THETA > 0.0f && data.edsTWO_THETA < 180.0f)) {
+      message_ = "The spectrum has no detector angle (2-theta).";
+      return false;
+    }
+  }
+  std::vector<double> x(data.XValues().begin(), data.XValues().end());
+  // The part of the pattern shown: zooming leaves out what should not count.
+  PeakSearchOptions search = SearchOptions();
+  search.lo = model_.XRDPlot.SngTTMin();
+  search.hi = model_.XRDPlot.SngTTMax();
+  for (const auto& p : SearchPeaks(x, data.Intensities(), search))
+    if (const double d = SpacingAt(p.position); d > 0) peaks_.push_back({p.position, d, p.height, p.fwhm});
+  MarkKnownLines();
   message_ = std::to_string(peaks_.size()) + " peaks found.";
   return true;
 }
+
+IndexingWindowModel::PatternKey IndexingWindowModel::KeyOfPattern() const {
+  const CData& data = model_.data;
+  PatternKey key;
+  key.type = model_.XRDPlot.DataType();
+  key.points = data.XValues().size();
+  if (key.points > 0) key.first = data.XValues().front(), key.last = data.XValues().back();
+  for (double y : data.Intensities()) key.sum += y;
+  key.conversion = {static_cast<float>(Wavelength()), data.edsTWO_THETA, data.edsCAL_OFFSET, data.edsCAL_SLOPE,
+                    data.edsCAL_QUAD};
+  return key;
+}
+
+bool IndexingWindowModel::PatternChanged() const { return searched_ && !(*searched_ == KeyOfPattern()); }
 
 void IndexingWindowModel::SetPeakUsed(int row, bool used) {
   if (row < 0 || row >= static_cast<int>(peaks_.size())) return;
@@ -133,18 +184,47 @@ void IndexingWindowModel::SetPeakUsed(int row, bool used) {
   UpdateTicks();
 }
 
-bool IndexingWindowModel::AddPeak(double position) {
+bool IndexingWindowModel::AddPeak(double position, int* row) {
   const auto& x = model_.data.XValues();
-  if (x.empty() || !(position >= x.front() && position <= x.back()) || model_.XRDPlot.DataType() == "Energy")
+  if (Running() || x.size() < 10 || !(position >= x.front() && position <= x.back()) || !(SpacingAt(position) > 0))
     return false;
-  const auto at = std::lower_bound(peaks_.begin(), peaks_.end(), position,
-                                   [](const IndexingPeak& p, double v) { return p.position < v; });
+  // Fitted over a few widths of the pattern's peaks round the click, with a
+  // low threshold: the user adds the weak peaks the search left out.
+  std::vector<double> widths;
+  for (const auto& p : peaks_)
+    if (p.fwhm > 0) widths.push_back(p.fwhm);
+  const double step = (x.back() - x.front()) / static_cast<double>(x.size() - 1);
+  const double width = widths.empty() ? 0.005 * (x.back() - x.front()) : Median(widths);
+  const double half = std::max(4 * width, 12 * step);
+  PeakSearchOptions search = SearchOptions();
+  search.lo = position - half;
+  search.hi = position + half;
+  search.sensitivity = 2;
+  search.minRelative = 0;
+  std::vector<double> xs(x.begin(), x.end());
   IndexingPeak peak;
   peak.position = position;
   if (const auto channel = model_.data.Index(static_cast<float>(position)))
     peak.height = model_.data.Intensities().at(static_cast<std::size_t>(*channel));
+  double nearest = half / 2;
+  for (const auto& p : SearchPeaks(xs, model_.data.Intensities(), search))
+    if (std::abs(p.position - position) < nearest) {
+      nearest = std::abs(p.position - position);
+      peak.position = p.position, peak.height = p.height, peak.fwhm = p.fwhm;
+    }
+  peak.spacing = SpacingAt(peak.position);
+  if (!(peak.spacing > 0)) return false;
+  if (std::any_of(peaks_.begin(), peaks_.end(),
+                  [&](const IndexingPeak& p) { return std::abs(p.position - peak.position) < 0.5 * width; })) {
+    message_ = "That peak is in the list already.";
+    return false;
+  }
   peak.added = true;
+  const auto at = std::lower_bound(peaks_.begin(), peaks_.end(), peak.position,
+                                   [](const IndexingPeak& p, double v) { return p.position < v; });
+  if (row) *row = static_cast<int>(at - peaks_.begin());
   peaks_.insert(at, peak);
+  message_ = "Peak added at " + FixedText(peak.position, 4) + ".";
   MarkKnownLines();
   return true;
 }
@@ -164,16 +244,15 @@ void IndexingWindowModel::SetLeaveOutKnownLines(bool on) {
 // within the matching tolerance; leaving known peaks out unticks them, and
 // turning it off ticks again those it had unticked.
 void IndexingWindowModel::MarkKnownLines() {
-  std::vector<double> lines;
-  const double lambda = Wavelength();
-  for (const auto& r : EnumerateReflections(model_.pattern, model_.UnitCell)) lines.push_back(TwoThetaFromD(lambda, r.d));
-  for (int slot = 0; slot < CStoredPhases::kSlots; ++slot)
-    for (int k = 1; k < CStoredPhases::kLinePositions; ++k)
-      if (const float d = model_.storedphases.StoredLinePosition(slot, k); d > 0)
-        lines.push_back(TwoThetaFromD(lambda, d));
+  std::vector<double> lines;  // spacings
+  for (const auto& r : EnumerateReflections(model_.pattern, model_.UnitCell)) lines.push_back(r.d);
+  for (int slot = 0; slot < CStoredPhases::kSlots; ++slot) {
+    if (!model_.storedphases.StoredPattern(slot).Exists) continue;
+    for (int k = 0; k < CStoredPhases::kLinePositions; ++k)
+      if (const float d = model_.storedphases.StoredLinePosition(slot, k); d > 0) lines.push_back(d);
+  }
   for (auto& p : peaks_) {
-    const bool known = std::any_of(lines.begin(), lines.end(),
-                                   [&](double tt) { return std::abs(tt - p.position) <= options_.tolerance; });
+    const bool known = std::any_of(lines.begin(), lines.end(), [&](double d) { return Matches(d, p); });
     p.known = known;
     if (leaveOutKnown_ && known && p.used) p.used = false, p.heldOut = true;
     if ((!leaveOutKnown_ || !known) && p.heldOut) p.used = true, p.heldOut = false;
@@ -181,12 +260,27 @@ void IndexingWindowModel::MarkKnownLines() {
   UpdateTicks();
 }
 
-// The ticked peaks are marked along the top of the plot as measured peaks.
+// Within the tolerance in 2-theta. On a spectrum the same tolerance is read
+// at the detector's angle: a change of 2-theta there moves d by
+// d cot(theta) d(2-theta) / 2.
+bool IndexingWindowModel::Matches(double lineSpacing, const IndexingPeak& peak) const {
+  if (!EnergyData()) return std::abs(TwoThetaFromD(Wavelength(), lineSpacing) - peak.position) <= options_.tolerance;
+  const double theta = model_.data.edsTWO_THETA * kDegree / 2.0;
+  if (!(theta > 0) || !(peak.spacing > 0)) return false;
+  return std::abs(lineSpacing - peak.spacing) <= peak.spacing * options_.tolerance * kDegree / (2.0 * std::tan(theta));
+}
+
+// The ticked peaks are marked along the top of the plot, and the selected
+// solution's lines drawn over it, while the window is open.
 void IndexingWindowModel::UpdateTicks() {
-  auto& ticks = model_.XRDPlot.ObservedTicks;
+  if (!shown_) return;
+  auto& ticks = model_.XRDPlot.PeakTicks;
   ticks.clear();
   for (const auto& p : peaks_)
     if (p.used) ticks.push_back(static_cast<float>(p.position));
+  auto& preview = model_.XRDPlot.PreviewLines;
+  preview.clear();
+  for (double x : PreviewLines()) preview.push_back(static_cast<float>(x));
   model_.Notify(ModelChange::Plot);
 }
 
@@ -194,12 +288,34 @@ std::vector<double> IndexingWindowModel::PreviewLines() const {
   if (selected_ < 0) return {};
   const auto& x = model_.data.XValues();
   if (x.empty()) return {};
-  const double dMin = DFromTwoTheta(input_.wavelength, std::min(x.back(), 179.0f));
-  return PredictedLines(solutions_[static_cast<std::size_t>(selected_)], input_.wavelength, dMin);
+  const auto& solution = solutions_[static_cast<std::size_t>(selected_)];
+  std::vector<double> lines;
+  if (input_.axis == IndexingInput::Axis::Spacing) {
+    // A spectrum's smallest spacing is at its highest energy.
+    double dMin = 0;
+    for (float end : {x.front(), x.back()})
+      if (const double d = SpacingAt(end); d > 0 && (dMin == 0 || d < dMin)) dMin = d;
+    for (double d : PredictedSpacings(solution, dMin))
+      if (const float channel = model_.XRDPlot.TTFromD(0.0f, static_cast<float>(d)); channel >= 0)
+        lines.push_back(channel);
+  } else {
+    const double dMin = DFromTwoTheta(input_.wavelength, std::min(x.back(), 179.0f));
+    for (double d : PredictedSpacings(solution, dMin))
+      if (const double tt = TwoThetaFromD(input_.wavelength, d); std::isfinite(tt)) lines.push_back(tt + solution.zero);
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+void IndexingWindowModel::ShowTicks() {
+  shown_ = true;
+  UpdateTicks();
 }
 
 void IndexingWindowModel::HideTicks() {
-  model_.XRDPlot.ObservedTicks.clear();
+  shown_ = false;
+  model_.XRDPlot.PeakTicks.clear();
+  model_.XRDPlot.PreviewLines.clear();
   model_.Notify(ModelChange::Plot);
 }
 
@@ -251,8 +367,10 @@ bool IndexingWindowModel::Start() {
   }
   auto job = std::make_shared<Job>();
   job->input.wavelength = Wavelength();
+  // A spectrum is indexed on the spacings of its peaks.
+  if (EnergyData()) job->input.axis = IndexingInput::Axis::Spacing;
   for (const auto& p : peaks_)
-    if (p.used) job->input.positions.push_back(p.position);
+    if (p.used) job->input.positions.push_back(EnergyData() ? p.spacing : p.position);
   if (job->input.positions.size() < 4) {
     message_ = "At least four ticked peaks are needed.";
     return false;
@@ -335,7 +453,7 @@ std::array<std::string, IndexingWindowModel::kSolutionColumns> IndexingWindowMod
           FixedText(s.volume, 2),
           FixedText(s.m20, 1),
           FixedText(s.fn, 1),
-          FixedText(s.zero, 4),
+          input_.axis == IndexingInput::Axis::Spacing ? std::string("-") : FixedText(s.zero, 4),
           std::to_string(s.indexed) + "/" + std::to_string(s.used)};
 }
 

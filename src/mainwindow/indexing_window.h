@@ -16,14 +16,17 @@
 #include <vector>
 
 #include "indexing/indexing.h"
+#include "indexing/peak_search.h"
 
 namespace quorlin {
 
 class MainModel;
 
 struct IndexingPeak {
-  double position = 0;  // degrees 2-theta
+  double position = 0;  // on the plot's axis: degrees 2-theta, or a channel of a spectrum
+  double spacing = 0;   // d in Angstrom, through the wavelength or the energy calibration
   double height = 0;
+  double fwhm = 0;  // plot units; 0 when not fitted
   bool used = true;
   bool added = false;  // placed by the user, not found by the search
   bool known = false;  // on a line of a stored or the working phase
@@ -43,9 +46,13 @@ class IndexingWindowModel {
   // False with Message() saying why when there is nothing to search.
   bool FindPeaks();
   const std::vector<IndexingPeak>& Peaks() const { return peaks_; }
+  // The pattern, its kind, wavelength or energy calibration changed since
+  // the peaks were found: they, and the solutions, no longer describe it.
+  bool PatternChanged() const;
   void SetPeakUsed(int row, bool used);
-  // A peak at a 2-theta the user clicked; false outside the pattern.
-  bool AddPeak(double position);
+  // A peak where the user clicked (plot units), fitted to the pattern when
+  // a peak is there; false outside the pattern. Returns its row in `row`.
+  bool AddPeak(double position, int* row = nullptr);
   void RemovePeak(int row);
   // Leaves out the peaks that sit on a line of a stored phase or of the
   // working phase (an internal standard, a known impurity).
@@ -78,9 +85,13 @@ class IndexingWindowModel {
   // Selects a solution: its lines are drawn over the pattern and its
   // extinction symbols ranked; -1 clears.
   void Select(int row);
-  // Every 2-theta the selected solution's lattice allows over the pattern
-  // (its zero shift added), ascending; empty with nothing selected.
+  // Every line the selected solution's lattice allows over the pattern, on
+  // the plot's axis (2-theta with its zero shift added, or a channel),
+  // ascending; empty with nothing selected.
   std::vector<double> PreviewLines() const;
+  // Energy-dispersive data: peaks are found on the spectrum and indexed by
+  // their spacings, so the solutions have no zero shift.
+  bool EnergyData() const;
   const std::vector<ExtinctionScore>& Extinctions() const { return extinctions_; }
   int SelectedExtinction() const { return selectedExtinction_; }
   void SelectExtinction(int row);
@@ -89,7 +100,7 @@ class IndexingWindowModel {
   static std::array<std::string, 4> ExtinctionRow(const ExtinctionScore& e);
 
   // The peak ticks and the preview on the main plot, while the window is open.
-  void ShowTicks() { UpdateTicks(); }
+  void ShowTicks();
   void HideTicks();
 
   bool CanApply() const;
@@ -98,14 +109,27 @@ class IndexingWindowModel {
 
  private:
   struct Job;
+  struct PatternKey {
+    std::string type;
+    std::size_t points = 0;
+    double first = 0, last = 0, sum = 0;
+    std::array<float, 5> conversion{};  // wavelength, detector angle, calibration
+    bool operator==(const PatternKey&) const = default;
+  };
+  PatternKey KeyOfPattern() const;
   double Wavelength() const;
+  double SpacingAt(double position) const;
+  PeakSearchOptions SearchOptions() const;
+  bool Matches(double lineSpacing, const IndexingPeak& peak) const;
   void UpdateTicks();
   void MarkKnownLines();
   void DropSolutions();
 
   MainModel& model_;
   std::vector<IndexingPeak> peaks_;
+  std::optional<PatternKey> searched_;  // the pattern the peaks were found on
   bool leaveOutKnown_ = false;
+  bool shown_ = false;  // the window is open: ticks and preview are on the plot
   IndexingOptions options_;
   IndexingInput input_;  // of the solutions shown
   std::vector<IndexingSolution> solutions_;

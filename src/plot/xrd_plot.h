@@ -110,6 +110,16 @@ class CXRDPlot : public IObjectState {
   // short tick at the top of the window over each. Not part of the state.
   std::vector<float> ObservedTicks;
   static constexpr Colour kObservedTickColour = Rgb(255, 0, 0);
+  // The indexing window's peak list (plot units): ticks at the top of the
+  // window like ObservedTicks, in their own colour, so that the two windows
+  // can be open together. Not part of the state.
+  std::vector<float> PeakTicks;
+  static constexpr Colour kPeakTickColour = Rgb(0, 140, 0);
+  // The lines of a cell the indexing window previews (plot units): dashed
+  // over the whole height, so that they never pass for the working phase's
+  // or a stored phase's solid lines. Not part of the state.
+  std::vector<float> PreviewLines;
+  static constexpr Colour kPreviewLineColour = Rgb(255, 0, 255);
 
   // --- drawing -----------------------------------------------------------------
   // Redraws the whole plot: background and scale, the plotted stored phases,

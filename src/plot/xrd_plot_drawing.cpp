@@ -215,11 +215,23 @@ void CXRDPlot::MakeXRDPlot(const CStoredPhases& storedphases, IDrawingSurface& p
   }
   if (!PlotFromOutside) PlotReflections(storedphases, pic, pattern, UnitCell, data, PatternType, PeakList);
   if (PlotTheLatticeImage) PlotTheLatticeImage();
-  PlotXRDDataOnly(data, pic);
-  const double top = IMaxValue(), tick = 0.04 * (IMaxValue() - IMinValue());
+  const double bottom = IMinValue(), top = IMaxValue(), height = top - bottom;
+  const auto inWindow = [this](float x) { return range_.SngMin() < x && x < range_.SngMax(); };
   pic.SetDrawWidth(1);
+  constexpr int kDashes = 40;
+  for (float x : PreviewLines)
+    if (inWindow(x))
+      for (int i = 0; i < kDashes; ++i) {
+        const double y = bottom + height * i / kDashes;
+        pic.Line(x, y, x, y + 0.6 * height / kDashes, kPreviewLineColour);
+      }
+  PlotXRDDataOnly(data, pic);
+  const double tick = 0.04 * height;
+  pic.SetDrawWidth(1);
+  for (float x : PeakTicks)
+    if (inWindow(x)) pic.Line(x, top, x, top - tick, kPeakTickColour);
   for (float x : ObservedTicks)
-    if (range_.SngMin() < x && x < range_.SngMax()) pic.Line(x, top, x, top - tick, kObservedTickColour);
+    if (inWindow(x)) pic.Line(x, top, x, top - tick, kObservedTickColour);
 }
 
 // --- measured pattern --------------------------------------------------------------

@@ -1,10 +1,14 @@
 // The Powder Indexing window over the real main window: "&Index Pattern"
-// opens it on the LaB6 pattern, Index runs off the interface thread (the
-// window keeps processing events until the result arrives), Apply sets the
-// cubic P cell, and one Undo brings the old cell back.
+// opens it on the LaB6 pattern, a click on the plot adds a peak while "Add
+// Peak" is down (and does nothing else), Index runs off the interface thread
+// (the window keeps processing events until the result arrives), the
+// selected solution is previewed on the plot, Apply sets the cubic P cell,
+// one Undo brings the old cell back, and Cell Refinement refines the applied
+// cell at once.
 
 #include <filesystem>
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
@@ -13,6 +17,8 @@
 
 #include "fitting/pattern_refinement.h"
 #include "frm_indexing.h"
+#include "frm_refine_cell.h"
+#include "plot_view.h"
 #include "gui_support.h"
 #include "reflections/reflection_list.h"
 
@@ -42,6 +48,38 @@ TEST(FrmIndexing, IndexAndApplyOnLaB6IsOneUndoStep) {
   auto* peaks = w->findChild<QTableWidget*>("grdPeaks");
   ASSERT_GE(peaks->rowCount(), 15);
   EXPECT_EQ(peaks->item(0, 0)->checkState(), Qt::Checked);
+  EXPECT_EQ(m.XRDPlot.PeakTicks.size(), static_cast<std::size_t>(peaks->rowCount()));
+
+  // Remove the fourth peak, then click it back in Cell Edge mode with "Add
+  // Peak" down: the peak returns and the cell stays. With the button up the
+  // same press and drag moves a line, as it always does.
+  window.cmdDrag->click();
+  const int count = peaks->rowCount();
+  const double removed = peaks->item(3, 0)->text().toDouble();
+  peaks->setCurrentCell(3, 0);
+  QTest::mouseClick(w->findChild<QPushButton*>("cmdRemovePeak"), Qt::LeftButton);
+  ASSERT_EQ(peaks->rowCount(), count - 1);
+  auto* add = w->findChild<QPushButton*>("cmdAddPeak");
+  QTest::mouseClick(add, Qt::LeftButton);
+  ASSERT_TRUE(add->isChecked());
+  PlotView* plot = window.picXRayPlot;
+  auto pressAndDrag = [&] {
+    const QPoint press = plot->ToPixel(QPointF(removed, 1000)).toPoint();
+    QTest::mousePress(plot, Qt::LeftButton, {}, press);
+    QTest::mouseMove(plot, press + QPoint(30, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, press + QPoint(30, 0));
+  };
+  pressAndDrag();
+  ASSERT_EQ(peaks->rowCount(), count);
+  EXPECT_NEAR(peaks->item(3, 0)->text().toDouble(), removed, 0.01);
+  EXPECT_EQ(peaks->item(3, 3)->text(), "added");
+  EXPECT_FLOAT_EQ(m.UnitCell.Edge(1, 0), 4.3f);
+  QTest::mouseClick(add, Qt::LeftButton);
+  pressAndDrag();
+  EXPECT_EQ(peaks->rowCount(), count);
+  EXPECT_NE(m.UnitCell.Edge(1, 0), 4.3f);
+  QTest::mouseClick(window.cmdUndo, Qt::LeftButton);
+  ASSERT_FLOAT_EQ(m.UnitCell.Edge(1, 0), 4.3f);
 
   auto* apply = w->findChild<QPushButton*>("cmdApply");
   EXPECT_FALSE(apply->isEnabled());
@@ -59,16 +97,38 @@ TEST(FrmIndexing, IndexAndApplyOnLaB6IsOneUndoStep) {
   auto* extinctions = w->findChild<QTableWidget*>("grdExtinctions");
   ASSERT_GT(extinctions->rowCount(), 0);
   EXPECT_EQ(extinctions->item(0, 0)->text(), "0");
+  EXPECT_EQ(m.XRDPlot.PreviewLines.size(), w->Indexing().PreviewLines().size());
+  EXPECT_FALSE(m.XRDPlot.PreviewLines.empty());
   ASSERT_TRUE(apply->isEnabled());
   QTest::mouseClick(apply, Qt::LeftButton);
   // The engine refines a zero shift only; with it, LaB6 comes to 4.1555-4.157.
   EXPECT_NEAR(m.UnitCell.Edge(1, 0), 4.156, 0.0015);
   EXPECT_EQ(m.pattern.ExtinctionNumber(), 0);
-  EXPECT_EQ(window.CellText[0]->text().toStdString(), m.UnitCell.CellParameters(0, 1));
+  // The editor shows the applied cell in its own format.
+  EXPECT_EQ(window.CellText[0]->text().toStdString(), m.CellBoxText(0));
 
   QTest::mouseClick(window.cmdUndo, Qt::LeftButton);
   EXPECT_FLOAT_EQ(m.UnitCell.Edge(1, 0), 4.3f);
   EXPECT_EQ(m.pattern.ExtinctionNumber(), 12);
+
+  // Applied again, the cell refines at once in Cell Refinement (the zero
+  // shift with it: the pattern sits about 0.09 degrees off).
+  QTest::mouseClick(apply, Qt::LeftButton);
+  ASSERT_EQ(m.pattern.ExtinctionNumber(), 0);
+  window.mnuRefineCell->trigger();
+  auto* refine = window.FindToolWindow<frmRefineCell>();
+  ASSERT_NE(refine, nullptr);
+  refine->findChild<QCheckBox*>("chkZeroShift")->setChecked(true);
+  QTest::mouseClick(refine->findChild<QPushButton*>("cmdRefine"), Qt::LeftButton);
+  auto* refined = refine->findChild<QPushButton*>("cmdApply");
+  ASSERT_TRUE(refined->isEnabled()) << refine->findChild<QLabel*>("lblMessage")->text().toStdString();
+  QTest::mouseClick(refined, Qt::LeftButton);
+  EXPECT_NEAR(m.UnitCell.Edge(1, 0), 4.1569, 0.002);  // NIST SRM 660a certificate: 4.15689 A
+
+  // Closed, the window takes its marks off the plot.
+  w->close();
+  EXPECT_TRUE(m.XRDPlot.PeakTicks.empty());
+  EXPECT_TRUE(m.XRDPlot.PreviewLines.empty());
 }
 
 }  // namespace

@@ -1,18 +1,21 @@
 // The Powder Indexing window's model on a real pattern (NIST SRM 660 LaB6,
 // Cu K-alpha): peak search, the search on its worker thread, the preview,
-// Apply as one undo step, leaving out the lines of a known phase, and the
-// rhombohedral setting of an R cell.
+// Apply as one undo step, leaving out the lines of a known phase, peaks
+// added by a click; on a synthetic energy-dispersive spectrum of rock salt;
+// and the rhombohedral setting of an R cell.
 #include "mainwindow/indexing_window.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "fitting/pattern_refinement.h"
 #include "mainwindow/main_model.h"
 #include "reflections/reflection_list.h"
 #include "scripted_platform.h"
+#include "support/synthetic_spectrum.h"
 #include "support/temp_home.h"
 
 namespace quorlin {
@@ -45,7 +48,9 @@ TEST_F(IndexingWindowModelTest, IndexThenApplyGivesTheCubicPCellAsOneUndoStep) {
   IndexingWindowModel w(model);
   ASSERT_TRUE(w.FindPeaks());
   ASSERT_GE(w.Peaks().size(), 15u);
-  EXPECT_EQ(model.XRDPlot.ObservedTicks.size(), w.Peaks().size());
+  EXPECT_TRUE(model.XRDPlot.PeakTicks.empty());  // only while the window is open
+  w.ShowTicks();
+  EXPECT_EQ(model.XRDPlot.PeakTicks.size(), w.Peaks().size());
   EXPECT_FALSE(w.Apply());  // nothing chosen yet: nothing changes
   EXPECT_FLOAT_EQ(model.UnitCell.Edge(1, 2), before[1]);
 
@@ -72,6 +77,14 @@ TEST_F(IndexingWindowModelTest, IndexThenApplyGivesTheCubicPCellAsOneUndoStep) {
   // ... and none for h2+k2+l2 = 7, which no cubic lattice has.
   const double seven = BraggTwoTheta(lambda, best.cell[0] / std::sqrt(7)) + best.zero;
   EXPECT_TRUE(std::none_of(preview.begin(), preview.end(), [&](double x) { return std::abs(x - seven) < 0.3; }));
+  // The plot draws the preview while a solution is selected and the window open.
+  EXPECT_EQ(model.XRDPlot.PreviewLines.size(), preview.size());
+  w.Select(-1);
+  EXPECT_TRUE(model.XRDPlot.PreviewLines.empty());
+  w.Select(0);
+  w.HideTicks();
+  EXPECT_TRUE(model.XRDPlot.PreviewLines.empty());
+  EXPECT_TRUE(model.XRDPlot.PeakTicks.empty());
   ASSERT_FALSE(w.Extinctions().empty());
   ASSERT_EQ(w.SelectedExtinction(), 0);
   EXPECT_EQ(w.Extinctions().front().number, 0);  // P---: Pm-3m, LaB6's group
@@ -137,7 +150,8 @@ TEST_F(IndexingWindowModelTest, PeaksOnAKnownPhaseAreLeftOutAndAddedPeaksKeepOrd
     EXPECT_TRUE(at->known);
     EXPECT_FALSE(at->used);
   }
-  EXPECT_LT(model.XRDPlot.ObservedTicks.size(), found);
+  w.ShowTicks();
+  EXPECT_LT(model.XRDPlot.PeakTicks.size(), found);
   w.SetLeaveOutKnownLines(false);
   EXPECT_FALSE(w.Peaks().front().used);
   EXPECT_TRUE(std::all_of(w.Peaks().begin() + 1, w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
@@ -152,6 +166,90 @@ TEST_F(IndexingWindowModelTest, PeaksOnAKnownPhaseAreLeftOutAndAddedPeaksKeepOrd
   ASSERT_NE(added, w.Peaks().end());
   w.RemovePeak(static_cast<int>(added - w.Peaks().begin()));
   EXPECT_EQ(w.Peaks().size(), found);
+
+  // A click beside a peak the list lacks adds the peak itself, fitted, not
+  // the place clicked; a second click there adds nothing.
+  const IndexingPeak strong = *std::max_element(
+      w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& a, const IndexingPeak& b) { return a.height < b.height; });
+  const int at = static_cast<int>(std::find_if(w.Peaks().begin(), w.Peaks().end(), [&](const IndexingPeak& p) {
+                                    return p.position == strong.position;
+                                  }) - w.Peaks().begin());
+  w.RemovePeak(at);
+  int row = -1;
+  ASSERT_TRUE(w.AddPeak(strong.position + 0.5 * strong.fwhm, &row));
+  ASSERT_EQ(row, at);
+  const IndexingPeak& refit = w.Peaks()[static_cast<std::size_t>(row)];
+  EXPECT_NEAR(refit.position, strong.position, 0.1 * strong.fwhm);
+  EXPECT_NEAR(refit.spacing, lambda / (2 * std::sin(strong.position * M_PI / 360)), 1e-4);
+  EXPECT_FALSE(w.AddPeak(strong.position + 0.1 * strong.fwhm));
+  EXPECT_EQ(w.Peaks().size(), found);
+}
+
+// An energy-dispersive spectrum: the peaks are found on the channels and
+// indexed by their spacings (E d sin(theta) = hc/2 at the detector's angle);
+// the solution has no zero shift, and its preview lies on the channels of
+// its reflections.
+class IndexingEnergyTest : public testing::TempHomeTest {
+ protected:
+  void SetUp() override {
+    model.StartUp();
+    std::ofstream(Path("nacl.mca")) << testing::RockSaltMca(kEdge);
+    ASSERT_TRUE(model.ImportDataFile("mca", Path("nacl.mca")));
+    ASSERT_EQ(model.XRDPlot.DataType(), "Energy");
+  }
+  static constexpr double kEdge = 5.60;
+  testing::ScriptedPlatform platform;
+  MainModel model{platform};
+};
+
+TEST_F(IndexingEnergyTest, SpectrumIndexesToItsFaceCentredCell) {
+  IndexingWindowModel w(model);
+  ASSERT_TRUE(w.FindPeaks()) << w.Message();
+  ASSERT_EQ(w.Peaks().size(), std::size(testing::kNaClLines));
+  for (std::size_t i = 0; i < w.Peaks().size(); ++i) {
+    // Ascending channel is descending d: the lines in the card's order.
+    const auto& line = testing::kNaClLines[i];
+    const IndexingPeak& p = w.Peaks()[i];
+    EXPECT_NEAR(p.position, testing::ChannelOf(kEdge, line.h, line.k, line.l), 0.05) << i;
+    EXPECT_NEAR(p.spacing, kEdge / std::sqrt(line.h * line.h + line.k * line.k + line.l * line.l), 2e-4) << i;
+  }
+
+  // The working phase on the spectrum's lines leaves every peak out; 2 %
+  // larger, none (the tolerance is read at the 6.5 degree detector).
+  model.SetCrystalSystem(1);
+  SetUpPhase(model.pattern, model.UnitCell, 1, 12, {5.60f, 5.60f, 5.60f, 90, 90, 90});
+  w.SetLeaveOutKnownLines(true);
+  EXPECT_TRUE(std::none_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
+  SetUpPhase(model.pattern, model.UnitCell, 1, 12, {5.71f, 5.71f, 5.71f, 90, 90, 90});
+  w.SetLeaveOutKnownLines(true);
+  EXPECT_TRUE(std::all_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
+
+  for (int code = 2; code <= 7; ++code) w.SetSystem(code, false);
+  ASSERT_TRUE(w.Start());
+  w.Wait();
+  ASSERT_FALSE(w.Solutions().empty()) << w.Message();
+  const auto& best = w.Solutions().front();
+  EXPECT_EQ(best.lattice, 'F');
+  EXPECT_NEAR(best.cell[0], kEdge, 2e-3);
+  EXPECT_EQ(w.SolutionRow(0)[7], "-");
+  const auto preview = w.PreviewLines();
+  auto near = [&](double channel) {
+    return std::any_of(preview.begin(), preview.end(), [&](double x) { return std::abs(x - channel) < 0.5; });
+  };
+  for (const auto& line : testing::kNaClLines)
+    EXPECT_TRUE(near(testing::ChannelOf(best.cell[0], line.h, line.k, line.l))) << line.h << line.k << line.l;
+  EXPECT_FALSE(near(testing::ChannelOf(best.cell[0], 1, 0, 0)));  // F has no 100
+  EXPECT_FALSE(near(testing::ChannelOf(best.cell[0], 2, 1, 0)));
+
+  // Another detector angle changes every spacing: the peaks are stale until
+  // found again, and then scale by sin(3.25 deg) / sin(3.5 deg).
+  const double before = w.Peaks().front().spacing;
+  model.data.edsTWO_THETA = 7.0f;
+  EXPECT_TRUE(w.PatternChanged());
+  ASSERT_TRUE(w.FindPeaks());
+  EXPECT_FALSE(w.PatternChanged());
+  EXPECT_TRUE(w.Solutions().empty());
+  EXPECT_NEAR(w.Peaks().front().spacing, before * std::sin(3.25 * M_PI / 180) / std::sin(3.5 * M_PI / 180), 1e-4);
 }
 
 TEST(RhombohedralFromHexagonal, GivesThePublishedRhombohedralCells) {

@@ -453,3 +453,34 @@ TEST(XRDDrawing, NearestLineFindsEquivalentsInScanOrder) {
   ASSERT_TRUE(s.plot.SetTTMax("11"));
   EXPECT_TRUE(s.plot.NearestLine(d110, 5, s.cell, s.pattern, false).empty());
 }
+
+// The indexing window's marks: the preview of a candidate cell dashed over
+// the whole height, below the measured data, and the peak list as ticks at
+// the top, each in its own colour and only inside the window.
+TEST(XRDDrawing, PreviewLinesAreDashedAndPeakTicksSitAtTheTop) {
+  Scene s;
+  s.plot.PreviewLines = {30.0f, 75.0f};  // 75 lies outside 20..60
+  s.plot.PeakTicks = {25.0f, 10.0f};
+  s.plot.ObservedTicks = {40.0f};
+  s.Draw("", true);
+  const auto preview = s.Lines(CXRDPlot::kPreviewLineColour);
+  ASSERT_GT(preview.size(), 10u);  // broken into dashes
+  double covered = 0;
+  for (const auto& p : preview) {
+    EXPECT_EQ(p.x1, 30.0);
+    EXPECT_EQ(p.x2, 30.0);
+    covered += std::abs(p.y2 - p.y1);
+  }
+  // Dashes from the bottom to the top, with gaps between them.
+  EXPECT_NEAR(std::min(preview.front().y1, preview.front().y2), 0.0, 1e-9);
+  EXPECT_GT(std::max(preview.back().y1, preview.back().y2), 950.0);
+  EXPECT_GT(covered, 300.0);
+  EXPECT_LT(covered, 900.0);
+  const auto ticks = s.Lines(CXRDPlot::kPeakTickColour);
+  ASSERT_EQ(ticks.size(), 1u);
+  EXPECT_EQ(ticks[0].x1, 25.0);
+  EXPECT_EQ(std::max(ticks[0].y1, ticks[0].y2), 1000.0);
+  EXPECT_LT(std::abs(ticks[0].y2 - ticks[0].y1), 100.0);
+  EXPECT_EQ(s.Lines(CXRDPlot::kObservedTickColour).size(), 1u);
+  EXPECT_NE(CXRDPlot::kPreviewLineColour, CXRDPlot::kPeakTickColour);
+}
