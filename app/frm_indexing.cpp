@@ -262,13 +262,19 @@ void frmIndexing::RefreshExtinctions() {
 
 void frmIndexing::Refresh() {
   // Another pattern (or its wavelength or calibration): the peaks are found
-  // on it again, after this refresh, which must not change the model.
-  if (indexing_.PatternChanged() && !indexing_.Running() && !research_) {
-    research_ = true;
+  // on it again; another working or stored phase: they are marked again.
+  // Both after this refresh, which must not change the model.
+  if ((indexing_.PatternChanged() || indexing_.KnownLinesChanged()) && !indexing_.Running() && !requeued_) {
+    requeued_ = true;
     QTimer::singleShot(0, this, [this] {
-      research_ = false;
-      if (!indexing_.PatternChanged() || indexing_.Running()) return;
-      indexing_.FindPeaks();
+      requeued_ = false;
+      if (indexing_.Running()) return;
+      if (indexing_.PatternChanged())
+        indexing_.FindPeaks();
+      else if (indexing_.KnownLinesChanged())
+        indexing_.UpdateKnownLines();
+      else
+        return;
       RefreshNow();
     });
   }

@@ -63,7 +63,7 @@ class frmIndexing : public ToolWindow {
   QPushButton* cmdApply = nullptr;
   QLabel* lblMessage = nullptr;
   QTimer* timer_ = nullptr;
-  bool research_ = false;  // a new peak search is queued
+  bool requeued_ = false;  // a new peak search or marking is queued
 };
 
 }  // namespace quorlin

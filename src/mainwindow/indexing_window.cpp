@@ -243,14 +243,20 @@ void IndexingWindowModel::SetLeaveOutKnownLines(bool on) {
 // A peak is known when a line of a stored phase or of the working phase lies
 // within the matching tolerance; leaving known peaks out unticks them, and
 // turning it off ticks again those it had unticked.
-void IndexingWindowModel::MarkKnownLines() {
-  std::vector<double> lines;  // spacings
+std::vector<double> IndexingWindowModel::KnownSpacings() const {
+  std::vector<double> lines;
   for (const auto& r : EnumerateReflections(model_.pattern, model_.UnitCell)) lines.push_back(r.d);
   for (int slot = 0; slot < CStoredPhases::kSlots; ++slot) {
     if (!model_.storedphases.StoredPattern(slot).Exists) continue;
     for (int k = 0; k < CStoredPhases::kLinePositions; ++k)
       if (const float d = model_.storedphases.StoredLinePosition(slot, k); d > 0) lines.push_back(d);
   }
+  return lines;
+}
+
+void IndexingWindowModel::MarkKnownLines() {
+  knownLines_ = KnownSpacings();
+  const auto& lines = knownLines_;
   for (auto& p : peaks_) {
     const bool known = std::any_of(lines.begin(), lines.end(), [&](double d) { return Matches(d, p); });
     p.known = known;

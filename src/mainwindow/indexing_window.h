@@ -58,6 +58,10 @@ class IndexingWindowModel {
   // working phase (an internal standard, a known impurity).
   bool LeaveOutKnownLines() const { return leaveOutKnown_; }
   void SetLeaveOutKnownLines(bool on);
+  // The working or a stored phase changed since the peaks were last marked;
+  // UpdateKnownLines marks them again (and leaves out, when that is on).
+  bool KnownLinesChanged() const { return KnownSpacings() != knownLines_; }
+  void UpdateKnownLines() { MarkKnownLines(); }
 
   const IndexingOptions& Options() const { return options_; }
   void SetSystem(int code, bool on);
@@ -123,12 +127,14 @@ class IndexingWindowModel {
   bool Matches(double lineSpacing, const IndexingPeak& peak) const;
   void UpdateTicks();
   void MarkKnownLines();
+  std::vector<double> KnownSpacings() const;
   void DropSolutions();
 
   MainModel& model_;
   std::vector<IndexingPeak> peaks_;
   std::optional<PatternKey> searched_;  // the pattern the peaks were found on
   bool leaveOutKnown_ = false;
+  std::vector<double> knownLines_;  // spacings the peaks were last marked against
   bool shown_ = false;  // the window is open: ticks and preview are on the plot
   IndexingOptions options_;
   IndexingInput input_;  // of the solutions shown

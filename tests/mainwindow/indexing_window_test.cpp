@@ -221,7 +221,9 @@ TEST_F(IndexingEnergyTest, SpectrumIndexesToItsFaceCentredCell) {
   w.SetLeaveOutKnownLines(true);
   EXPECT_TRUE(std::none_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
   SetUpPhase(model.pattern, model.UnitCell, 1, 12, {5.71f, 5.71f, 5.71f, 90, 90, 90});
-  w.SetLeaveOutKnownLines(true);
+  ASSERT_TRUE(w.KnownLinesChanged());
+  w.UpdateKnownLines();
+  EXPECT_FALSE(w.KnownLinesChanged());
   EXPECT_TRUE(std::all_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
 
   for (int code = 2; code <= 7; ++code) w.SetSystem(code, false);
