@@ -1,5 +1,6 @@
 #include "tool_window.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <vector>
@@ -26,7 +27,10 @@ void ToolWindow::RefreshNow() {
   std::vector<QSignalBlocker> blockers;
   const auto children = findChildren<QWidget*>();
   blockers.reserve(static_cast<std::size_t>(children.size()));
-  for (QWidget* w : children) blockers.emplace_back(w);
+  // A table's headers stay live: they tell their view that the row count
+  // changed, without which rows removed in a refresh stay painted.
+  for (QWidget* w : children)
+    if (!qobject_cast<QHeaderView*>(w)) blockers.emplace_back(w);
   Refresh();
   refreshing_ = false;
 }
