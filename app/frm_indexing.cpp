@@ -48,7 +48,7 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
     : ToolWindow(model, "frmIndexing", "Powder Indexing", parent), indexing_(model) {
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
-  grdPeaks = Table(this, "grdPeaks", {"2-theta", "d", "Height", "Note"});
+  grdPeaks = Table(this, "grdPeaks", {"2-theta", "su", "d", "Height", "Note"});
   left->addWidget(grdPeaks, 1);
   auto* peakButtons = new QHBoxLayout;
   cmdFindPeaks = new QPushButton("Find Peaks", this);
@@ -95,6 +95,8 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
   txtImpurities = addOption("Impurity lines:", "txtImpurities", IndexingOption::Impurities, 0, 2);
   txtZeroRange = addOption("Zero range:", "txtZeroRange", IndexingOption::ZeroRange, 1, 0);
   txtTolerance = addOption("Tolerance:", "txtTolerance", IndexingOption::Tolerance, 1, 2);
+  txtSensitivity = addOption("Peak sensitivity:", "txtSensitivity", IndexingOption::Sensitivity, 2, 0);
+  txtSensitivity->setToolTip("How far above the noise a peak must rise; Find Peaks uses it");
   left->addLayout(numbers);
   auto* run = new QHBoxLayout;
   cmdIndex = new QPushButton("Index", this);
@@ -231,11 +233,12 @@ void frmIndexing::RefreshPeaks() {
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(p.used ? Qt::Checked : Qt::Unchecked);
     grdPeaks->setItem(i, 0, item);
-    grdPeaks->setItem(i, 1, ReadOnly(FixedText(p.spacing, 5)));
-    grdPeaks->setItem(i, 2, ReadOnly(FixedText(p.height, 0)));
+    grdPeaks->setItem(i, 1, ReadOnly(p.su > 0 ? FixedText(p.su, 5) : ""));
+    grdPeaks->setItem(i, 2, ReadOnly(FixedText(p.spacing, 5)));
+    grdPeaks->setItem(i, 3, ReadOnly(FixedText(p.height, 0)));
     std::string note = p.added ? "added" : "";
     if (p.known) note += std::string(note.empty() ? "" : ", ") + "known phase";
-    grdPeaks->setItem(i, 3, ReadOnly(note));
+    grdPeaks->setItem(i, 4, ReadOnly(note));
   }
 }
 
@@ -289,6 +292,7 @@ void frmIndexing::Refresh() {
   SetTextUnlessEditing(txtImpurities, QString::fromStdString(indexing_.OptionText(IndexingOption::Impurities)));
   SetTextUnlessEditing(txtZeroRange, QString::fromStdString(indexing_.OptionText(IndexingOption::ZeroRange)));
   SetTextUnlessEditing(txtTolerance, QString::fromStdString(indexing_.OptionText(IndexingOption::Tolerance)));
+  SetTextUnlessEditing(txtSensitivity, QString::fromStdString(indexing_.OptionText(IndexingOption::Sensitivity)));
   const bool running = indexing_.Running();
   cmdIndex->setEnabled(!running);
   cmdCancel->setEnabled(running);

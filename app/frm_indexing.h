@@ -55,6 +55,7 @@ class frmIndexing : public ToolWindow {
   QLineEdit* txtImpurities = nullptr;
   QLineEdit* txtZeroRange = nullptr;
   QLineEdit* txtTolerance = nullptr;
+  QLineEdit* txtSensitivity = nullptr;
   QPushButton* cmdIndex = nullptr;
   QPushButton* cmdCancel = nullptr;
   QProgressBar* prgIndexing = nullptr;

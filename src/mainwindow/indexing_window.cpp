@@ -156,8 +156,9 @@ bool IndexingWindowModel::FindPeaks() {
   PeakSearchOptions search = SearchOptions();
   search.lo = model_.XRDPlot.SngTTMin();
   search.hi = model_.XRDPlot.SngTTMax();
+  search.sensitivity = sensitivity_;
   for (const auto& p : SearchPeaks(x, data.Intensities(), search))
-    if (const double d = SpacingAt(p.position); d > 0) peaks_.push_back({p.position, d, p.height, p.fwhm});
+    if (const double d = SpacingAt(p.position); d > 0) peaks_.push_back({p.position, p.su, d, p.height, p.fwhm});
   MarkKnownLines();
   message_ = std::to_string(peaks_.size()) + " peaks found.";
   return true;
@@ -210,7 +211,7 @@ bool IndexingWindowModel::AddPeak(double position, int* row) {
   for (const auto& p : SearchPeaks(xs, model_.data.Intensities(), search))
     if (std::abs(p.position - position) < nearest) {
       nearest = std::abs(p.position - position);
-      peak.position = p.position, peak.height = p.height, peak.fwhm = p.fwhm;
+      peak.position = p.position, peak.su = p.su, peak.height = p.height, peak.fwhm = p.fwhm;
     }
   peak.spacing = SpacingAt(peak.position);
   if (!(peak.spacing > 0)) return false;
@@ -336,6 +337,7 @@ std::string IndexingWindowModel::OptionText(IndexingOption which) const {
     case IndexingOption::Impurities: return std::to_string(options_.impurities);
     case IndexingOption::ZeroRange: return GeneralText(options_.zeroRange);
     case IndexingOption::Tolerance: return GeneralText(options_.tolerance);
+    case IndexingOption::Sensitivity: return GeneralText(sensitivity_);
   }
   return {};
 }
@@ -360,6 +362,10 @@ bool IndexingWindowModel::SetOptionText(IndexingOption which, std::string_view t
       if (!(*v > 0 && *v <= 0.5)) return false;
       options_.tolerance = *v;
       MarkKnownLines();
+      return true;
+    case IndexingOption::Sensitivity:  // taken at the next Find Peaks
+      if (!(*v >= 0.5 && *v <= 1000)) return false;
+      sensitivity_ = *v;
       return true;
   }
   return false;

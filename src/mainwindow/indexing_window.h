@@ -24,6 +24,7 @@ class MainModel;
 
 struct IndexingPeak {
   double position = 0;  // on the plot's axis: degrees 2-theta, or a channel of a spectrum
+  double su = 0;        // of the position, from the profile fit; 0 for a click not fitted
   double spacing = 0;   // d in Angstrom, through the wavelength or the energy calibration
   double height = 0;
   double fwhm = 0;  // plot units; 0 when not fitted
@@ -33,7 +34,9 @@ struct IndexingPeak {
   bool heldOut = false;  // unticked because it is known
 };
 
-enum class IndexingOption { MaxVolume, Impurities, ZeroRange, Tolerance };
+// Sensitivity is the peak search's threshold, in units of the local noise;
+// the others are the search options of the indexing.
+enum class IndexingOption { MaxVolume, Impurities, ZeroRange, Tolerance, Sensitivity };
 
 class IndexingWindowModel {
  public:
@@ -135,6 +138,7 @@ class IndexingWindowModel {
   std::optional<PatternKey> searched_;  // the pattern the peaks were found on
   bool leaveOutKnown_ = false;
   std::vector<double> knownLines_;  // spacings the peaks were last marked against
+  double sensitivity_ = PeakSearchOptions{}.sensitivity;
   bool shown_ = false;  // the window is open: ticks and preview are on the plot
   IndexingOptions options_;
   IndexingInput input_;  // of the solutions shown

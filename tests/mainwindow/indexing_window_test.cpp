@@ -120,11 +120,26 @@ TEST_F(IndexingWindowModelTest, CancelLeavesNoSolutionsAndBadOptionsAreRefused) 
   for (const Case& c : {Case{IndexingOption::MaxVolume, "2000", true}, Case{IndexingOption::MaxVolume, "0", false},
                         Case{IndexingOption::Impurities, "2", true}, Case{IndexingOption::Impurities, "1.5", false},
                         Case{IndexingOption::ZeroRange, "-0.1", false}, Case{IndexingOption::Tolerance, "abc", false},
-                        Case{IndexingOption::Tolerance, "0.02", true}}) {
+                        Case{IndexingOption::Tolerance, "0.02", true}, Case{IndexingOption::Sensitivity, "0", false},
+                        Case{IndexingOption::Sensitivity, "6", true}}) {
     const std::string old = w.OptionText(c.option);
     EXPECT_EQ(w.SetOptionText(c.option, c.text), c.accepted) << c.text;
     EXPECT_EQ(w.OptionText(c.option), c.accepted ? std::string(c.text) : old) << c.text;
   }
+  // A higher threshold keeps the strong peaks of the default search only;
+  // each comes with the su of its fitted position.
+  ASSERT_TRUE(w.SetOptionText(IndexingOption::Sensitivity, "4"));
+  ASSERT_TRUE(w.FindPeaks());
+  const std::vector<IndexingPeak> all = w.Peaks();
+  for (const auto& p : all) EXPECT_TRUE(p.su > 0 && p.su < 0.2 * p.fwhm) << p.position;
+  ASSERT_TRUE(w.SetOptionText(IndexingOption::Sensitivity, "60"));
+  ASSERT_TRUE(w.FindPeaks());
+  EXPECT_GE(w.Peaks().size(), 3u);
+  EXPECT_LT(w.Peaks().size(), all.size());
+  for (const auto& p : w.Peaks())
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(), [&](const IndexingPeak& q) { return std::abs(q.position - p.position) < 1e-3; }))
+        << p.position;
+
   for (int code = 1; code <= 7; ++code) w.SetSystem(code, false);
   EXPECT_FALSE(w.Start());  // no system to search
   EXPECT_FALSE(w.Running());
