@@ -13,6 +13,7 @@
 
 #include "fitting/pattern_refinement.h"
 #include "mainwindow/main_model.h"
+#include "mainwindow/store_patterns.h"
 #include "reflections/reflection_list.h"
 #include "scripted_platform.h"
 #include "support/synthetic_spectrum.h"
@@ -240,6 +241,13 @@ TEST_F(IndexingEnergyTest, SpectrumIndexesToItsFaceCentredCell) {
   w.UpdateKnownLines();
   EXPECT_FALSE(w.KnownLinesChanged());
   EXPECT_TRUE(std::all_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
+  // A stored phase's lines count as well.
+  SetUpPhase(model.pattern, model.UnitCell, 1, 12, {5.60f, 5.60f, 5.60f, 90, 90, 90});
+  ASSERT_GE(StorePatternsModel(model).StoreCurrentPhase(), 0);
+  SetUpPhase(model.pattern, model.UnitCell, 1, 12, {5.71f, 5.71f, 5.71f, 90, 90, 90});
+  w.UpdateKnownLines();
+  EXPECT_TRUE(std::none_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
+  w.SetLeaveOutKnownLines(false);
 
   for (int code = 2; code <= 7; ++code) w.SetSystem(code, false);
   ASSERT_TRUE(w.Start());
