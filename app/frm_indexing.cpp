@@ -49,6 +49,8 @@ frmIndexing::frmIndexing(MainModel& model, QWidget* parent)
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   grdPeaks = Table(this, "grdPeaks", {"2-theta", "su", "d", "Height", "Note"});
+  grdPeaks->horizontalHeader()->setDefaultSectionSize(62);  // five columns in view
+  grdPeaks->setColumnWidth(0, 100);                          // the check box and the position
   left->addWidget(grdPeaks, 1);
   auto* peakButtons = new QHBoxLayout;
   cmdFindPeaks = new QPushButton("Find Peaks", this);
