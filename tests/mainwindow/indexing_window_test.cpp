@@ -249,6 +249,15 @@ TEST_F(IndexingEnergyTest, SpectrumIndexesToItsFaceCentredCell) {
   EXPECT_TRUE(std::none_of(w.Peaks().begin(), w.Peaks().end(), [](const IndexingPeak& p) { return p.used; }));
   w.SetLeaveOutKnownLines(false);
 
+  // A click a channel beside the 200 line, once it is removed, adds it back.
+  const double c200 = testing::ChannelOf(kEdge, 2, 0, 0);
+  w.RemovePeak(1);
+  int row = -1;
+  ASSERT_TRUE(w.AddPeak(c200 + 1.0, &row));
+  ASSERT_EQ(row, 1);
+  EXPECT_NEAR(w.Peaks()[1].position, c200, 0.05);
+  EXPECT_NEAR(w.Peaks()[1].spacing, kEdge / 2, 2e-4);
+
   for (int code = 2; code <= 7; ++code) w.SetSystem(code, false);
   ASSERT_TRUE(w.Start());
   w.Wait();
