@@ -135,7 +135,11 @@ void MainModel::ReimportStateData(const PropertyBag& bag) {
   if (view_) view_->SetCaption(Caption);
   if (reimported && PatternDataFileType == "jcpds") {
     UnitCell = savedCell;
+    // A project saved before phases kept their card takes the card's
+    // constants from the card itself.
+    const CardPhase card = savedPattern.Card.FromCard() ? savedPattern.Card : pattern.Card;
     pattern = savedPattern;
+    pattern.Card = card;
     PeakList = savedPeaks;
     crystalSystem_ = savedSystem;
   }

@@ -78,5 +78,31 @@ TEST(FrmPressure, MarkedGoldReadsOutAPressureThatFollowsADrag) {
   EXPECT_FALSE(window.lblCursorReadout->text().endsWith(typed));
 }
 
+// A card's phase moved by typing its pressure: its cell follows the card's
+// equation of state (NaCl at 5 GPa: a = 5.3760, an independent evaluation in
+// the model tests), and Undo takes it back to the card's cell.
+TEST(FrmPressure, TypedPressureMovesACardPhaseAndUndoReturnsIt) {
+  const std::string card = std::string(QUORLIN_SHARED_DIR) + "/realdata/jcpds/dioptas-0.2.3-dac_user/nacl.jcpds";
+  if (!std::filesystem::exists(card)) GTEST_SKIP() << "no realdata folder";
+  testing::MainWindowFixture f(testing::Shown::Exposed);
+  frmMain& window = f.window;
+  MainModel& m = f.m();
+  ASSERT_TRUE(m.ImportDataFile("jcpds", card));
+  window.mnuPressure->trigger();
+  auto* pressure = window.FindToolWindow<frmPressure>();
+  ASSERT_NE(pressure, nullptr);
+  auto* box = testing::Child<QLineEdit>(pressure, "txtCardPressure");
+  ASSERT_TRUE(box->isEnabled());
+  EXPECT_EQ(box->text(), "0");
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClicks(box, "5");
+  EXPECT_NEAR(m.UnitCell.Edge(1, 0), 5.3760245f, 2e-6f);
+  EXPECT_TRUE(testing::Child<QLabel>(pressure, "lblCardCell")->text().startsWith("a = 5.376"));
+  window.cmdUndo->click();
+  EXPECT_EQ(m.UnitCell.Edge(1, 0), 5.6402f);
+  EXPECT_EQ(m.pattern.Card.pressure, 0);
+}
+
 }  // namespace
 }  // namespace quorlin
