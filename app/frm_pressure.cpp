@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -100,9 +101,22 @@ void frmPressure::BuildCardPhases(QVBoxLayout* layout) {
   connect(txtCardTemperature, &QLineEdit::textEdited, this, [this](const QString& text) {
     pressure_.SetCardTemperature(ChosenCardPhase(), text.toStdString(), Kelvin());
   });
+  // Narrow number boxes, so that the phase's name has the room.
+  txtCardPressure->setMaximumWidth(90);
+  txtCardTemperature->setMaximumWidth(90);
+  txtCardPressure->installEventFilter(this);
+  txtCardTemperature->installEventFilter(this);
   // A refused value goes back to the one in force when the box is left.
   connect(txtCardPressure, &QLineEdit::editingFinished, this, [this] { RefreshNow(); });
   connect(txtCardTemperature, &QLineEdit::editingFinished, this, [this] { RefreshNow(); });
+}
+
+bool frmPressure::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtCardPressure || watched == txtCardTemperature) {
+    if (event->type() == QEvent::FocusIn) pressure_.CardBoxFocused();
+    if (event->type() == QEvent::FocusOut) pressure_.CardBoxLeft();
+  }
+  return ToolWindow::eventFilter(watched, event);
 }
 
 int frmPressure::ChosenCardPhase() const {

@@ -24,6 +24,7 @@ class frmPressure : public ToolWindow {
 
  protected:
   void Refresh() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool Kelvin() const;

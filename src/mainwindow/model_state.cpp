@@ -118,7 +118,11 @@ void MainModel::ReimportStateData(const PropertyBag& bag) {
     return OpenDataFile(file, type);
   };
   bool measured = false;
-  if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty())
+  // A card opened with no pattern under it leaves the factory placeholder
+  // as the measured file: that is no file the user lost.
+  const bool placeholder = MeasuredDataFile == "default.gsa" && MeasuredDataFileType == "gsa" &&
+                           !platform_.FileExists(MeasuredDataFile);
+  if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty() && !placeholder)
     measured = reimport(MeasuredDataFile, MeasuredDataFileType);
   const bool reimported = reimport(PatternDataFile, PatternDataFileType);
   // Only a data file the state names is worth a word: the factory state's

@@ -215,7 +215,7 @@ bool PressureModel::MoveCardPhase(int phase, double P, double kelvin) {
   // Tried on a copy first: a cell the limits refuse changes nothing.
   CUnitCell trial = working ? m_.UnitCell : m_.storedphases.StoredUnitCell(phase);
   if (!trial.SetCell(1, *cell)) return false;
-  m_.Edit([&] {
+  auto change = [&] {
     CPattern& pattern = working ? m_.pattern : m_.storedphases.StoredPattern(phase);
     pattern.Card.pressure = P;
     pattern.Card.kelvin = kelvin;
@@ -225,7 +225,14 @@ bool PressureModel::MoveCardPhase(int phase, double P, double kelvin) {
       m_.storedphases.StoredUnitCell(phase).SetCell(1, *cell);
       m_.MakeStoredVectors(phase);
     }
-  });
+  };
+  if (typing_ && recorded_) {
+    change();
+    m_.Notify();
+  } else {
+    m_.Edit(change);
+    recorded_ = typing_;
+  }
   return true;
 }
 
@@ -251,7 +258,10 @@ std::string PressureModel::CardCellText(int phase) const {
       phase == PressureMark::kWorkingPhase ? m_.UnitCell : m_.storedphases.StoredUnitCell(phase);
   static const char* names[] = {"a", "b", "c", "alpha", "beta", "gamma"};
   std::string text;
-  for (int i = 0; i < 6; ++i) text += std::string(names[i]) + " = " + cell.CellParameters(i, 1) + (i < 5 ? ", " : "");
+  // Seven significant digits, as the cell editor's boxes show them.
+  for (int i = 0; i < 6; ++i)
+    text += std::string(names[i]) + " = " +
+            GeneralText(i < 3 ? cell.Edge(1, i) : cell.CellAngle(1, i).Degrees()) + (i < 5 ? ", " : "");
   return text + ", V = " + FixedText(cell.Volume(), 3);
 }
 

@@ -101,11 +101,21 @@ class PressureModel {
   bool SetCardPressure(int phase, const std::string& text);
   bool SetCardTemperature(int phase, const std::string& text, bool kelvin);
   bool MoveCardPhase(int phase, double P, double kelvin);
+  // A card phase's P or T box got the focus / lost it: what is typed there
+  // in between is one undo step, as in the cell editor, so that Undo after
+  // "1000" returns to the temperature before it, not to "100".
+  void CardBoxFocused() {
+    typing_ = true;
+    recorded_ = false;
+  }
+  void CardBoxLeft() { typing_ = false; }
   // The card phase's cell as the window shows it ("a = 4.0786 Å ..., V = ...").
   std::string CardCellText(int phase) const;
 
  private:
   MainModel& m_;
+  bool typing_ = false;    // a card box has the focus
+  bool recorded_ = false;  // and this visit has written its undo record
 };
 
 }  // namespace quorlin
