@@ -2,12 +2,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include "core/numtext.h"
 
 namespace quorlin {
 
@@ -40,12 +43,13 @@ frmPressure::frmPressure(MainModel& model, QWidget* parent)
   lblPressure = new QLabel(this);
   lblPressure->setObjectName("lblPressure");
   layout->addWidget(lblPressure);
-  grdScales = new QTableWidget(0, 3, this);
+  grdScales = new QTableWidget(0, 4, this);
   grdScales->setObjectName("grdScales");
-  grdScales->setHorizontalHeaderLabels({"Scale", "P (GPa)", "Note"});
+  grdScales->setHorizontalHeaderLabels({"Scale", "P (GPa)", "su (GPa)", "Note"});
   grdScales->verticalHeader()->setVisible(false);
   grdScales->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(grdScales, 1);
+  BuildCardPhases(layout);
 
   connect(chkStandard, &QCheckBox::toggled, this, [this](bool on) {
     if (!Refreshing()) pressure_.SetMarked(on);
@@ -64,6 +68,89 @@ frmPressure::frmPressure(MainModel& model, QWidget* parent)
   });
   // A refused temperature goes back to the one in force when the box is left.
   connect(txtTemperature, &QLineEdit::editingFinished, this, [this] { RefreshNow(); });
+}
+
+void frmPressure::BuildCardPhases(QVBoxLayout* layout) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel("Card phase:", this));
+  cboCardPhase = new QComboBox(this);
+  cboCardPhase->setObjectName("cboCardPhase");
+  row->addWidget(cboCardPhase, 1);
+  row->addWidget(new QLabel("P (GPa):", this));
+  txtCardPressure = new QLineEdit(this);
+  txtCardPressure->setObjectName("txtCardPressure");
+  row->addWidget(txtCardPressure);
+  row->addWidget(new QLabel("T:", this));
+  txtCardTemperature = new QLineEdit(this);
+  txtCardTemperature->setObjectName("txtCardTemperature");
+  row->addWidget(txtCardTemperature);
+  lblCardTemperatureUnit = new QLabel(this);
+  row->addWidget(lblCardTemperatureUnit);
+  layout->addLayout(row);
+  lblCardCell = new QLabel(this);
+  lblCardCell->setObjectName("lblCardCell");
+  lblCardCell->setWordWrap(true);
+  layout->addWidget(lblCardCell);
+
+  connect(cboCardPhase, &QComboBox::currentIndexChanged, this, [this] {
+    if (!Refreshing()) RefreshNow();
+  });
+  connect(txtCardPressure, &QLineEdit::textEdited, this, [this](const QString& text) {
+    pressure_.SetCardPressure(ChosenCardPhase(), text.toStdString());
+  });
+  connect(txtCardTemperature, &QLineEdit::textEdited, this, [this](const QString& text) {
+    pressure_.SetCardTemperature(ChosenCardPhase(), text.toStdString(), Kelvin());
+  });
+  // Narrow number boxes, so that the phase's name has the room.
+  txtCardPressure->setMaximumWidth(90);
+  txtCardTemperature->setMaximumWidth(90);
+  txtCardPressure->installEventFilter(this);
+  txtCardTemperature->installEventFilter(this);
+  // A refused value goes back to the one in force when the box is left.
+  connect(txtCardPressure, &QLineEdit::editingFinished, this, [this] { RefreshNow(); });
+  connect(txtCardTemperature, &QLineEdit::editingFinished, this, [this] { RefreshNow(); });
+}
+
+bool frmPressure::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtCardPressure || watched == txtCardTemperature) {
+    if (event->type() == QEvent::FocusIn) pressure_.CardBoxFocused();
+    if (event->type() == QEvent::FocusOut) pressure_.CardBoxLeft();
+  }
+  return ToolWindow::eventFilter(watched, event);
+}
+
+int frmPressure::ChosenCardPhase() const {
+  const int index = cboCardPhase->currentIndex();
+  return index >= 0 ? cboCardPhase->itemData(index).toInt() : PressureMark::kWorkingPhase - 1;
+}
+
+void frmPressure::RefreshCardPhases() {
+  const int chosen = ChosenCardPhase();
+  cboCardPhase->clear();
+  const auto phases = pressure_.CardPhases();
+  const CardPhaseRow* shown = nullptr;
+  for (const CardPhaseRow& r : phases) {
+    cboCardPhase->addItem(QString::fromStdString(r.name), r.phase);
+    if (r.phase == chosen || !shown) {
+      cboCardPhase->setCurrentIndex(cboCardPhase->count() - 1);
+      shown = &r;
+    }
+  }
+  const bool movable = shown && shown->movable;
+  txtCardPressure->setEnabled(movable);
+  txtCardTemperature->setEnabled(movable);
+  lblCardTemperatureUnit->setText(Kelvin() ? "K" : QString::fromUtf8("\u00b0C"));
+  if (!shown) {
+    txtCardPressure->clear();
+    txtCardTemperature->clear();
+    lblCardCell->setText("No phase opened from a jcpds card.");
+    return;
+  }
+  SetTextUnlessEditing(txtCardPressure, QString::fromStdString(GeneralText(shown->pressure)));
+  SetTextUnlessEditing(txtCardTemperature,
+                       QString::fromStdString(GeneralText(Kelvin() ? shown->kelvin : shown->kelvin - 273.15)));
+  const std::string cell = pressure_.CardCellText(shown->phase);
+  lblCardCell->setText(QString::fromStdString(movable ? cell : cell + " (the card gives no K0: it cannot be moved)"));
 }
 
 bool frmPressure::Kelvin() const { return cboTemperatureUnit->currentIndex() == 0; }
@@ -85,8 +172,10 @@ void frmPressure::Refresh() {
     const ScaleRow& r = rows[static_cast<std::size_t>(i)];
     grdScales->setItem(i, 0, new QTableWidgetItem(QString::fromStdString(r.scale)));
     grdScales->setItem(i, 1, new QTableWidgetItem(QString::fromStdString(r.pressure)));
-    grdScales->setItem(i, 2, new QTableWidgetItem(r.outside ? "outside the scale's range" : ""));
+    grdScales->setItem(i, 2, new QTableWidgetItem(QString::fromStdString(r.su)));
+    grdScales->setItem(i, 3, new QTableWidgetItem(r.outside ? "outside the scale's range" : ""));
   }
+  RefreshCardPhases();
 }
 
 }  // namespace quorlin

@@ -1,6 +1,7 @@
 // "Pressure": marks the working phase as a pressure standard on a scale at
 // a temperature (K or degrees Celsius) and shows its pressure on every scale
-// of that material side by side. The logic lives in PressureModel.
+// of that material side by side, with su; holds the P and T of every phase
+// opened from a jcpds card. The logic lives in PressureModel.
 #pragma once
 
 #include "mainwindow/pressure_standard.h"
@@ -11,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace quorlin {
 
@@ -22,9 +24,14 @@ class frmPressure : public ToolWindow {
 
  protected:
   void Refresh() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool Kelvin() const;
+  // The card phases' row: which phase, its P and T, its cell.
+  void BuildCardPhases(QVBoxLayout* layout);
+  void RefreshCardPhases();
+  int ChosenCardPhase() const;
   PressureModel pressure_;
   QCheckBox* chkStandard = nullptr;
   QComboBox* cboPhase = nullptr;
@@ -33,6 +40,11 @@ class frmPressure : public ToolWindow {
   QComboBox* cboTemperatureUnit = nullptr;
   QLabel* lblPressure = nullptr;
   QTableWidget* grdScales = nullptr;
+  QComboBox* cboCardPhase = nullptr;
+  QLineEdit* txtCardPressure = nullptr;
+  QLineEdit* txtCardTemperature = nullptr;
+  QLabel* lblCardTemperatureUnit = nullptr;
+  QLabel* lblCardCell = nullptr;
 };
 
 }  // namespace quorlin

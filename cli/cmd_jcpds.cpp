@@ -58,7 +58,7 @@ std::string WriteCard(const Args& args) {
         throw QuorlinError("--cell: the " + std::string(CrystalSystemName(pattern.CrystalSystem)) +
                            " card cannot take this cell (parameter " + std::to_string(p + 1) + ")");
   }
-  JcpdsCard written = MakeJcpdsCard(card.comment, card.crystalSystem, cell, card.peaks, card.K0, card.K0p);
+  JcpdsCard written = MakeJcpdsCard(card.comment, card.crystalSystem, cell, card.peaks, card.K0, card.K0p, card.thermal);
   WriteTextFile(output, JcpdsCardText(written));
   return output;
 }

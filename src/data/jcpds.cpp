@@ -137,6 +137,17 @@ std::int16_t SymmetryFromCode(double code) {
   return systems[static_cast<int>(code)];
 }
 
+// The equation-of-state constant a keyword names; nullptr for other keys.
+std::optional<float>* Constant(JcpdsCard& card, const std::string& key) {
+  if (key == "K0:") return &card.K0;
+  if (key == "K0P:") return &card.K0p;
+  if (key == "DK0DT:") return &card.thermal.dK0dT;
+  if (key == "DK0PDT:") return &card.thermal.dK0pdT;
+  if (key == "ALPHAT:") return &card.thermal.alphaT;
+  if (key == "DALPHADT:") return &card.thermal.dAlphadT;
+  return nullptr;
+}
+
 void ReadKeywordCard(TextLines& lines, const std::string& file, JcpdsCard& card) {
   std::array<std::optional<float>, 6> given;
   long symmetryLine = 0;
@@ -164,10 +175,10 @@ void ReadKeywordCard(TextLines& lines, const std::string& file, JcpdsCard& card)
              "expected CUBIC, HEXAGONAL, TRIGONAL, RHOMBOHEDRAL, TETRAGONAL, ORTHORHOMBIC, MONOCLINIC or TRICLINIC, "
              "found " + Quote(f[1]));
       symmetryLine = lines.Number();
-    } else if (key == "K0:" || key == "K0P:") {
+    } else if (std::optional<float>* constant = Constant(card, key)) {
       auto v = f.size() > 1 ? StrictSingle(f[1]) : std::nullopt;
       if (!v) card.notes.push_back("line " + std::to_string(lines.Number()) + ": " + key + " has no usable value");
-      (key == "K0:" ? card.K0 : card.K0p) = v;
+      *constant = v;
     } else if (key == "DIHKL:") {
       AddRow(card, f, 1, file, lines.Number(), line);
     } else {
@@ -189,7 +200,11 @@ void ReadRows(TextLines& lines, const std::string& file, JcpdsCard& card) {
   while (lines.Next(line)) {
     auto f = Fields(line);
     if (f.empty()) continue;
-    if (!started && LeadingNumbers(f).size() < 5 && !(f.size() >= 4 && IsNumeric(f[0]))) continue;
+    if (!started && LeadingNumbers(f).size() < 5 && !(f.size() >= 4 && IsNumeric(f[0]))) {
+      // The thermal-expansion line of positional VERSION 4 cards.
+      if (f.size() == 1 && !card.thermal.alphaT) card.thermal.alphaT = StrictSingle(f[0]);
+      continue;
+    }
     started = true;
     AddRow(card, f, 0, file, lines.Number(), line);
   }
@@ -291,6 +306,22 @@ JcpdsCard ReadJcpdsCard(std::istream& in, const std::string& fileName) {
     card.notes.push_back(std::to_string(card.leftOut) + " row" + (card.leftOut == 1 ? "" : "s") +
                          " with fractional hkl left out");
   return card;
+}
+
+CardPhase CardPhaseOf(const JcpdsCard& card) {
+  CardPhase c;
+  c.cell = card.cell;
+  const auto finite = [](const std::optional<float>& v, float fallback) {
+    return v && std::isfinite(*v) ? *v : fallback;
+  };
+  c.K0 = finite(card.K0, 0);
+  if (!(c.K0 > 0)) c.K0 = 0;
+  c.K0p = finite(card.K0p, c.K0p);
+  c.dK0dT = finite(card.thermal.dK0dT, 0);
+  c.dK0pdT = finite(card.thermal.dK0pdT, 0);
+  c.alphaT = finite(card.thermal.alphaT, 0);
+  c.dAlphadT = finite(card.thermal.dAlphadT, 0);
+  return c;
 }
 
 std::int32_t JcpdsBasis(std::int16_t crystalSystem) { return DerivedBasis(crystalSystem, -1); }

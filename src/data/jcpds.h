@@ -3,12 +3,14 @@
 //
 // Three layouts are read, told apart by the first non-blank line:
 //  - keyword cards ("VERSION: 4", then "KEY: value" lines: COMMENT, K0, K0P,
-//    SYMMETRY, A, B, C, ALPHA, BETA, GAMMA, DIHKL rows "d I h k l");
+//    DK0DT, DK0PDT, SYMMETRY, A, B, C, ALPHA, BETA, GAMMA, ALPHAT, DALPHADT,
+//    DIHKL rows "d I h k l"; VOLUME and other keys are passed over);
 //  - positional cards whose first line is a bare version number: comment,
 //    "code K0 K0'", the cell line (a; a c; a c; a b c; a b c beta;
 //    a b c alpha beta gamma for codes 1 to 6: cubic, hexagonal, tetragonal,
 //    orthorhombic, monoclinic, triclinic, as the Shim-lab format note lists
-//    them), anything up to the first "d I h k l" row, the rows;
+//    them), anything up to the first "d I h k l" row (a lone number there is
+//    the thermal expansion), the rows;
 //  - the older cards with no version line: comment, then "code a K0 K0'
 //    c/a [b/a]" (commas allowed, trailing text ignored), then the rows.
 // Rows whose hkl are not whole numbers (modulated phases) cannot be drawn as
@@ -26,6 +28,7 @@
 #include "core/unitcell.h"
 #include "data/readers.h"
 #include "energy/peak_list.h"
+#include "reflections/card_phase.h"
 #include "reflections/pattern.h"
 
 namespace quorlin {
@@ -34,6 +37,15 @@ struct JcpdsPeak {
   float d = 0;          // observed spacing, Angstrom
   float intensity = 0;  // relative intensity as written
   std::int16_t h = 0, k = 0, l = 0;
+};
+
+// The temperature terms of VERSION 4 cards, as written; empty when absent.
+struct JcpdsThermalConstants {
+  std::optional<float> dK0dT;     // GPa/K
+  std::optional<float> dK0pdT;    // 1/K
+  std::optional<float> alphaT;    // volume thermal expansion, 1/K
+  std::optional<float> dAlphadT;  // 1/K^2
+  bool operator==(const JcpdsThermalConstants&) const = default;
 };
 
 struct JcpdsCard {
@@ -47,6 +59,7 @@ struct JcpdsCard {
   std::array<float, 6> cell{};
   std::optional<float> K0;   // bulk modulus, GPa
   std::optional<float> K0p;  // its pressure derivative
+  JcpdsThermalConstants thermal;
   std::vector<JcpdsPeak> peaks;
   int leftOut = 0;  // rows with fractional hkl
   ReadNotes notes;
@@ -57,6 +70,11 @@ struct JcpdsCard {
 // but the card lacks, a malformed number where one is required, or an
 // intensity or index beyond 16 bits.
 JcpdsCard ReadJcpdsCard(std::istream& in, const std::string& fileName);
+
+// What a phase keeps of its card: the card's cell and its equation of state
+// (absent terms as CardPhase's defaults), at P = 0 and the reference
+// temperature.
+CardPhase CardPhaseOf(const JcpdsCard& card);
 
 // Cell basis (CUnitCell::Basis) of a card's crystal system on the axes the
 // card gives (a trigonal card gives hexagonal axes).

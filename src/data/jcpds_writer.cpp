@@ -48,7 +48,8 @@ bool CellObeys(std::int16_t cs, const std::array<float, 6>& p) {
 }  // namespace
 
 JcpdsCard MakeJcpdsCard(const std::string& name, std::int16_t crystalSystem, const CUnitCell& cell,
-                        const std::vector<JcpdsPeak>& rows, std::optional<float> K0, std::optional<float> K0p) {
+                        const std::vector<JcpdsPeak>& rows, std::optional<float> K0, std::optional<float> K0p,
+                        const JcpdsThermalConstants& thermal) {
   JcpdsCard card;
   card.version = 4;
   // One line only: a line break would end the comment in the card.
@@ -58,6 +59,7 @@ JcpdsCard MakeJcpdsCard(const std::string& name, std::int16_t crystalSystem, con
   card.crystalSystem = CellObeys(crystalSystem, card.cell) ? crystalSystem : std::int16_t{7};
   card.K0 = K0;
   card.K0p = K0p;
+  card.thermal = thermal;
   for (const JcpdsPeak& r : rows) {
     float d = cell.hklDSpacing(r.h, r.k, r.l);
     if (!(d > 0) || !std::isfinite(d)) continue;
@@ -71,9 +73,16 @@ std::string JcpdsCardText(const JcpdsCard& card) {
   s += "COMMENT: " + card.comment + "\n";
   if (card.K0) s += "K0: " + SingleText(*card.K0) + "\n";
   if (card.K0p) s += "K0P: " + SingleText(*card.K0p) + "\n";
+  const auto constant = [&s](const char* key, const std::optional<float>& v) {
+    if (v) s += std::string(key) + ": " + SingleText(*v) + "\n";
+  };
+  constant("DK0DT", card.thermal.dK0dT);
+  constant("DK0PDT", card.thermal.dK0pdT);
   s += std::string("SYMMETRY: ") + SymmetryWord(card.crystalSystem) + "\n";
   static const char* keys[] = {"A", "B", "C", "ALPHA", "BETA", "GAMMA"};
   for (std::size_t i = 0; i < 6; ++i) s += std::string(keys[i]) + ": " + SingleText(card.cell[i]) + "\n";
+  constant("ALPHAT", card.thermal.alphaT);
+  constant("DALPHADT", card.thermal.dAlphadT);
   for (const JcpdsPeak& p : card.peaks)
     s += "DIHKL: " + SingleText(p.d) + " " + SingleText(p.intensity) + " " + std::to_string(p.h) + " " +
          std::to_string(p.k) + " " + std::to_string(p.l) + "\n";

@@ -1,7 +1,7 @@
 // Writes a phase as a keyword jcpds card ("VERSION: 4"), the layout Dioptas
-// and other programs of the field read: COMMENT, K0 and K0P when known,
-// SYMMETRY, the six cell parameters, then one "DIHKL: d I h k l" row per
-// reflection.
+// and other programs of the field read: COMMENT, K0, K0P, DK0DT and DK0PDT
+// when known, SYMMETRY, the six cell parameters, ALPHAT and DALPHADT when
+// known, then one "DIHKL: d I h k l" row per reflection.
 #pragma once
 
 #include <optional>
@@ -20,7 +20,7 @@ namespace quorlin {
 // as the same cell.
 JcpdsCard MakeJcpdsCard(const std::string& name, std::int16_t crystalSystem, const CUnitCell& cell,
                         const std::vector<JcpdsPeak>& rows, std::optional<float> K0 = std::nullopt,
-                        std::optional<float> K0p = std::nullopt);
+                        std::optional<float> K0p = std::nullopt, const JcpdsThermalConstants& thermal = {});
 
 // The card's text. Numbers are written so that they read back exactly.
 std::string JcpdsCardText(const JcpdsCard& card);

@@ -1,5 +1,6 @@
 #include "energy/eos.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -100,6 +101,40 @@ double JcpdsVolume(const JcpdsThermal& m, double P, double T) {
   e.K0p = m.K0p + m.dK0pdT * dT;
   if (!(e.K0 > 0) || !(e.V0 > 0)) return 0;
   return IsothermVolume(e, P);
+}
+
+JcpdsThermal CardThermal(const CardPhase& card) {
+  const double a = card.cell[0], b = card.cell[1], c = card.cell[2];
+  const double d = std::numbers::pi / 180;
+  const double ca = std::cos(card.cell[3] * d), cb = std::cos(card.cell[4] * d), cg = std::cos(card.cell[5] * d);
+  JcpdsThermal m;
+  m.V0 = a * b * c * std::sqrt(std::max(0.0, 1 - ca * ca - cb * cb - cg * cg + 2 * ca * cb * cg));
+  m.K0 = card.K0;
+  m.K0p = card.K0p;
+  m.dK0dT = card.dK0dT;
+  m.dK0pdT = card.dK0pdT;
+  m.alpha0 = card.alphaT;
+  m.dAlphadT = card.dAlphadT;
+  m.T0 = CardPhase::kAmbientKelvin;
+  return m;
+}
+
+std::optional<double> CardEdgeScale(const CardPhase& card, double P, double T) {
+  if (!card.Movable() || !std::isfinite(P) || !std::isfinite(T) || !(T > 0)) return std::nullopt;
+  if (P == 0 && T == CardPhase::kAmbientKelvin) return 1.0;
+  const JcpdsThermal m = CardThermal(card);
+  if (!(m.V0 > 0)) return std::nullopt;
+  const double V = JcpdsVolume(m, P, T);
+  if (!(V > 0)) return std::nullopt;
+  return std::cbrt(V / m.V0);
+}
+
+std::optional<std::array<float, 6>> CardCellAt(const CardPhase& card, double P, double T) {
+  const std::optional<double> s = CardEdgeScale(card, P, T);
+  if (!s) return std::nullopt;
+  std::array<float, 6> cell = card.cell;
+  for (std::size_t i = 0; i < 3; ++i) cell[i] = static_cast<float>(card.cell[i] * *s);
+  return cell;
 }
 
 }  // namespace quorlin

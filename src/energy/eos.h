@@ -2,6 +2,11 @@
 // model. Volumes in Angstrom^3 per cell, pressures in GPa, temperatures in K.
 #pragma once
 
+#include <array>
+#include <optional>
+
+#include "reflections/card_phase.h"
+
 namespace quorlin {
 
 enum class IsothermForm { Vinet, BirchMurnaghan3 };
@@ -58,5 +63,15 @@ struct JcpdsThermal {
 };
 // The cell volume at P (GPa) and T (K); 0 when none is found.
 double JcpdsVolume(const JcpdsThermal& m, double P, double T);
+
+// A card phase's thermal model (its V0 the card cell's volume).
+JcpdsThermal CardThermal(const CardPhase& card);
+// (V(P, T) / V0)^(1/3), the factor every edge of a card phase takes at P and
+// T: the cards give one bulk modulus, no per-axis terms, so the cell keeps
+// its shape. Exactly 1 at P = 0 and the reference temperature; empty when
+// the card gives no K0 or its isotherm has no volume there.
+std::optional<double> CardEdgeScale(const CardPhase& card, double P, double T);
+// The card's cell at P and T, angles as on the card; empty as above.
+std::optional<std::array<float, 6>> CardCellAt(const CardPhase& card, double P, double T);
 
 }  // namespace quorlin

@@ -67,15 +67,17 @@ std::vector<PressureScale> BuildScales() {
        PowerLawGamma(290, 1.70, 0.5, 2, 1), 0, true, 30, 140, 300, 2500});
   decker("KCl-Decker1971", "KCl", PressureStandard::KCl, 2, 1.9);  // B1 below its B2 transition
   decker("CsCl-Decker1971", "CsCl", PressureStandard::CsCl, 3, 30);
-  // Anzellini et al. 2014, J. Appl. Phys. 115, 043511: hcp, two atoms per cell of 14.7205 A^3 each.
+  // Anzellini et al. 2014, J. Appl. Phys. 115, 043511, Table IV (helium medium): V0 8.8726 cm^3/mol,
+  // 14.7333 A^3 per atom, two atoms per hcp cell.
   add({"Re-Anzellini2014", "Re", "Vinet", "Anzellini et al. 2014, J. Appl. Phys. 115, 043511",
-       Vinet(2 * 14.7205, 342, 6.15), none, 0, false, 0, 140, kRoomLo, kRoomHi});
-  // Dewaele et al. 2004, PRB 70, 094112, per-atom volumes times atoms per cell.
+       Vinet(2 * 14.7333, 352.6, 4.56), none, 0, false, 0, 140, kRoomLo, kRoomHi});
+  // Dewaele et al. 2004, PRB 70, 094112, Table II on their revised ruby scale (V0 fixed), per-atom
+  // volumes times atoms per cell.
   add({"W-Dewaele2004", "W", "Vinet", "Dewaele et al. 2004, Phys. Rev. B 70, 094112", Vinet(2 * 15.862, 295.2, 4.32),
        none, 0, true, 0, 153, kRoomLo, kRoomHi});
   add({"W-Dorogokupets2007", "W", "Vinet", "Dorogokupets & Oganov 2007, Phys. Rev. B 75, 024115",
        Vinet(31.70, 306.0, 4.17), none, 0, true, 0, 150, kRoomLo, kRoomHi});
-  add({"Cu-Dewaele2004", "Cu", "Vinet", "Dewaele et al. 2004, Phys. Rev. B 70, 094112", Vinet(4 * 11.802, 133.2, 5.38),
+  add({"Cu-Dewaele2004", "Cu", "Vinet", "Dewaele et al. 2004, Phys. Rev. B 70, 094112", Vinet(4 * 11.81, 132.4, 5.32),
        none, 0, true, 0, 153, kRoomLo, kRoomHi});
   // Huang et al. 2016, Sci. Rep. 6, 19923: 9.37647 cm^3/mol, two atoms per bcc cell.
   add({"Mo-Huang2016", "Mo", "BM3-MGD", "Huang et al. 2016, Sci. Rep. 6, 19923",

@@ -5,26 +5,39 @@
 #include "core/errors.h"
 #include "data/formats.h"
 #include "data/jcpds_writer.h"
+#include "energy/eos.h"
+#include "core/numtext.h"
 #include "mainwindow/data_import.h"
 #include "reflections/reflection_list.h"
 
 namespace quorlin {
 
+namespace {
+
+// The written card's constants: those of the card the phase came from.
+void CardConstants(const CardPhase& card, std::optional<float>& K0, std::optional<float>& K0p,
+                   JcpdsThermalConstants& thermal) {
+  if (!card.FromCard()) return;
+  const bool eos = card.K0 > 0;
+  auto term = [eos](float v) { return eos || v != 0 ? std::optional<float>(v) : std::nullopt; };
+  if (eos) {
+    K0 = card.K0;
+    K0p = card.K0p;
+  }
+  thermal = {term(card.dK0dT), term(card.dK0pdT), term(card.alphaT), term(card.dAlphadT)};
+}
+
+}  // namespace
+
 JcpdsCard CurrentPhaseCard(const MainModel& model) {
   std::vector<JcpdsPeak> rows;
   std::optional<float> K0, K0p;
+  JcpdsThermalConstants thermal;
+  const CardPhase& card = model.pattern.Card;
+  CardConstants(card, K0, K0p, thermal);
   if (model.PatternType == "jcpds" && model.PeakList.NumberOfPeaks() > 0) {
     for (int j = 0; j < model.PeakList.NumberOfPeaks(); ++j)
       rows.push_back({0.0f, model.PeakList.Intens(j), model.PeakList.h(j), model.PeakList.k(j), model.PeakList.l(j)});
-    // The model keeps no equation-of-state constants: they come from the
-    // card the phase was opened from, when it can still be read.
-    try {
-      std::istringstream in(ReadWholeFile(model.PatternDataFile));
-      JcpdsCard source = ReadJcpdsCard(in, model.PatternDataFile);
-      K0 = source.K0;
-      K0p = source.K0p;
-    } catch (const std::exception&) {
-    }
   } else if (!model.pattern.LineIntensities.empty()) {
     // A phase from a crystal structure: its lines with their intensities.
     for (const LineIntensity& line : model.pattern.LineIntensities)
@@ -37,7 +50,17 @@ JcpdsCard CurrentPhaseCard(const MainModel& model) {
     for (const ReflectionRow& r : EnumerateReflections(model.pattern, model.UnitCell, query))
       if (!window || (r.d >= dMin && r.d <= dMax)) rows.push_back({r.d, 100.0f, r.h, r.k, r.l});
   }
-  return MakeJcpdsCard(model.pattern.PatternName, model.CrystalSystem(), model.UnitCell, rows, K0, K0p);
+  // A card's cell is its cell at ambient conditions: a phase moved to P and T
+  // is written with its cell taken back there through the card's equation
+  // of state, so that the written card moves as the phase did.
+  CUnitCell cell = model.UnitCell;
+  if (const auto s = CardEdgeScale(card, card.pressure, card.kelvin); s && *s != 1) {
+    std::array<float, 6> p;
+    for (int i = 0; i < 6; ++i) p[static_cast<std::size_t>(i)] = static_cast<float>(LenientDouble(cell.CellParameters(i, 1)));
+    for (std::size_t i = 0; i < 3; ++i) p[i] = static_cast<float>(p[i] / *s);
+    if (!cell.SetCell(1, p)) cell = model.UnitCell;
+  }
+  return MakeJcpdsCard(model.pattern.PatternName, model.CrystalSystem(), cell, rows, K0, K0p, thermal);
 }
 
 bool ExportJcpdsCard(MainModel& model) {

@@ -78,6 +78,7 @@ bool MainModel::ImportCifFile(const std::string& path) {
     lines = PowderPattern(s, o);
   }
   newPattern.LineIntensities = Table(lines);
+  newPattern.Card = CardPhase();  // the structure's phase is not the card's
   newPattern.PatternName = s.name;
   int hm = 1, km = 1, lm = 1;
   for (const PowderLine& l : lines) {

@@ -32,6 +32,7 @@ std::optional<ReadNotes> ReadModelDataFile(const std::string& path, const std::s
       cell.SetBasis(1, DerivedBasis(system, pattern.ExtinctionNumber()));
     };
     ApplyJcpdsCard(card, path, cell, setSystem, peaks);
+    pattern.Card = CardPhaseOf(card);
     return card.notes;
   }
   if (FindDataFormat(type) == nullptr) return std::nullopt;

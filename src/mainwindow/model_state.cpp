@@ -118,7 +118,11 @@ void MainModel::ReimportStateData(const PropertyBag& bag) {
     return OpenDataFile(file, type);
   };
   bool measured = false;
-  if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty())
+  // A card opened with no pattern under it leaves the factory placeholder
+  // as the measured file: that is no file the user lost.
+  const bool placeholder = MeasuredDataFile == "default.gsa" && MeasuredDataFileType == "gsa" &&
+                           !platform_.FileExists(MeasuredDataFile);
+  if (PatternDataFileType == "jcpds" && MeasuredDataFileType != "jcpds" && !MeasuredDataFile.empty() && !placeholder)
     measured = reimport(MeasuredDataFile, MeasuredDataFileType);
   const bool reimported = reimport(PatternDataFile, PatternDataFileType);
   // Only a data file the state names is worth a word: the factory state's
@@ -135,7 +139,11 @@ void MainModel::ReimportStateData(const PropertyBag& bag) {
   if (view_) view_->SetCaption(Caption);
   if (reimported && PatternDataFileType == "jcpds") {
     UnitCell = savedCell;
+    // A project saved before phases kept their card takes the card's
+    // constants from the card itself.
+    const CardPhase card = savedPattern.Card.FromCard() ? savedPattern.Card : pattern.Card;
     pattern = savedPattern;
+    pattern.Card = card;
     PeakList = savedPeaks;
     crystalSystem_ = savedSystem;
   }

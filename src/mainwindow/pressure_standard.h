@@ -1,7 +1,8 @@
 // A phase (the working one or a stored one) marked as a pressure standard:
 // its scale and temperature, the "P = ... GPa (scale)" read-out the status line shows, and
 // the model of the "Pressure" window (every scale of the material side by
-// side, the temperature in K or degrees Celsius).
+// side with su, the temperature in K or degrees Celsius, and the P and T of
+// every phase opened from a jcpds card).
 #pragma once
 
 #include <string>
@@ -45,13 +46,27 @@ double MarkedVolume(const MainModel& m);
 // The report box text: the model's report with the read-out as its last line.
 std::string ReportWithPressure(const MainModel& m);
 
+// The su of the marked volume: the last applied refinement's while the
+// working cell still has the volume it was refined to, else 0.
+double MarkedVolumeSu(const MainModel& m);
+
 struct ScaleRow {
   std::string scale;
-  std::string pressure;  // GPa, 2 decimals; empty when none
+  std::string pressure;  // GPa, 2 decimals, or value(su) with a volume su; empty when none
+  std::string su;        // GPa, |dP/dV| su_V on this scale; empty without a volume su
   bool outside = false;
 };
-// Every scale of the marked scale's material at V and the mark's temperature.
-std::vector<ScaleRow> ScalesOfMaterial(const PressureMark& mark, double volume);
+// Every scale of the marked scale's material at V and the mark's
+// temperature, each with the su a volume su gives on it.
+std::vector<ScaleRow> ScalesOfMaterial(const PressureMark& mark, double volume, double volumeSu = 0);
+
+// A phase opened from a jcpds card, as the window lists it.
+struct CardPhaseRow {
+  int phase = -1;  // PressureMark::kWorkingPhase or a stored slot
+  std::string name;
+  bool movable = false;  // the card gives a bulk modulus
+  double pressure = 0, kelvin = 298;
+};
 
 // The "Pressure" window's model. Every change goes through the main model's
 // edit path (one undo step each).
@@ -75,8 +90,32 @@ class PressureModel {
   std::string Readout() const;
   std::vector<ScaleRow> Rows() const;
 
+  // --- phases from jcpds cards: their P and T ------------------------------
+  // The working phase, then every stored phase, that came from a card.
+  std::vector<CardPhaseRow> CardPhases() const;
+  // Moves a card phase to P (GPa) or T (K, or degrees Celsius when kelvin is
+  // false): its cell becomes the card's cell through the card's equation of
+  // state, in one undo step, and its lines follow. Refused (false, nothing
+  // changed) for a phase without a card's bulk modulus, a text that is not a
+  // number, or a P and T where the equation gives no cell the cell accepts.
+  bool SetCardPressure(int phase, const std::string& text);
+  bool SetCardTemperature(int phase, const std::string& text, bool kelvin);
+  bool MoveCardPhase(int phase, double P, double kelvin);
+  // A card phase's P or T box got the focus / lost it: what is typed there
+  // in between is one undo step, as in the cell editor, so that Undo after
+  // "1000" returns to the temperature before it, not to "100".
+  void CardBoxFocused() {
+    typing_ = true;
+    recorded_ = false;
+  }
+  void CardBoxLeft() { typing_ = false; }
+  // The card phase's cell as the window shows it ("a = 4.0786 Å ..., V = ...").
+  std::string CardCellText(int phase) const;
+
  private:
   MainModel& m_;
+  bool typing_ = false;    // a card box has the focus
+  bool recorded_ = false;  // and this visit has written its undo record
 };
 
 }  // namespace quorlin

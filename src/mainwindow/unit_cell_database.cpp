@@ -13,6 +13,7 @@ void UnitCellDatabaseModel::Open() {
   for (int p = 0; p < 6; ++p) start_.parameters[static_cast<std::size_t>(p)] = model_.UnitCell.CellParameters(p, 1);
   start_.extinction = model_.pattern.ExtinctionNumber();
   start_.crystalSystem = model_.CrystalSystem();
+  start_.card = model_.pattern.Card;
   library_ = UnitCellLibrary();
   ReadCellsFromFile();
   Activated();
@@ -74,6 +75,7 @@ void UnitCellDatabaseModel::ChooseEntry(int g, int c) {
     revertEnabled_ = false;
     removeEnabled_ = true;
     model_.pattern.PatternName = e.name;
+    model_.pattern.Card = CardPhase();  // the library's cell, no longer a card's
     nameText_ = e.name;
     std::array<std::string, 6> text;
     for (std::size_t p = 0; p < 6; ++p) text[p] = SingleText(e.parameters[p]);
@@ -126,7 +128,10 @@ void UnitCellDatabaseModel::Remove() {
   removeEnabled_ = false;
 }
 
-void UnitCellDatabaseModel::Revert() { ApplyCell(start_.crystalSystem, start_.extinction, start_.parameters); }
+void UnitCellDatabaseModel::Revert() {
+  model_.pattern.Card = start_.card;
+  ApplyCell(start_.crystalSystem, start_.extinction, start_.parameters);
+}
 
 FileDialogRequest UnitCellDatabaseModel::DialogRequest(const std::string& title) const {
   FileDialogRequest r;

@@ -66,6 +66,7 @@ class UnitCellDatabaseModel {
     std::array<std::string, 6> parameters;
     std::int16_t extinction = -1;
     std::int16_t crystalSystem = 8;
+    CardPhase card;  // the phase's card, which Revert gives back
   };
   // Crystal system, reflection-condition entry and cell into the main model.
   void ApplyCell(std::int16_t crystalSystem, std::int16_t extinction, const std::array<std::string, 6>& parameters);

@@ -317,6 +317,7 @@ void CPattern::MakeCopy(CPattern& target, CUnitCell* cell) const {
   target.Exists = Exists;
   target.Plotted = Plotted;
   target.LineIntensities = LineIntensities;
+  target.Card = Card;
 }
 
 namespace {
@@ -377,6 +378,7 @@ void CPattern::WriteObjectState(std::string_view prefix, PropertyBag& bag) const
   for (std::int32_t i = 0; i < count; ++i)
     bag.WriteProperty(IndexedKey(p, "LineIntensity", i), LineIntensityText(LineIntensities[static_cast<std::size_t>(i)]),
                       std::string());
+  Card.WriteState(p, bag);
 }
 
 void CPattern::ReadObjectState(std::string_view prefix, const PropertyBag& bag) {
@@ -412,6 +414,7 @@ void CPattern::ReadObjectState(std::string_view prefix, const PropertyBag& bag) 
     LineIntensity line;
     if (ParseLineIntensity(bag.ReadString(IndexedKey(p, "LineIntensity", i), ""), line)) LineIntensities.push_back(line);
   }
+  Card.ReadState(p, bag);
   // The list text and axes are not saved; without this they would be those
   // of whatever phase the object held before (after an undo, say). The Laue
   // class is saved only where it is not the entry's own.

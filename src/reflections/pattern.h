@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/object_state.h"
+#include "reflections/card_phase.h"
 #include "reflections/line_heights.h"
 
 namespace quorlin {
@@ -98,6 +99,8 @@ class CPattern : public IObjectState {
   // The relative line intensities of a phase made from a crystal structure;
   // empty: every line is drawn at full height.
   std::vector<LineIntensity> LineIntensities;
+  // The card a phase was opened from, when it was.
+  CardPhase Card;
 
   // Reading stores the number, selectors, flags and enabled states as saved,
   // without applying the catalogue or bubbling; the unsaved SpaceGroupList,

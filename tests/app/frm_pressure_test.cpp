@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -76,6 +77,40 @@ TEST(FrmPressure, MarkedGoldReadsOutAPressureThatFollowsADrag) {
   EXPECT_TRUE(window.ReportText->toPlainText().endsWith(typed));
   m.Undo();  // and back with Undo
   EXPECT_FALSE(window.lblCursorReadout->text().endsWith(typed));
+}
+
+// A card's phase moved by typing its pressure: its cell follows the card's
+// equation of state (NaCl at 5 GPa: a = 5.3760, an independent evaluation in
+// the model tests), and Undo takes what was typed back to the card's cell.
+TEST(FrmPressure, TypedPressureMovesACardPhaseAndUndoReturnsIt) {
+  const std::string card = std::string(QUORLIN_SHARED_DIR) + "/realdata/jcpds/dioptas-0.2.3-dac_user/nacl.jcpds";
+  if (!std::filesystem::exists(card)) GTEST_SKIP() << "no realdata folder";
+  testing::MainWindowFixture f(testing::Shown::Exposed);
+  frmMain& window = f.window;
+  MainModel& m = f.m();
+  ASSERT_TRUE(m.ImportDataFile("jcpds", card));
+  window.mnuPressure->trigger();
+  auto* pressure = window.FindToolWindow<frmPressure>();
+  ASSERT_NE(pressure, nullptr);
+  auto* box = testing::Child<QLineEdit>(pressure, "txtCardPressure");
+  ASSERT_TRUE(box->isEnabled());
+  EXPECT_EQ(box->text(), "0");
+  box->setFocus();
+  // The offscreen platform does not always deliver the focus-in a click
+  // gives: it is sent as a window system sends it.
+  QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+  QApplication::sendEvent(box, &in);
+  box->selectAll();
+  QTest::keyClicks(box, "5");
+  EXPECT_NEAR(m.UnitCell.Edge(1, 0), 5.3760245f, 2e-6f);
+  EXPECT_TRUE(testing::Child<QLabel>(pressure, "lblCardCell")->text().startsWith("a = 5.376"));
+  // What is typed in one visit of the box is one undo step: "50" undoes to
+  // the card's cell, not to 5 GPa.
+  QTest::keyClicks(box, "0");
+  EXPECT_EQ(m.pattern.Card.pressure, 50);
+  window.cmdUndo->click();
+  EXPECT_EQ(m.UnitCell.Edge(1, 0), 5.6402f);
+  EXPECT_EQ(m.pattern.Card.pressure, 0);
 }
 
 }  // namespace

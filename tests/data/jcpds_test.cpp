@@ -8,6 +8,7 @@
 
 #include "core/errors.h"
 #include "data/formats.h"
+#include "data/jcpds_writer.h"
 #include "reflections/catalogue.h"
 
 using namespace quorlin;
@@ -279,4 +280,46 @@ TEST(JcpdsCard, RealCardsGiveTheirOwnSpacings) {
     ++read;
   }
   EXPECT_EQ(read, 35);
+}
+
+// The temperature terms of real VERSION 4 cards, as each file writes them
+// (keyword cards by key, positional ones on the line after the cell), and
+// the writer gives back every one of them.
+TEST(JcpdsCard, ThermalTermsOfRealCardsReadAndWriteBack) {
+  const std::string dir = std::string(QUORLIN_SHARED_DIR) + "/realdata/jcpds/";
+  if (!fs::exists(dir)) GTEST_SKIP() << "no realdata folder";
+  struct Case {
+    const char* file;
+    float K0, K0p;
+    JcpdsThermalConstants thermal;
+  } cases[] = {
+      {"dioptas-tests/au_mal_anders.jcpds", 166.65f, 5.4823f, {0.0f, 0.0f, 4.26e-5f, 0.0f}},
+      {"dioptas-0.2.3-dac_user/nacl.jcpds", 23.88f, 5.2f, {std::nullopt, std::nullopt, 4.26e-5f, std::nullopt}},
+      {"peakpo-shimlab/au-Dewaele.jcpds", 166.7f, 5.32f, {std::nullopt, std::nullopt, 4.278e-5f, std::nullopt}},
+      {"peakpo-shimlab/NaCl-B1.jcpds", 23.88f, 5.2f, {std::nullopt, std::nullopt, 4.4e-6f, std::nullopt}},
+      {"peakpo-conversion/Fe2S.jcpds", 200.0f, 4.0f, {std::nullopt, std::nullopt, 3.16e-5f, std::nullopt}},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(ReadWholeFile(dir + c.file));
+    const JcpdsCard card = ReadJcpdsCard(in, c.file);
+    EXPECT_EQ(card.K0, c.K0) << c.file;
+    EXPECT_EQ(card.K0p, c.K0p) << c.file;
+    EXPECT_EQ(card.thermal, c.thermal) << c.file;
+    const JcpdsCard back = Parse(JcpdsCardText(card));
+    EXPECT_EQ(back.thermal, card.thermal) << c.file;
+    EXPECT_EQ(back.K0, card.K0) << c.file;
+    EXPECT_EQ(back.cell, card.cell) << c.file;
+    // What a phase keeps: the card's cell and constants at ambient conditions.
+    const CardPhase phase = CardPhaseOf(card);
+    EXPECT_EQ(phase.cell, card.cell) << c.file;
+    EXPECT_EQ(phase.alphaT, *c.thermal.alphaT) << c.file;
+    EXPECT_TRUE(phase.Movable()) << c.file;
+  }
+  // A damaged term is noted and left out; a card without K0 gives a phase
+  // that cannot be moved, and one without K0' takes 4.
+  const JcpdsCard damaged = Parse("VERSION: 4\nK0: 100\nALPHAT: 3e-5x\nSYMMETRY: CUBIC\nA: 4\n");
+  EXPECT_FALSE(damaged.thermal.alphaT);
+  EXPECT_EQ(damaged.notes.size(), 1u);
+  EXPECT_EQ(CardPhaseOf(damaged).K0p, 4.0f);
+  EXPECT_FALSE(CardPhaseOf(Parse("VERSION: 4\nSYMMETRY: CUBIC\nA: 4\n")).Movable());
 }

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "core/numtext.h"
 #include "core/property_bag.h"
+#include "mainwindow/store_patterns.h"
+#include "mainwindow/card_export.h"
 #include "mainwindow/main_model.h"
 #include "reflections/reflection_list.h"
 #include "scripted_platform.h"
@@ -86,6 +91,7 @@ TEST(PressureStandard, StoredPhaseSuUndoAndProjectKeys) {
     model.Pressure.suVolume = model.UnitCell.Volume();
   });
   EXPECT_EQ(p.Readout(), "P = 24.027(59) GPa (Au-Fei2007)");
+  EXPECT_EQ(p.Rows()[0].su, "0.059");
   EXPECT_EQ(PressureReadout(model.Pressure, 61.065, 0.12), "P = 24.03(59) GPa (Au-Fei2007)");
 
   // A project keeps the mark; one written before it reads as unmarked, and
@@ -113,6 +119,108 @@ TEST(PressureStandard, StoredPhaseSuUndoAndProjectKeys) {
   EXPECT_EQ(p.Readout().find("("), p.Readout().find("(Au-Fei2007)")) << p.Readout();
   model.Undo();
   EXPECT_EQ(p.Readout(), "P = 24.027(59) GPa (Au-Fei2007)");
+}
+
+// Each scale of the material turns the volume su into its own pressure su:
+// tungsten at V = 28.5516 A^3 with su 0.04 A^3, |dP/dV| from the Vinet
+// derivative written out by hand (Dewaele 2004: 38.934 GPa, 15.81 GPa/A^3;
+// Dorogokupets 2007: 39.698 GPa, 16.12 GPa/A^3).
+TEST(PressureStandard, EveryScaleOfTheMaterialCarriesItsOwnSu) {
+  PressureMark mark;
+  mark.marked = true;
+  mark.scale = "W-Dewaele2004";
+  const auto rows = ScalesOfMaterial(mark, 28.5516, 0.04);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].scale, "W-Dewaele2004");
+  EXPECT_EQ(rows[0].pressure, "38.93(63)");
+  EXPECT_EQ(rows[0].su, "0.63");
+  EXPECT_EQ(rows[1].scale, "W-Dorogokupets2007");
+  EXPECT_EQ(rows[1].pressure, "39.70(64)");
+  EXPECT_EQ(rows[1].su, "0.64");
+  const auto bare = ScalesOfMaterial(mark, 28.5516);
+  EXPECT_EQ(bare[0].pressure, "38.93");
+  EXPECT_EQ(bare[0].su, "");
+}
+
+float Edge(const CUnitCell& cell, int i = 0) { return static_cast<float>(LenientDouble(cell.CellParameters(i, 1))); }
+
+// A phase opened from a card moves through the card's equation of state.
+// NaCl's card (K0 23.88, K0' 5.2, ALPHAT 4.26e-5, a 5.6402): a separate
+// Python bisection of the published BM3 isotherm, with V0 expanded by
+// exp(alpha dT), gives a = 5.3760245 at 5 GPa and 298 K, 5.4298828 at 5 GPa
+// and 1000 K, and 5.2241388 at 10 GPa and 298 K.
+TEST(CardPhases, PressureAndTemperatureMoveTheCardsCellThroughTheEditPath) {
+  const std::string card = std::string(QUORLIN_SHARED_DIR) + "/realdata/jcpds/dioptas-0.2.3-dac_user/nacl.jcpds";
+  if (!std::filesystem::exists(card)) GTEST_SKIP() << "no realdata folder";
+  testing::ScriptedPlatform platform;
+  MainModel model{platform};
+  PressureModel p(model);
+  EXPECT_TRUE(p.CardPhases().empty());
+  ASSERT_TRUE(model.ImportDataFile("jcpds", card));
+  ASSERT_EQ(p.CardPhases().size(), 1u);
+  EXPECT_EQ(p.CardPhases()[0].phase, PressureMark::kWorkingPhase);
+  EXPECT_TRUE(p.CardPhases()[0].movable);
+
+  ASSERT_TRUE(p.SetCardPressure(PressureMark::kWorkingPhase, "5"));
+  EXPECT_NEAR(Edge(model.UnitCell), 5.3760245, 2e-6);
+  EXPECT_NEAR(model.UnitCell.hklDSpacing(2, 0, 0), 5.3760245 / 2, 2e-6);  // the lines follow the cell
+  ASSERT_TRUE(p.SetCardTemperature(PressureMark::kWorkingPhase, "726.85", false));  // 1000 K
+  EXPECT_NEAR(model.pattern.Card.kelvin, 1000, 1e-9);
+  EXPECT_NEAR(Edge(model.UnitCell), 5.4298828, 2e-6);
+  model.Undo();  // one step back: 5 GPa at 298 K
+  EXPECT_NEAR(Edge(model.UnitCell), 5.3760245, 2e-6);
+  // A card opened with no pattern under it: Undo names no missing data file.
+  EXPECT_TRUE(platform.messages.empty()) << platform.messages.front();
+  EXPECT_EQ(model.pattern.Card.kelvin, 298);
+  // Refusals change nothing: not a number, a pressure the isotherm cannot reach.
+  EXPECT_FALSE(p.SetCardPressure(PressureMark::kWorkingPhase, "five"));
+  EXPECT_FALSE(p.SetCardPressure(PressureMark::kWorkingPhase, "1e6"));
+  EXPECT_FALSE(p.SetCardTemperature(PressureMark::kWorkingPhase, "-1", true));
+  EXPECT_EQ(model.pattern.Card.pressure, 5);
+  EXPECT_NEAR(Edge(model.UnitCell), 5.3760245, 2e-6);
+  // Back at 0 GPa the phase has the card's cell exactly.
+  ASSERT_TRUE(p.SetCardPressure(PressureMark::kWorkingPhase, "0"));
+  EXPECT_EQ(Edge(model.UnitCell), 5.6402f);
+
+  // The project keeps the card with its P and T; a phase not from a card
+  // writes no card keys, and a damaged card cell reads as no card.
+  ASSERT_TRUE(p.SetCardPressure(PressureMark::kWorkingPhase, "5"));
+  // A card written from the moved phase is the card at ambient conditions,
+  // with the thermal terms it came with.
+  const JcpdsCard written = CurrentPhaseCard(model);
+  EXPECT_NEAR(written.cell[0], 5.6402, 2e-5);
+  EXPECT_EQ(written.thermal.alphaT, 4.26e-5f);
+  EXPECT_EQ(written.K0, 23.88f);
+  PropertyBag bag;
+  model.WriteStateToPb(bag);
+  CPattern back;
+  back.ReadObjectState("", bag);
+  EXPECT_EQ(back.Card, model.pattern.Card);
+  PropertyBag plain;
+  CPattern().WriteObjectState("", plain);
+  for (const auto& e : plain.Entries()) EXPECT_EQ(e.name.find("Card"), std::string::npos) << e.name;
+  bag.WriteProperty("CardCell(2)", -1.0f, 0.0f);
+  back.ReadObjectState("", bag);
+  EXPECT_FALSE(back.Card.FromCard());
+
+  // A stored card phase moves on its own; its drawn lines follow, the
+  // working phase stays.
+  for (int i = 0; i < 7; ++i) {  // every zone shown, so that the slot draws lines
+    model.pattern.SetDimensionEnabled(i, true);
+    model.pattern.SetDimensionFlags(i, true);
+  }
+  StorePatternsModel store(model);
+  const int slot = store.StoreCurrentPhase();
+  ASSERT_GE(slot, 0);
+  ASSERT_EQ(p.CardPhases().size(), 2u);
+  EXPECT_EQ(p.CardPhases()[1].phase, slot);
+  const float line = model.storedphases.StoredLinePosition(slot, 1);
+  ASSERT_GT(line, 0);
+  ASSERT_TRUE(p.SetCardPressure(slot, "10"));
+  EXPECT_NEAR(Edge(model.storedphases.StoredUnitCell(slot)), 5.2241388, 2e-6);
+  EXPECT_NEAR(model.storedphases.StoredLinePosition(slot, 1) / line, 5.2241388 / 5.3760245, 2e-6);
+  EXPECT_NEAR(Edge(model.UnitCell), 5.3760245, 2e-6);
+  EXPECT_EQ(model.pattern.Card.pressure, 5);
 }
 
 }  // namespace
