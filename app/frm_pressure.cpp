@@ -9,6 +9,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "pressure_series_panel.h"
+
 namespace quorlin {
 
 frmPressure::frmPressure(MainModel& model, QWidget* parent)
@@ -46,6 +48,7 @@ frmPressure::frmPressure(MainModel& model, QWidget* parent)
   grdScales->verticalHeader()->setVisible(false);
   grdScales->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(grdScales, 1);
+  layout->addWidget(new PressureSeriesPanel(model, this), 3);
 
   connect(chkStandard, &QCheckBox::toggled, this, [this](bool on) {
     if (!Refreshing()) pressure_.SetMarked(on);

@@ -104,12 +104,10 @@ bool CompressionSeriesModel::SetScaleName(const std::string& name) {
 
 std::string CompressionSeriesModel::StartText() const {
   const CUnitCell& c = model_.UnitCell;
-  std::string text = "Start:";
-  static const char* names[6] = {"a", "b", "c", "alpha", "beta", "gamma"};
-  for (int i = 0; i < 6; ++i)
-    text += std::string(i ? ", " : " ") + names[i] + " = " +
-            (i < 3 ? FixedText(c.Edge(1, i), 5) : FixedText(c.CellAngle(1, i - 3).Degrees(), 3));
-  return text + " (working phase)";
+  std::string text = "Start (working phase):";
+  for (int i = 0; i < 3; ++i) text += " " + FixedText(c.Edge(1, i), 5);
+  for (int i = 0; i < 3; ++i) text += " " + FixedText(c.CellAngle(1, i).Degrees(), 3);
+  return text;
 }
 
 bool CompressionSeriesModel::Start() {

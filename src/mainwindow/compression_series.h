@@ -44,7 +44,7 @@ class CompressionSeriesModel {
   void SetFollow(bool on) { follow_ = on; }
   bool RefineZero() const { return refineZero_; }
   void SetRefineZero(bool on) { refineZero_ = on; }
-  // "Start: a = ... (working phase)": the cell a run starts from.
+  // "Start (working phase): a b c alpha beta gamma": the cell a run starts from.
   std::string StartText() const;
 
   // --- the run ----------------------------------------------------------------
