@@ -57,11 +57,12 @@ void SeriesPlot::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   const QFontMetrics fm(font());
-  const int left = fm.horizontalAdvance("-000.000") + 8, bottom = fm.height() + 8, top = fm.height() + 4;
+  // Room for the title above the box and for the value labels beside its corners.
+  const int left = fm.horizontalAdvance("-000.000") + 8, bottom = fm.height() + 8, top = 2 * fm.height() + 2;
   const QRect box(left, top, std::max(10, width() - left - 10), std::max(10, height() - top - bottom));
   p.setPen(palette().color(QPalette::Text));
   p.drawRect(box);
-  p.drawText(QRect(0, 0, width(), top), Qt::AlignCenter, quantity_ + " against the file");
+  p.drawText(QRect(box.left(), 0, box.width(), fm.height() + 2), Qt::AlignCenter, quantity_ + " against the file");
   if (points_.empty() || count_ < 1) return;
   auto [lo, hi] = std::minmax_element(points_.begin(), points_.end(),
                                       [](const auto& a, const auto& b) { return a.second < b.second; });

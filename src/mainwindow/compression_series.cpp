@@ -258,7 +258,9 @@ bool CompressionSeriesModel::ExportCsv() {
   request.title = "Export CSV";
   request.filters = {{"CSV (*.csv)", "*.csv"}, {"All Files (*.*)", "*.*"}};
   request.defaultExtension = "csv";
-  request.initialFolder = model_.DataDirectory;
+  // Beside the patterns, where a user looks for the table of their series.
+  const std::size_t slash = files_.empty() ? std::string::npos : files_.front().find_last_of('/');
+  request.initialFolder = slash == std::string::npos ? model_.DataDirectory : files_.front().substr(0, slash);
   request.fileName = "series.csv";
   const auto path = model_.Platform().SaveFileDialog(request);
   return path && ExportCsvFile(*path);

@@ -74,6 +74,8 @@ TEST(PressureSeriesPanel, RunsASeriesFromTheWindow) {
   const std::string csv = f.home.Path().toStdString() + "/series.csv";
   f.platform.chosenPaths.push_back(csv);
   QTest::mouseClick(testing::Child<QPushButton>(panel, "cmdSeriesExport"), Qt::LeftButton);
+  ASSERT_FALSE(f.platform.dialogs.empty());
+  EXPECT_EQ(f.platform.dialogs.back().initialFolder, f.home.Path().toStdString() + "/series");
   std::ifstream in(csv);
   std::string header;
   std::getline(in, header);
