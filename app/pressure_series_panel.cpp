@@ -246,16 +246,20 @@ void PressureSeriesPanel::hideEvent(QHideEvent* event) {
   QGroupBox::hideEvent(event);
 }
 
+// Only the start cell and the scale come from the main model: a drag's many
+// changes leave the list and the table alone.
 void PressureSeriesPanel::ModelChanged(ModelChange what) {
-  if (isVisible() && Touches(what, ModelChange::Controls)) Refresh();
+  if (isVisible() && Touches(what, ModelChange::Controls)) RefreshStart();
+}
+
+void PressureSeriesPanel::RefreshStart() {
+  lblSeriesStart->setText(Q(series_.StartText()));
+  const QSignalBlocker block(cboSeriesScale);
+  cboSeriesScale->setCurrentIndex(std::max(0, cboSeriesScale->findData(Q(series_.ScaleName()))));
 }
 
 void PressureSeriesPanel::Refresh() {
-  lblSeriesStart->setText(Q(series_.StartText()));
-  {
-    const QSignalBlocker block(cboSeriesScale);
-    cboSeriesScale->setCurrentIndex(std::max(0, cboSeriesScale->findData(Q(series_.ScaleName()))));
-  }
+  RefreshStart();
   {
     const QSignalBlocker block(chkSeriesFollow);
     chkSeriesFollow->setChecked(series_.Follow());

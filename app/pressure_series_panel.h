@@ -63,6 +63,7 @@ class PressureSeriesPanel : public QGroupBox, public IModelObserver {
 
  private:
   void Refresh();
+  void RefreshStart();
   void RefreshFiles();
   void RefreshTable();
   void RefreshPlot();
