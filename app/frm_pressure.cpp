@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/numtext.h"
+#include "pressure_series_panel.h"
 
 namespace quorlin {
 
@@ -50,6 +51,7 @@ frmPressure::frmPressure(MainModel& model, QWidget* parent)
   grdScales->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(grdScales, 1);
   BuildCardPhases(layout);
+  layout->addWidget(new PressureSeriesPanel(model, this), 3);
 
   connect(chkStandard, &QCheckBox::toggled, this, [this](bool on) {
     if (!Refreshing()) pressure_.SetMarked(on);

@@ -325,6 +325,16 @@ void PositionStage(const Problem& pr, Solution& sol) {
     for (int j = 0; j < metricCount; ++j) p[static_cast<std::size_t>(j)] += shift[static_cast<std::size_t>(j)];
     if (pr.zeroIndex >= 0) sol.zero += shift[static_cast<std::size_t>(pr.zeroIndex)];
     if (pr.displacementIndex >= 0) sol.displacement += shift[static_cast<std::size_t>(pr.displacementIndex)];
+    // The positions are single precision: their rounding leaves shifts that
+    // cycle far below any su, and a chi^2 that never settles to 1e-12. A
+    // shift of a millionth of its su changes no digit shown.
+    const double dof = static_cast<double>(n - pr.count);
+    if (dof > 0 && sol.chi2 > 0) {
+      bool belowSu = true;
+      for (std::size_t j = 0; j < size; ++j)
+        if (!(std::fabs(shift[j]) <= 1e-6 * std::sqrt(sol.covariance[j * size + j] * sol.chi2 / dof))) belowSu = false;
+      if (belowSu) converged = true;
+    }
     if (small) converged = true;
     previous = sol.chi2;
   }

@@ -30,7 +30,8 @@ std::string ValueWithSu(const RefinedValue& v) {
   if (!(v.su > 0)) return FixedText(v.value, 6) + "(0)";
   // Two significant digits of the su, at most eight decimals.
   int digits = std::clamp(1 - static_cast<int>(std::floor(std::log10(v.su))), 0, 8);
-  const double su = std::round(v.su * std::pow(10.0, digits));
+  double su = std::round(v.su * std::pow(10.0, digits));
+  if (su >= 100 && digits > 0) su = std::round(v.su * std::pow(10.0, --digits));  // 0.0000996 is (10), not (100)
   return FixedText(v.value, digits) + "(" + std::to_string(static_cast<long long>(su)) + ")";
 }
 

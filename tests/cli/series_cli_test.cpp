@@ -10,49 +10,26 @@
 #include <vector>
 
 #include "energy/scales.h"
+#include "support/gold_series.h"
 #include "support/shell.h"
 
 namespace {
 
 using quorlin::testing::CliCommand;
+using quorlin::testing::GoldSeries;
 using quorlin::testing::Lines;
 using quorlin::testing::RunShell;
-
-// An fcc pattern at 0.4133 A: Gaussian peaks (sigma 0.02 deg) where Bragg's
-// law puts the lines of edge a, on a flat background.
-std::string GoldPattern(double a) {
-  const int lines[][4] = {{1, 1, 1, 100}, {2, 0, 0, 52}, {2, 2, 0, 32}, {3, 1, 1, 36}, {2, 2, 2, 10},
-                          {4, 0, 0, 5},   {3, 3, 1, 13}, {4, 2, 0, 13}, {4, 2, 2, 10}};
-  std::ostringstream out;
-  for (int i = 0; i <= 5000; ++i) {
-    const double x = 5 + 0.004 * i;
-    double y = 20;
-    for (const auto& l : lines) {
-      const double d = a / std::sqrt(l[0] * l[0] + l[1] * l[1] + l[2] * l[2]);
-      const double tt = 2 * std::asin(0.4133 / (2 * d)) * 180 / M_PI;
-      y += 10 * l[3] * std::exp(-0.5 * std::pow((x - tt) / 0.02, 2));
-    }
-    out << x << ' ' << y << '\n';
-  }
-  return out.str();
-}
 
 TEST(SeriesCli, FollowsACompressionSeriesPastADamagedFile) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("quorlin-series-" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  // Steps of 1.5 % in a, beyond a refinement's peak window, to about 30 GPa.
+  const GoldSeries series = quorlin::testing::WriteGoldSeries(dir);
   std::vector<double> edges;
   std::string files;
-  for (int i = 0; i < 5; ++i) {
-    edges.push_back(4.0786 * (1 - 0.015 * i));
-    const fs::path p = dir / ("au" + std::to_string(i) + ".xy");
-    std::ofstream(p) << GoldPattern(edges.back());
-    files += " '" + p.string() + "'";
-    if (i == 2) {
-      std::ofstream(dir / "damaged.xy") << "5.0 1\n5.004 x\n";
-      files += " '" + (dir / "damaged.xy").string() + "'";
-    }
+  for (std::size_t i = 0; i < series.files.size(); ++i) {
+    files += " '" + series.files[i] + "'";
+    if (series.edges[i] > 0) edges.push_back(series.edges[i]);
   }
   const std::string phase = " --cell 4.0786 4.0786 4.0786 90 90 90 --system cubic --symbol 12 --wavelength 0.4133";
   auto r = RunShell(CliCommand("series" + files + phase + " --follow --scale Au-Fei2007 2>" + (dir / "err").string()));

@@ -114,6 +114,7 @@ TEST_F(RefineCellModelTest, AFailedRefinementSaysWhyAndAppliesNothing) {
 TEST(ValueWithSu, ShowsTwoDigitsOfTheUncertaintyAndSaysWhenNothingIsKnown) {
   // Notation of Acta Cryst. (Notes for authors): su in units of the last digit.
   EXPECT_EQ(ValueWithSu({4.1568261, 0.0000123, RefinedValue::Status::Refined}), "4.156826(12)");
+  EXPECT_EQ(ValueWithSu({8.02142075, 0.000000996, RefinedValue::Status::Refined}), "8.0214208(10)");
   EXPECT_EQ(ValueWithSu({90.0, 0, RefinedValue::Status::FixedBySymmetry}), "90.00000 (fixed by symmetry)");
   EXPECT_EQ(ValueWithSu({5.0, 0, RefinedValue::Status::NotDetermined}), "not determined");
 }
