@@ -444,6 +444,199 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
   return out;
 }
 
+// --- a dominant zone and its third axis ---------------------------------------
+
+// A two-dimensional lattice of reciprocal vectors: Q(h, k) = h^2 a + k^2 b + h k f.
+struct Form {
+  double a, b, f;
+  double Q(int h, int k) const { return h * h * a + k * k * b + h * k * f; }
+};
+
+// Lagrange-Gauss reduction: a <= b and |f| <= a, so that one lattice has one form.
+Form ReduceForm(Form z) {
+  for (int guard = 0; guard < 100; ++guard) {
+    if (z.b < z.a) std::swap(z.a, z.b);
+    if (std::abs(z.f) <= z.a * (1 + 1e-9)) break;
+    // v -> v - n u, with n the nearest integer to (u.v)/(u.u).
+    const double n = std::round(z.f / (2 * z.a));
+    z.b = z.b - n * z.f + n * n * z.a;
+    z.f = z.f - 2 * n * z.a;
+  }
+  z.f = std::abs(z.f);
+  return z;
+}
+
+// The form itself and its three lattices with twice the points: one basis
+// vector, or their sum, halved.
+std::array<Form, 4> Halvings(const Form& f) {
+  return {f, Form{f.a / 4, f.b, f.f / 2}, Form{f.a, f.b / 4, f.f / 2}, Form{(f.a + f.b + f.f) / 4, f.b, f.f / 2 + f.b}};
+}
+
+// The bit mask of lines that the zone's reflections fall on, or 0 when its
+// index box is unreasonably large.
+std::uint64_t ZoneMask(const Windows& w, const Form& z) {
+  const double det = z.a * z.b - 0.25 * z.f * z.f;
+  if (!(det > 0)) return 0;
+  const int H = static_cast<int>(std::sqrt(w.qmax * z.b / det)), K = static_cast<int>(std::sqrt(w.qmax * z.a / det));
+  if (H > 80 || K > 80) return 0;
+  std::uint64_t mask = 0;
+  for (int h = 0; h <= H; ++h)
+    for (int k = -K; k <= K; ++k) {
+      if (h == 0 && k <= 0) continue;
+      const double q = z.Q(h, k);
+      if (q <= w.qmax) mask |= w.Match(q);
+    }
+  return mask;
+}
+
+// When the first lines all belong to one zone of two long axes, the lines of
+// the third, short axis start far up the list, and zones of observed lines
+// that mix the axes are few and weak. Here each zone that indexes the first
+// lines is completed directly: the lowest line it leaves unindexed is taken
+// as the third basis vector c* (any reflection with l = 1 may be, as adding
+// zone vectors keeps the lattice), and the two remaining cross terms come
+// by vote from pairs of the next unindexed lines, each read as a small
+// (h, k, l = 1 or 2). A zone found from observed lines may miss half of its
+// rows where a glide plane removes them, so the zones with a row halved are
+// completed too.
+std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vector<Zone>& zones,
+                                              const IndexingOptions& options, int floorMatched, double zero,
+                                              const std::atomic<bool>* cancel) {
+  std::vector<Candidate> out;
+  const int n = static_cast<int>(w.size());
+  if (n < 10) return out;
+  const int head = 6;
+  const std::uint64_t headMask = (std::uint64_t{1} << head) - 1;
+  struct Dominant {
+    Form form;
+    std::uint64_t mask;
+  };
+  std::vector<Dominant> dominant;
+  auto consider = [&](Form z) {
+    z = ReduceForm(z);
+    for (const auto& d : dominant)
+      if (std::abs(d.form.a - z.a) <= 1e-3 * z.a && std::abs(d.form.b - z.b) <= 1e-3 * z.b &&
+          std::abs(d.form.f - z.f) <= 1e-3 * z.b)
+        return;
+    const std::uint64_t mask = ZoneMask(w, z);
+    if (std::popcount(mask & headMask) < head - std::max(0, options.impurities)) return;
+    // A zone that leaves too few lines for a third axis is no help (and one
+    // that indexes everything is a two-dimensional answer of its own).
+    if (n - std::popcount(mask) < 2) return;
+    dominant.push_back({z, mask});
+  };
+  for (const Zone& z : zones) {
+    if (z.i >= head || z.j >= head) continue;
+    // The zone and its halvings, once or twice (two glides of one zone).
+    for (const Form& f : Halvings(ReduceForm({w.q[static_cast<std::size_t>(z.i)], w.q[static_cast<std::size_t>(z.j)], z.x})))
+      for (const Form& g : Halvings(ReduceForm(f))) consider(g);
+  }
+  // Fewest predicted zone lines first among those that index as many: the
+  // halved zones predict more.
+  auto count = [&](const Dominant& d) { return std::popcount(d.mask); };
+  std::stable_sort(dominant.begin(), dominant.end(), [&](const Dominant& x, const Dominant& y) {
+    if (count(x) != count(y)) return count(x) > count(y);
+    return x.form.a * x.form.b > y.form.a * y.form.b;
+  });
+  if (dominant.size() > 24) dominant.resize(24);
+
+  for (const auto& dz : dominant) {
+    Check(cancel);
+    const Form& z = dz.form;
+    std::vector<int> rest;
+    for (int i = 0; i < n; ++i)
+      if (!(dz.mask >> i & 1)) rest.push_back(i);
+    const double det = z.a * z.b - 0.25 * z.f * z.f;
+    for (int first = 0; first < 3 && first < static_cast<int>(rest.size()); ++first) {
+      const int m1 = rest[static_cast<std::size_t>(first)];
+      const double c = w.q[static_cast<std::size_t>(m1)];
+      // The volume bound: 1 / sqrt(det(recip)) <= maxVolume, and det(recip) <= det * c.
+      if (1 / std::sqrt(det * c) > options.maxVolume * 1.1) continue;
+      // Each later unindexed line m, read as (h, k, l), gives
+      // h l E + k l D = Q(m) - Q_zone(h, k) - l^2 C within its loose window.
+      struct Equation {
+        int line;
+        double h, k, r, tol;
+      };
+      std::vector<std::vector<Equation>> byLine;
+      for (std::size_t t = 0; t < rest.size() && byLine.size() < 8; ++t) {
+        const int m = rest[t];
+        if (m == m1) continue;
+        const auto mi = static_cast<std::size_t>(m);
+        const double tol = 0.5 * (w.looseHi[mi] - w.looseLo[mi]);
+        std::vector<Equation> eqs;
+        for (int l = 1; l <= 2; ++l)
+          for (int h = -2; h <= 2; ++h)
+            for (int k = -2; k <= 2; ++k) {
+              if (h == 0 && k == 0) continue;
+              eqs.push_back({m, static_cast<double>(h * l), static_cast<double>(k * l),
+                             w.q[mi] - z.Q(h, k) - l * l * c, tol});
+            }
+        byLine.push_back(std::move(eqs));
+      }
+      if (byLine.size() < 3) continue;
+      const double limitE = 2 * std::sqrt(z.a * c), limitD = 2 * std::sqrt(z.b * c);
+      // Cross terms from a reading of each of two lines (the first two
+      // after m1, each with every later one), kept with the number of the
+      // other lines they explain.
+      struct Found {
+        int support;
+        double d, e;
+      };
+      std::vector<Found> found;
+      for (std::size_t p = 0; p < 2; ++p)
+        for (std::size_t q = p + 1; q < byLine.size(); ++q)
+          for (const Equation& x : byLine[p])
+            for (const Equation& y : byLine[q]) {
+              const double dt = x.h * y.k - x.k * y.h;
+              if (std::abs(dt) < 0.5) continue;
+              double e = (x.r * y.k - x.k * y.r) / dt;
+              double d = (x.h * y.r - x.r * y.h) / dt;
+              if (std::abs(e) >= limitE || std::abs(d) >= limitD) continue;
+              // (D, E) and (-D, -E) are one lattice (c* reversed with the zone).
+              if (e < 0 || (e == 0 && d < 0)) e = -e, d = -d;
+              int support = 0;
+              for (std::size_t o = 0; o < byLine.size(); ++o) {
+                if (o == p || o == q) continue;
+                for (const Equation& t : byLine[o])
+                  if (std::abs(t.h * e + t.k * d - t.r) <= t.tol || std::abs(-t.h * e - t.k * d - t.r) <= t.tol) {
+                    ++support;
+                    break;
+                  }
+              }
+              if (support >= 2) found.push_back({support, d, e});
+            }
+      std::sort(found.begin(), found.end(), [](const Found& x, const Found& y) { return x.support > y.support; });
+      std::vector<Found> distinct;
+      const double near = 2 * (w.looseHi[static_cast<std::size_t>(m1)] - w.looseLo[static_cast<std::size_t>(m1)]);
+      for (const Found& f : found) {
+        bool seen = false;
+        for (const Found& g : distinct) seen = seen || (std::abs(f.d - g.d) < near && std::abs(f.e - g.e) < near);
+        if (!seen) distinct.push_back(f);
+        if (distinct.size() >= 16) break;
+      }
+      for (const Found& v : distinct) {
+        Metric g{};
+        g[0] = {z.a, z.f / 2, v.e / 2};
+        g[1] = {z.f / 2, z.b, v.d / 2};
+        g[2] = {v.e / 2, v.d / 2, c};
+        if (!PositiveDefinite(g)) continue;
+        const double volume = 1 / std::sqrt(MetricDeterminant(g));
+        if (volume > options.maxVolume * 1.1 || volume < kMinVolume) continue;
+        if (!Prefilter(w, g, options.impurities)) continue;
+        double merit = 0;
+        const int matched = RefinedLatticeScore(w, g, floorMatched, &merit);
+        if (matched < floorMatched) continue;
+        Metric direct;
+        if (!InvertMetric(g, direct)) continue;
+        const double v2 = std::sqrt(MetricDeterminant(direct));
+        if (v2 <= options.maxVolume && v2 >= kMinVolume) out.push_back({g, matched, v2, zero, merit});
+      }
+    }
+  }
+  return out;
+}
+
 std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& options, double zero, double halfWidth,
                                     const std::atomic<bool>* cancel, const std::function<void(double)>& step) {
   const Windows w = MakeWindows(lines, zero, halfWidth);
@@ -493,6 +686,8 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
 
   const int floorMatched = std::max(4, n - options.impurities - 3);
   std::vector<Candidate> trials = IndexTrials(w, options, floorMatched, zero, cancel);
+  const std::vector<Candidate> completed = DominantZoneCandidates(w, zones, options, floorMatched, zero, cancel);
+  trials.insert(trials.end(), completed.begin(), completed.end());
   std::mutex mutex;
   std::vector<Candidate> out;
   std::atomic<std::size_t> next{0};
@@ -884,7 +1079,10 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
         Metric start;
         if (!InvertMetric(conv.metric, start)) continue;
         const Fit fit = RefineFit(lines, options, conv.system, conv.lattice, start, tri.zero, options.tolerance * 1.5);
-        if (fit.indexed < tri.indexed || fit.meanDelta > deltaLimit) continue;
+        // The freer triclinic metric may also catch an impurity line; the
+        // higher cell need only explain the lines the impurities leave.
+        const int needed = std::min(tri.indexed, static_cast<int>(lines.tt.size()) - std::max(0, options.impurities));
+        if (fit.indexed < needed || fit.meanDelta > deltaLimit) continue;
         accepted.push_back(Describe(lines, options, conv.system, conv.lattice, fit));
       }
       std::vector<IndexingSolution> shown;
