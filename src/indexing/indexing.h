@@ -54,6 +54,9 @@ struct IndexingSolution {
   double fnDelta = 0;  // mean |delta 2-theta| of F_N
   int fnPossible = 0;  // possible lines of F_N
   double zero = 0;     // degrees 2-theta; observed = calculated + zero
+  // A specimen displacement in its place where that fits better: observed =
+  // calculated + displacement * cos(theta), degrees 2-theta. One of the two is 0.
+  double displacement = 0;
   int indexed = 0;
   int used = 0;
   // The rank (0-based) of a higher-symmetry solution whose lines this one
@@ -73,6 +76,9 @@ class IndexingCancelled : public std::exception {
 std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const IndexingOptions& options,
                                          const std::atomic<bool>* cancel = nullptr,
                                          const std::function<void(double)>& progress = {});
+
+// The shift of a solution's lines at twoTheta: observed minus calculated.
+double LineShift(const IndexingSolution& s, double twoTheta);
 
 // A given cell refined against the lines and scored as the search scores its
 // candidates. Unknown lattice letters count as P.
