@@ -96,35 +96,44 @@ def objcryst_child(path):
     nb = len(tt)
     dmin = pl.GetPeakList()[nb - 1].dobs
     dmax = pl.GetPeakList()[0].dobs / 10
-    # As DICVOL is used: from high symmetry down, taking the best cell of the
-    # first system that reports one.
+    # As DICVOL is used: from high symmetry down, each system with the
+    # centrings pyobjcryst.indexing.quick_index tries, taking the best cell of
+    # the first system that reports one.
+    C = CrystalCentering
+    plan = [(CrystalSystem.CUBIC, [C.LATTICE_P, C.LATTICE_I, C.LATTICE_F]),
+            (CrystalSystem.TETRAGONAL, [C.LATTICE_P, C.LATTICE_I]),
+            (CrystalSystem.RHOMBOEDRAL, [C.LATTICE_P]),
+            (CrystalSystem.HEXAGONAL, [C.LATTICE_P]),
+            (CrystalSystem.ORTHOROMBIC, [C.LATTICE_P, C.LATTICE_A, C.LATTICE_B, C.LATTICE_C, C.LATTICE_I, C.LATTICE_F]),
+            (CrystalSystem.MONOCLINIC, [C.LATTICE_P, C.LATTICE_A, C.LATTICE_C, C.LATTICE_I]),
+            (CrystalSystem.TRICLINIC, [C.LATTICE_P])]
     best = None
-    for csys in [CrystalSystem.CUBIC, CrystalSystem.TETRAGONAL, CrystalSystem.RHOMBOEDRAL, CrystalSystem.HEXAGONAL,
-                 CrystalSystem.ORTHOROMBIC, CrystalSystem.MONOCLINIC, CrystalSystem.TRICLINIC]:
-        ex = CellExplorer(pl, csys, 0)
-        ex.SetAngleMinMax(math.radians(90), math.radians(140))
-        ex.SetD2Error(0)
-        # One line may be an impurity, as the patterns carry one.
-        ex.SetNbSpurious(1)
-        cent = CrystalCentering.LATTICE_P
-        minv = EstimateCellVolume(dmin, dmax, nb, csys, cent, 1.5)
-        maxv = EstimateCellVolume(dmin, dmax, nb, csys, cent, 0.3)
-        ex.SetVolumeMinMax(minv, maxv)
-        ex.SetLengthMinMax(3, max(25, 3 * maxv ** (1 / 3.)))
-        ex.SetCrystalSystem(csys)
-        ex.SetCrystalCentering(cent)
-        ex.DicVol(REPORT_SCORE, 4, STOP_SCORE, 6, verbose=False)
-        for ruc, score in ex.GetSolutions():
-            if best is None or score > best[1]:
-                best = (ruc, score)
+    for csys, centrings in plan:
+        for cent in centrings:
+            ex = CellExplorer(pl, csys, 0)
+            ex.SetAngleMinMax(math.radians(90), math.radians(140))
+            ex.SetD2Error(0)
+            # One line may be an impurity, as the patterns carry one.
+            ex.SetNbSpurious(1)
+            minv = EstimateCellVolume(dmin, dmax, nb, csys, cent, 1.5)
+            maxv = EstimateCellVolume(dmin, dmax, nb, csys, cent, 0.3)
+            ex.SetVolumeMinMax(minv, maxv)
+            ex.SetLengthMinMax(3, max(25, 3 * maxv ** (1 / 3.)))
+            ex.SetCrystalSystem(csys)
+            ex.SetCrystalCentering(cent)
+            ex.DicVol(REPORT_SCORE, 4, STOP_SCORE, 6, verbose=False)
+            # The cells are read while their explorer lives.
+            for ruc, score in ex.GetSolutions():
+                if best is None or score > best[1]:
+                    best = (list(ruc.DirectUnitCell()), score, ruc.centering)
         if best is not None and best[1] >= REPORT_SCORE:
             break
     if best is None:
         return
-    c = best[0].DirectUnitCell()
+    c = best[0]
     letter = {CrystalCentering.LATTICE_P: "P", CrystalCentering.LATTICE_I: "I", CrystalCentering.LATTICE_A: "A",
               CrystalCentering.LATTICE_B: "B", CrystalCentering.LATTICE_C: "C",
-              CrystalCentering.LATTICE_F: "F"}[best[0].centering]
+              CrystalCentering.LATTICE_F: "F"}[best[2]]
     print("cell", c[0], c[1], c[2], math.degrees(c[3]), math.degrees(c[4]), math.degrees(c[5]), letter, flush=True)
 
 

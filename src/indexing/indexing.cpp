@@ -519,7 +519,9 @@ std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vecto
           std::abs(d.form.f - z.f) <= 1e-3 * z.b)
         return;
     const std::uint64_t mask = ZoneMask(w, z);
-    if (std::popcount(mask & headMask) < head - std::max(0, options.impurities)) return;
+    // All of the first lines but the impurities and one: the short axis's
+    // first line may come early.
+    if (std::popcount(mask & headMask) < head - 1 - std::max(0, options.impurities)) return;
     // A zone that leaves too few lines for a third axis is no help (and one
     // that indexes everything is a two-dimensional answer of its own).
     if (n - std::popcount(mask) < 2) return;
@@ -1078,7 +1080,7 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
         break;
       }
     if (!seen) distinct.push_back({reduced, c.zero});
-    if (distinct.size() >= 50) break;
+    if (distinct.size() >= 100) break;
   }
 
   struct Group {
