@@ -1156,11 +1156,16 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
       const auto& b = groups[i + 1].variants[0];
       // Not the same cell without its centring, though (hexagonal P over
       // trigonal R): that only leaves the centring's absences unexplained.
-      const bool higher =
-          b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score && !CentringDropped(b, a);
+      // Nor a supercell of a cell of three or four parameters: by chance a
+      // long cell of high symmetry indexes as many lines. (A triclinic cell
+      // of half the volume is itself the likelier chance fit.)
+      const bool higher = b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score &&
+                          !CentringDropped(b, a) && (a.system == 7 || PrimitiveVolume(b) < 1.6 * PrimitiveVolume(a));
       // A cell of at least that symmetry and at most half the volume that
       // indexes as many lines is the simpler explanation: its supercell only
-      // adds lines that are not seen.
+      // adds lines that are not seen. (Not one of lower symmetry: glide
+      // planes and screw axes make the lines of a cell look like those of a
+      // smaller one.)
       const bool smaller = b.system <= a.system && b.indexed >= a.indexed &&
                            PrimitiveVolume(b) < 0.6 * PrimitiveVolume(a);
       if (higher || smaller) {

@@ -4,12 +4,15 @@
 // The search works on reciprocal spacings squared, Q = 1/d^2. Pairs of
 // observed lines with a third that sits at Q(a+b) or Q(a-b) define
 // two-dimensional zones (Ito); zones that share a line and a third cross
-// term from a zone of their other two lines define primitive lattices. Each
+// term from a zone of their other two lines define primitive lattices. A
+// zone that holds the first lines (a dominant zone of two long axes) is
+// completed with a third axis from the lines it leaves, and low-index forms
+// are tried on the first lines in the parameters of the higher systems. Each
 // lattice that indexes the pattern is Niggli-reduced, refined by least
-// squares (with the zero shift), set in the conventional cell of every
-// crystal system its metric allows, and scored with de Wolff's M20 and
-// Smith and Snyder's F_N. A small zero-shift grid is searched so that the
-// windows stay narrow at low angle.
+// squares (with a zero shift, or a specimen displacement where that fits
+// better), set in the conventional cell of every crystal system its metric
+// allows, and scored with de Wolff's M20 and Smith and Snyder's F_N. A small
+// zero-shift grid is searched so that the windows stay narrow at low angle.
 #pragma once
 
 #include <array>
