@@ -142,9 +142,9 @@ TEST(Indexing, SyntheticPatternsOfEveryLatticeFamilyIndexToTheirLattice) {
     ++total;
     if (!hit) misses += std::string(family.name) + "; ";
   }
-  // These seeds give 12 of 14 today (orthorhombic P Pbca with a 3.5 Angstrom
-  // axis and triclinic missed); a fall below 12 is a fault of the search.
-  EXPECT_GE(right, total - 2) << "missed: " << misses;
+  // These seeds give 13 of 14 today (the triclinic one missed); a fall
+  // below 13 is a fault of the search.
+  EXPECT_GE(right, total - 1) << "missed: " << misses;
 }
 
 bool IndexesToItsLattice(const testing::Family& family, const testing::SyntheticPattern& pattern) {
