@@ -142,6 +142,12 @@ int Run(const Args& args, std::ostream& out, std::ostream&) {
     if (solutions[i].tieWith >= 0)
       out << "# tie: rank " << i + 1 << " gives the lines of rank " << solutions[i].tieWith + 1
           << " in lower symmetry\n";
+  // Where a specimen displacement fits better than a zero error, the zero
+  // column reads 0 and the displacement goes here.
+  for (std::size_t i = 0; i < solutions.size(); ++i)
+    if (!r.spacing && solutions[i].displacement != 0)
+      out << "# displacement: rank " << i + 1 << " " << FixedText(solutions[i].displacement, 4)
+          << " (degrees 2-theta times cos theta)\n";
   // The extinction symbols that the best cell's lines allow, most telling first.
   int shown = 0;
   for (const auto& e : RankExtinctionSymbols(input, r.options, solutions.front())) {

@@ -444,6 +444,201 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
   return out;
 }
 
+// --- a dominant zone and its third axis ---------------------------------------
+
+// A two-dimensional lattice of reciprocal vectors: Q(h, k) = h^2 a + k^2 b + h k f.
+struct Form {
+  double a, b, f;
+  double Q(int h, int k) const { return h * h * a + k * k * b + h * k * f; }
+};
+
+// Lagrange-Gauss reduction: a <= b and |f| <= a, so that one lattice has one form.
+Form ReduceForm(Form z) {
+  for (int guard = 0; guard < 100; ++guard) {
+    if (z.b < z.a) std::swap(z.a, z.b);
+    if (std::abs(z.f) <= z.a * (1 + 1e-9)) break;
+    // v -> v - n u, with n the nearest integer to (u.v)/(u.u).
+    const double n = std::round(z.f / (2 * z.a));
+    z.b = z.b - n * z.f + n * n * z.a;
+    z.f = z.f - 2 * n * z.a;
+  }
+  z.f = std::abs(z.f);
+  return z;
+}
+
+// The form itself and its three lattices with twice the points: one basis
+// vector, or their sum, halved.
+std::array<Form, 4> Halvings(const Form& f) {
+  return {f, Form{f.a / 4, f.b, f.f / 2}, Form{f.a, f.b / 4, f.f / 2}, Form{(f.a + f.b + f.f) / 4, f.b, f.f / 2 + f.b}};
+}
+
+// The bit mask of lines that the zone's reflections fall on, or 0 when its
+// index box is unreasonably large.
+std::uint64_t ZoneMask(const Windows& w, const Form& z) {
+  const double det = z.a * z.b - 0.25 * z.f * z.f;
+  if (!(det > 0)) return 0;
+  const int H = static_cast<int>(std::sqrt(w.qmax * z.b / det)), K = static_cast<int>(std::sqrt(w.qmax * z.a / det));
+  if (H > 80 || K > 80) return 0;
+  std::uint64_t mask = 0;
+  for (int h = 0; h <= H; ++h)
+    for (int k = -K; k <= K; ++k) {
+      if (h == 0 && k <= 0) continue;
+      const double q = z.Q(h, k);
+      if (q <= w.qmax) mask |= w.Match(q);
+    }
+  return mask;
+}
+
+// When the first lines all belong to one zone of two long axes, the lines of
+// the third, short axis start far up the list, and zones of observed lines
+// that mix the axes are few and weak. Here each zone that indexes the first
+// lines is completed directly: the lowest line it leaves unindexed is taken
+// as the third basis vector c* (any reflection with l = 1 may be, as adding
+// zone vectors keeps the lattice), and the two remaining cross terms come
+// by vote from pairs of the next unindexed lines, each read as a small
+// (h, k, l = 1 or 2). A zone found from observed lines may miss half of its
+// rows where a glide plane removes them, so the zones with a row halved are
+// completed too.
+std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vector<Zone>& zones,
+                                              const IndexingOptions& options, int floorMatched, double zero,
+                                              const std::atomic<bool>* cancel) {
+  std::vector<Candidate> out;
+  const int n = static_cast<int>(w.size());
+  if (n < 10) return out;
+  const int head = 6;
+  const std::uint64_t headMask = (std::uint64_t{1} << head) - 1;
+  struct Dominant {
+    Form form;
+    std::uint64_t mask;
+  };
+  std::vector<Dominant> dominant;
+  auto consider = [&](Form z) {
+    z = ReduceForm(z);
+    for (const auto& d : dominant)
+      if (std::abs(d.form.a - z.a) <= 1e-3 * z.a && std::abs(d.form.b - z.b) <= 1e-3 * z.b &&
+          std::abs(d.form.f - z.f) <= 1e-3 * z.b)
+        return;
+    const std::uint64_t mask = ZoneMask(w, z);
+    // All of the first lines but the impurities and one: the short axis's
+    // first line may come early.
+    if (std::popcount(mask & headMask) < head - 1 - std::max(0, options.impurities)) return;
+    // A zone that leaves too few lines for a third axis is no help (and one
+    // that indexes everything is a two-dimensional answer of its own).
+    if (n - std::popcount(mask) < 2) return;
+    dominant.push_back({z, mask});
+  };
+  for (const Zone& z : zones) {
+    if (z.i >= head || z.j >= head) continue;
+    // The zone and its halvings, once or twice (two glides of one zone).
+    for (const Form& f : Halvings(ReduceForm({w.q[static_cast<std::size_t>(z.i)], w.q[static_cast<std::size_t>(z.j)], z.x})))
+      for (const Form& g : Halvings(ReduceForm(f))) consider(g);
+  }
+  // Fewest predicted zone lines first among those that index as many: the
+  // halved zones predict more.
+  auto count = [&](const Dominant& d) { return std::popcount(d.mask); };
+  std::stable_sort(dominant.begin(), dominant.end(), [&](const Dominant& x, const Dominant& y) {
+    if (count(x) != count(y)) return count(x) > count(y);
+    return x.form.a * x.form.b > y.form.a * y.form.b;
+  });
+  if (dominant.size() > 24) dominant.resize(24);
+
+  for (const auto& dz : dominant) {
+    Check(cancel);
+    const Form& z = dz.form;
+    std::vector<int> rest;
+    for (int i = 0; i < n; ++i)
+      if (!(dz.mask >> i & 1)) rest.push_back(i);
+    const double det = z.a * z.b - 0.25 * z.f * z.f;
+    for (int first = 0; first < 3 && first < static_cast<int>(rest.size()); ++first) {
+      const int m1 = rest[static_cast<std::size_t>(first)];
+      const double c = w.q[static_cast<std::size_t>(m1)];
+      // The volume bound: 1 / sqrt(det(recip)) <= maxVolume, and det(recip) <= det * c.
+      if (1 / std::sqrt(det * c) > options.maxVolume * 1.1) continue;
+      // Each later unindexed line m, read as (h, k, l), gives
+      // h l E + k l D = Q(m) - Q_zone(h, k) - l^2 C within its loose window.
+      struct Equation {
+        int line;
+        double h, k, r, tol;
+      };
+      std::vector<std::vector<Equation>> byLine;
+      for (std::size_t t = 0; t < rest.size() && byLine.size() < 8; ++t) {
+        const int m = rest[t];
+        if (m == m1) continue;
+        const auto mi = static_cast<std::size_t>(m);
+        const double tol = 0.5 * (w.looseHi[mi] - w.looseLo[mi]);
+        std::vector<Equation> eqs;
+        for (int l = 1; l <= 2; ++l)
+          for (int h = -2; h <= 2; ++h)
+            for (int k = -2; k <= 2; ++k) {
+              if (h == 0 && k == 0) continue;
+              eqs.push_back({m, static_cast<double>(h * l), static_cast<double>(k * l),
+                             w.q[mi] - z.Q(h, k) - l * l * c, tol});
+            }
+        byLine.push_back(std::move(eqs));
+      }
+      if (byLine.size() < 3) continue;
+      const double limitE = 2 * std::sqrt(z.a * c), limitD = 2 * std::sqrt(z.b * c);
+      // Cross terms from a reading of each of two lines (the first two
+      // after m1, each with every later one), kept with the number of the
+      // other lines they explain.
+      struct Found {
+        int support;
+        double d, e;
+      };
+      std::vector<Found> found;
+      for (std::size_t p = 0; p < 2; ++p)
+        for (std::size_t q = p + 1; q < byLine.size(); ++q)
+          for (const Equation& x : byLine[p])
+            for (const Equation& y : byLine[q]) {
+              const double dt = x.h * y.k - x.k * y.h;
+              if (std::abs(dt) < 0.5) continue;
+              double e = (x.r * y.k - x.k * y.r) / dt;
+              double d = (x.h * y.r - x.r * y.h) / dt;
+              if (std::abs(e) >= limitE || std::abs(d) >= limitD) continue;
+              // (D, E) and (-D, -E) are one lattice (c* reversed with the zone).
+              if (e < 0 || (e == 0 && d < 0)) e = -e, d = -d;
+              int support = 0;
+              for (std::size_t o = 0; o < byLine.size(); ++o) {
+                if (o == p || o == q) continue;
+                for (const Equation& t : byLine[o])
+                  if (std::abs(t.h * e + t.k * d - t.r) <= t.tol || std::abs(-t.h * e - t.k * d - t.r) <= t.tol) {
+                    ++support;
+                    break;
+                  }
+              }
+              if (support >= 2) found.push_back({support, d, e});
+            }
+      std::sort(found.begin(), found.end(), [](const Found& x, const Found& y) { return x.support > y.support; });
+      std::vector<Found> distinct;
+      const double near = 2 * (w.looseHi[static_cast<std::size_t>(m1)] - w.looseLo[static_cast<std::size_t>(m1)]);
+      for (const Found& f : found) {
+        bool seen = false;
+        for (const Found& g : distinct) seen = seen || (std::abs(f.d - g.d) < near && std::abs(f.e - g.e) < near);
+        if (!seen) distinct.push_back(f);
+        if (distinct.size() >= 16) break;
+      }
+      for (const Found& v : distinct) {
+        Metric g{};
+        g[0] = {z.a, z.f / 2, v.e / 2};
+        g[1] = {z.f / 2, z.b, v.d / 2};
+        g[2] = {v.e / 2, v.d / 2, c};
+        if (!PositiveDefinite(g)) continue;
+        const double volume = 1 / std::sqrt(MetricDeterminant(g));
+        if (volume > options.maxVolume * 1.1 || volume < kMinVolume) continue;
+        if (!Prefilter(w, g, options.impurities)) continue;
+        double merit = 0;
+        const int matched = RefinedLatticeScore(w, g, floorMatched, &merit);
+        if (matched < floorMatched) continue;
+        Metric direct;
+        if (!InvertMetric(g, direct)) continue;
+        const double v2 = std::sqrt(MetricDeterminant(direct));
+        if (v2 <= options.maxVolume && v2 >= kMinVolume) out.push_back({g, matched, v2, zero, merit});
+      }
+    }
+  }
+  return out;
+}
+
 std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& options, double zero, double halfWidth,
                                     const std::atomic<bool>* cancel, const std::function<void(double)>& step) {
   const Windows w = MakeWindows(lines, zero, halfWidth);
@@ -493,6 +688,8 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
 
   const int floorMatched = std::max(4, n - options.impurities - 3);
   std::vector<Candidate> trials = IndexTrials(w, options, floorMatched, zero, cancel);
+  const std::vector<Candidate> completed = DominantZoneCandidates(w, zones, options, floorMatched, zero, cancel);
+  trials.insert(trials.end(), completed.begin(), completed.end());
   std::mutex mutex;
   std::vector<Candidate> out;
   std::atomic<std::size_t> next{0};
@@ -610,7 +807,11 @@ std::vector<CalcLine> CalculatedLines(const Metric& recip, double qmax, char lat
 
 struct Fit {
   Metric recip{};
+  // The shift of the observed lines: a zero error, constant in 2-theta, or
+  // with `displaced` a specimen displacement, zero * cos(theta).
   double zero = 0;
+  bool displaced = false;
+  double Shift(double tt) const { return displaced ? zero * std::cos(0.5 * tt * kRadian) : zero; }
   std::vector<int> assigned;  // calc line index per observed line, or -1
   std::vector<CalcLine> calc;
   std::vector<double> delta;  // 2-theta obs - zero - calc
@@ -627,7 +828,7 @@ void Assign(const Lines& lines, Fit& fit, double window, char lattice) {
   fit.indexed = 0;
   double sum = 0;
   for (std::size_t i = 0; i < lines.tt.size(); ++i) {
-    const double tt = lines.tt[i] - fit.zero, q = g.Q(tt);
+    const double tt = lines.tt[i] - fit.Shift(lines.tt[i]), q = g.Q(tt);
     auto it = std::lower_bound(fit.calc.begin(), fit.calc.end(), q, [](const CalcLine& c, double v) { return c.q < v; });
     int best = -1;
     double bestDelta = 1e9;
@@ -647,10 +848,11 @@ void Assign(const Lines& lines, Fit& fit, double window, char lattice) {
 
 // Least squares on Q with the zero shift, reassigning the lines each round.
 Fit RefineFit(const Lines& lines, const IndexingOptions& options, std::int32_t system, char lattice,
-              const Metric& start, double zero, double window) {
+              const Metric& start, double zero, double window, bool displaced = false) {
   Fit fit;
   fit.recip = start;
   fit.zero = zero;
+  fit.displaced = displaced;
   const bool refineZero = lines.angle && options.zeroRange > 0;
   const int np = ParameterCount(system);
   std::vector<double> p = ParametersOf(system, start);
@@ -665,11 +867,11 @@ Fit RefineFit(const Lines& lines, const IndexingOptions& options, std::int32_t s
       if (fit.assigned[i] < 0) continue;
       const auto& m = fit.calc[static_cast<std::size_t>(fit.assigned[i])].hkl;
       Design(system, m.h, m.k, m.l, x.data());
-      const double tt = lines.tt[i] - fit.zero, slope = lines.geometry.Slope(tt);
+      const double tt = lines.tt[i] - fit.Shift(lines.tt[i]), slope = lines.geometry.Slope(tt);
       double calc = 0;
       for (int k = 0; k < np; ++k) calc += p[static_cast<std::size_t>(k)] * x[static_cast<std::size_t>(k)];
       for (int k = 0; k < np; ++k) derivatives[static_cast<std::size_t>(k)] = x[static_cast<std::size_t>(k)];
-      if (refineZero) derivatives[size - 1] = slope;
+      if (refineZero) derivatives[size - 1] = slope * (fit.displaced ? std::cos(0.5 * lines.tt[i] * kRadian) : 1.0);
       ne.Add(derivatives, lines.geometry.Q(tt) - calc, 1 / (slope * slope));
     }
     const std::vector<double> shift = ne.Solve();
@@ -685,6 +887,30 @@ Fit RefineFit(const Lines& lines, const IndexingOptions& options, std::int32_t s
   return fit;
 }
 
+double SquaredResiduals(const Fit& fit) {
+  double sum = 0;
+  for (std::size_t i = 0; i < fit.delta.size(); ++i)
+    if (fit.assigned[i] >= 0) sum += fit.delta[i] * fit.delta[i];
+  return sum;
+}
+
+// The fit with a zero error, or with a specimen displacement where that
+// explains the lines better with as many parameters: the usual fault of
+// Bragg-Brentano data, whose cos(theta) shift a zero error would leave in
+// the cell. It takes lines over a wide range to tell the two apart.
+Fit RefineShiftedFit(const Lines& lines, const IndexingOptions& options, std::int32_t system, char lattice,
+                     const Metric& start, double zero, double window) {
+  Fit fit = RefineFit(lines, options, system, lattice, start, zero, window);
+  if (!lines.angle || options.zeroRange <= 0 || fit.indexed < 12) return fit;
+  if (lines.tt.back() - lines.tt.front() < 40) return fit;
+  // The same shift at the middle of the range to start from.
+  const double middle = 0.5 * (lines.tt.front() + lines.tt.back());
+  const Fit displaced = RefineFit(lines, options, system, lattice, fit.recip,
+                                  fit.zero / std::cos(0.5 * middle * kRadian), options.tolerance * 1.5, true);
+  if (displaced.indexed >= fit.indexed && SquaredResiduals(displaced) < SquaredResiduals(fit)) return displaced;
+  return fit;
+}
+
 IndexingSolution Describe(const Lines& lines, const IndexingOptions& options, std::int32_t system, char lattice,
                           const Fit& fit) {
   IndexingSolution s;
@@ -694,7 +920,8 @@ IndexingSolution Describe(const Lines& lines, const IndexingOptions& options, st
   InvertMetric(fit.recip, direct);
   s.cell = CellFromMetric(direct);
   s.volume = std::sqrt(std::max(0.0, MetricDeterminant(direct)));
-  s.zero = lines.angle ? fit.zero : 0;
+  s.zero = lines.angle && !fit.displaced ? fit.zero : 0;
+  s.displacement = lines.angle && fit.displaced ? fit.zero : 0;
   s.used = static_cast<int>(lines.tt.size());
   s.indexed = fit.indexed;
   for (std::size_t i = 0; i < lines.tt.size(); ++i)
@@ -702,12 +929,12 @@ IndexingSolution Describe(const Lines& lines, const IndexingOptions& options, st
                                          : std::nullopt);
   const Geometry& g = lines.geometry;
   const int n = std::min(20, s.used);
-  const double qn = g.Q(lines.tt[static_cast<std::size_t>(n - 1)] - fit.zero);
+  const double qn = g.Q(lines.tt[static_cast<std::size_t>(n - 1)] - fit.Shift(lines.tt[static_cast<std::size_t>(n - 1)]));
   double sumQ = 0, sumT = 0;
   int count = 0;
   for (int i = 0; i < n; ++i) {
     if (fit.assigned[static_cast<std::size_t>(i)] < 0) continue;
-    const double tt = lines.tt[static_cast<std::size_t>(i)] - fit.zero;
+    const double tt = lines.tt[static_cast<std::size_t>(i)] - fit.Shift(lines.tt[static_cast<std::size_t>(i)]);
     sumQ += std::abs(g.Q(tt) - fit.calc[static_cast<std::size_t>(fit.assigned[static_cast<std::size_t>(i)])].q);
     sumT += std::abs(fit.delta[static_cast<std::size_t>(i)]);
     ++count;
@@ -780,6 +1007,10 @@ Lines PrepareLines(const IndexingInput& input, const IndexingOptions& options) {
 
 }  // namespace
 
+double LineShift(const IndexingSolution& s, double twoTheta) {
+  return s.zero + s.displacement * std::cos(0.5 * twoTheta * kRadian);
+}
+
 bool CentringAllows(char lattice, int h, int k, int l) {
   switch (lattice) {
     case 'I': return (h + k + l) % 2 == 0;
@@ -849,7 +1080,7 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
         break;
       }
     if (!seen) distinct.push_back({reduced, c.zero});
-    if (distinct.size() >= 50) break;
+    if (distinct.size() >= 100) break;
   }
 
   struct Group {
@@ -875,7 +1106,11 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
       // meets higher-symmetry conditions only roughly.
       const bool loose = tri.indexed < 7 + 4;
       const double metricTolerance = loose ? 0.03 : 0.006;
-      const double deltaLimit = std::max(2 * tri.meanDelta + 0.004, loose ? 0.5 * options.tolerance : 0.0);
+      // Nor is its mean error a measure of the noise where the lattice has
+      // higher symmetry: each observed line then picks the nearest of the
+      // split components of its multiplet, so the triclinic fit follows the
+      // noise. A higher cell within half the tolerance is as good.
+      const double deltaLimit = std::max(2 * tri.meanDelta + 0.004, 0.5 * options.tolerance);
       for (const auto& conv : ConventionalCells(reduced, metricTolerance, metricTolerance)) {
         if (conv.system == 7) {
           accepted.push_back(triclinic);
@@ -883,13 +1118,20 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
         }
         Metric start;
         if (!InvertMetric(conv.metric, start)) continue;
-        const Fit fit = RefineFit(lines, options, conv.system, conv.lattice, start, tri.zero, options.tolerance * 1.5);
-        if (fit.indexed < tri.indexed || fit.meanDelta > deltaLimit) continue;
+        const Fit fit = RefineShiftedFit(lines, options, conv.system, conv.lattice, start, tri.zero, options.tolerance * 1.5);
+        // The freer triclinic metric may also catch an impurity line; the
+        // higher cell need only explain the lines the impurities leave.
+        const int needed = std::min(tri.indexed, static_cast<int>(lines.tt.size()) - std::max(0, options.impurities));
+        if (fit.indexed < needed || fit.meanDelta > deltaLimit) continue;
         accepted.push_back(Describe(lines, options, conv.system, conv.lattice, fit));
       }
       std::vector<IndexingSolution> shown;
+      // A cell must explain twice the lines it has parameters (the zero
+      // shift included): a handful of lines, as a small cubic F cell gives,
+      // fits some tiny cell of low symmetry exactly.
       for (const auto& s : accepted)
-        if (options.systems[static_cast<std::size_t>(s.system)]) shown.push_back(s);
+        if (options.systems[static_cast<std::size_t>(s.system)] && s.indexed >= 2 * (ParameterCount(s.system) + 1))
+          shown.push_back(s);
       if (shown.size() > 2) shown.resize(2);
       groups[i].variants = shown;
     }
@@ -914,11 +1156,16 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
       const auto& b = groups[i + 1].variants[0];
       // Not the same cell without its centring, though (hexagonal P over
       // trigonal R): that only leaves the centring's absences unexplained.
-      const bool higher =
-          b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score && !CentringDropped(b, a);
+      // Nor a supercell of a cell of three or four parameters: by chance a
+      // long cell of high symmetry indexes as many lines. (A triclinic cell
+      // of half the volume is itself the likelier chance fit.)
+      const bool higher = b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score &&
+                          !CentringDropped(b, a) && (a.system == 7 || PrimitiveVolume(b) < 1.6 * PrimitiveVolume(a));
       // A cell of at least that symmetry and at most half the volume that
       // indexes as many lines is the simpler explanation: its supercell only
-      // adds lines that are not seen.
+      // adds lines that are not seen. (Not one of lower symmetry: glide
+      // planes and screw axes make the lines of a cell look like those of a
+      // smaller one.)
       const bool smaller = b.system <= a.system && b.indexed >= a.indexed &&
                            PrimitiveVolume(b) < 0.6 * PrimitiveVolume(a);
       if (higher || smaller) {
@@ -959,7 +1206,7 @@ IndexingSolution EvaluateCell(const IndexingInput& input, const IndexingOptions&
   if (system < 1 || system > 7) system = 7;
   IndexingOptions o = options;
   if (!lines.angle) o.zeroRange = 0;
-  const Fit fit = RefineFit(lines, o, system, lattice, recip, 0, o.tolerance * 1.5 + o.zeroRange);
+  const Fit fit = RefineShiftedFit(lines, o, system, lattice, recip, 0, o.tolerance * 1.5 + o.zeroRange);
   return Describe(lines, o, system, lattice, fit);
 }
 
@@ -972,8 +1219,8 @@ std::vector<ExtinctionScore> RankExtinctionSymbols(const IndexingInput& input, c
   if (!InvertMetric(MetricFromCell(solution.cell), recip)) return out;
   const Geometry& g = lines.geometry;
   const double window = options.tolerance * 1.5;
-  const double zero = lines.angle ? solution.zero : 0;
-  const double top = lines.tt.back() - zero + window;
+  auto corrected = [&](double tt) { return lines.angle ? tt - LineShift(solution, tt) : tt; };
+  const double top = corrected(lines.tt.back()) + window;
   // Every reflection of the primitive lattice in the measured range, with its
   // position: the entries themselves carry the centring conditions.
   struct Reflection {
@@ -1001,7 +1248,7 @@ std::vector<ExtinctionScore> RankExtinctionSymbols(const IndexingInput& input, c
     // An observed line stays when any reflection under it is allowed.
     std::vector<bool> seen(reflections.size(), false);
     for (std::size_t i = 0; i < lines.tt.size(); ++i) {
-      const double tt = lines.tt[i] - zero;
+      const double tt = corrected(lines.tt[i]);
       bool any = false;
       for (std::size_t r = 0; r < reflections.size(); ++r)
         if (std::abs(reflections[r].tt - tt) <= window) {

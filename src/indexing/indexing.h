@@ -4,12 +4,15 @@
 // The search works on reciprocal spacings squared, Q = 1/d^2. Pairs of
 // observed lines with a third that sits at Q(a+b) or Q(a-b) define
 // two-dimensional zones (Ito); zones that share a line and a third cross
-// term from a zone of their other two lines define primitive lattices. Each
+// term from a zone of their other two lines define primitive lattices. A
+// zone that holds the first lines (a dominant zone of two long axes) is
+// completed with a third axis from the lines it leaves, and low-index forms
+// are tried on the first lines in the parameters of the higher systems. Each
 // lattice that indexes the pattern is Niggli-reduced, refined by least
-// squares (with the zero shift), set in the conventional cell of every
-// crystal system its metric allows, and scored with de Wolff's M20 and
-// Smith and Snyder's F_N. A small zero-shift grid is searched so that the
-// windows stay narrow at low angle.
+// squares (with a zero shift, or a specimen displacement where that fits
+// better), set in the conventional cell of every crystal system its metric
+// allows, and scored with de Wolff's M20 and Smith and Snyder's F_N. A small
+// zero-shift grid is searched so that the windows stay narrow at low angle.
 #pragma once
 
 #include <array>
@@ -54,6 +57,9 @@ struct IndexingSolution {
   double fnDelta = 0;  // mean |delta 2-theta| of F_N
   int fnPossible = 0;  // possible lines of F_N
   double zero = 0;     // degrees 2-theta; observed = calculated + zero
+  // A specimen displacement in its place where that fits better: observed =
+  // calculated + displacement * cos(theta), degrees 2-theta. One of the two is 0.
+  double displacement = 0;
   int indexed = 0;
   int used = 0;
   // The rank (0-based) of a higher-symmetry solution whose lines this one
@@ -73,6 +79,9 @@ class IndexingCancelled : public std::exception {
 std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const IndexingOptions& options,
                                          const std::atomic<bool>* cancel = nullptr,
                                          const std::function<void(double)>& progress = {});
+
+// The shift of a solution's lines at twoTheta: observed minus calculated.
+double LineShift(const IndexingSolution& s, double twoTheta);
 
 // A given cell refined against the lines and scored as the search scores its
 // candidates. Unknown lattice letters count as P.

@@ -113,10 +113,11 @@ inline std::array<double, 6> RandomCell(const Family& f, std::mt19937_64& rng) {
   }
 }
 
-inline SyntheticPattern MakePattern(const Family& f, std::uint64_t seed, double lambda = 1.540562) {
-  std::mt19937_64 rng(seed);
+// The pattern of a given cell, its faults drawn from rng.
+inline SyntheticPattern MakePatternOfCell(const Family& f, const std::array<double, 6>& cell, std::mt19937_64& rng,
+                                          double lambda = 1.540562) {
   SyntheticPattern p;
-  p.cell = RandomCell(f, rng);
+  p.cell = cell;
   std::vector<double> tt;
   const int n = 24;
   for (int h = -n; h <= n; ++h)
@@ -149,6 +150,12 @@ inline SyntheticPattern MakePattern(const Family& f, std::uint64_t seed, double 
   for (double x : kept) p.twoTheta.push_back(x + p.zero + noise(rng));
   std::sort(p.twoTheta.begin(), p.twoTheta.end());
   return p;
+}
+
+inline SyntheticPattern MakePattern(const Family& f, std::uint64_t seed, double lambda = 1.540562) {
+  std::mt19937_64 rng(seed);
+  const auto cell = RandomCell(f, rng);
+  return MakePatternOfCell(f, cell, rng, lambda);
 }
 
 }  // namespace quorlin::testing
