@@ -308,7 +308,7 @@ std::vector<double> IndexingWindowModel::PreviewLines() const {
   } else {
     const double dMin = DFromTwoTheta(input_.wavelength, std::min(x.back(), 179.0f));
     for (double d : PredictedSpacings(solution, dMin))
-      if (const double tt = TwoThetaFromD(input_.wavelength, d); std::isfinite(tt)) lines.push_back(tt + solution.zero);
+      if (const double tt = TwoThetaFromD(input_.wavelength, d); std::isfinite(tt)) lines.push_back(tt + LineShift(solution, tt));
   }
   std::sort(lines.begin(), lines.end());
   return lines;
@@ -465,7 +465,10 @@ std::array<std::string, IndexingWindowModel::kSolutionColumns> IndexingWindowMod
           FixedText(s.volume, 2),
           FixedText(s.m20, 1),
           FixedText(s.fn, 1),
-          input_.axis == IndexingInput::Axis::Spacing ? std::string("-") : FixedText(s.zero, 4),
+          input_.axis == IndexingInput::Axis::Spacing ? std::string("-")
+          // A specimen displacement takes the zero's place, and shifts as cos(theta).
+          : s.displacement != 0 ? FixedText(s.displacement, 4) + " cosθ"
+                                : FixedText(s.zero, 4),
           std::to_string(s.indexed) + "/" + std::to_string(s.used)};
 }
 

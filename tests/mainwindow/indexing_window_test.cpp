@@ -70,13 +70,14 @@ TEST_F(IndexingWindowModelTest, IndexThenApplyGivesTheCubicPCellAsOneUndoStep) {
   const double lambda = model.data.Lambda(model.data.PrimaryLineIndex());
   const auto preview = w.PreviewLines();
   for (int n : {1, 2, 3, 4, 5, 6, 8, 9}) {
-    const double tt = BraggTwoTheta(lambda, best.cell[0] / std::sqrt(n)) + best.zero;
+    const double bragg = BraggTwoTheta(lambda, best.cell[0] / std::sqrt(n));
+    const double tt = bragg + LineShift(best, bragg);
     const bool ticked = std::any_of(preview.begin(), preview.end(),
                                     [&](float x) { return std::abs(x - tt) < 0.01; });
     EXPECT_TRUE(ticked) << "h2+k2+l2 = " << n;
   }
   // ... and none for h2+k2+l2 = 7, which no cubic lattice has.
-  const double seven = BraggTwoTheta(lambda, best.cell[0] / std::sqrt(7)) + best.zero;
+  const double seven = BraggTwoTheta(lambda, best.cell[0] / std::sqrt(7));
   EXPECT_TRUE(std::none_of(preview.begin(), preview.end(), [&](double x) { return std::abs(x - seven) < 0.3; }));
   // The plot draws the preview while a solution is selected and the window open.
   EXPECT_EQ(model.XRDPlot.PreviewLines.size(), preview.size());
