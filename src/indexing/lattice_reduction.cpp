@@ -171,13 +171,22 @@ Metric NiggliReduce(const Metric& original, IntBasis* basis, double relative) {
 bool SameReducedLattice(const Metric& a, const Metric& b, double relative) {
   const auto x = G6(a), y = G6(b);
   const double scale = (x[0] + x[1] + x[2] + y[0] + y[1] + y[2]) / 6.0;
-  for (int i = 0; i < 6; ++i) {
-    // The off-diagonal terms of a reduced cell near 90 degrees may take
-    // either sign; compare their sizes.
-    const double d = i < 3 ? x[i] - y[i] : std::abs(x[i]) - std::abs(y[i]);
-    if (std::abs(d) > relative * scale * (i < 3 ? 1.0 : 2.0)) return false;
+  // Axes of nearly equal length may come out of the reduction in either
+  // order (noise decides), so each order of the axes is tried; a swap
+  // carries its cross terms along (b.c belongs to a, a.c to b, a.b to c).
+  static constexpr int kOrders[6][3] = {{0, 1, 2}, {1, 0, 2}, {0, 2, 1}, {2, 1, 0}, {1, 2, 0}, {2, 0, 1}};
+  for (const auto& o : kOrders) {
+    bool same = true;
+    for (int i = 0; i < 6 && same; ++i) {
+      const double u = y[static_cast<std::size_t>(i < 3 ? o[i] : 3 + o[i - 3])];
+      // The off-diagonal terms of a reduced cell near 90 degrees may take
+      // either sign; compare their sizes.
+      const double d = i < 3 ? x[static_cast<std::size_t>(i)] - u : std::abs(x[static_cast<std::size_t>(i)]) - std::abs(u);
+      same = std::abs(d) <= relative * scale * (i < 3 ? 1.0 : 2.0);
+    }
+    if (same) return true;
   }
-  return true;
+  return false;
 }
 
 Metric PrimitiveMetric(const std::array<double, 6>& cell, char lattice) {

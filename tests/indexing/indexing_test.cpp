@@ -96,6 +96,31 @@ int PossibleCubicLines(int n) {
   return count;
 }
 
+TEST(Indexing, ReducedLatticesCompareWhateverOrderNoiseGivesNearlyEqualAxes) {
+  // Two measurements of one triclinic lattice whose a and b differ by 0.05 %:
+  // noise may make either the shorter, so the reduced cells list the axes
+  // (and their cross terms) in a different order. A lattice with one angle
+  // 3 degrees off is another lattice, however its axes are ordered.
+  const std::array<double, 6> base{7.496, 7.500, 15.302, 93.84, 101.08, 116.48};
+  struct Case {
+    std::array<double, 6> other;
+    bool same;
+  };
+  const Case cases[] = {
+      {{7.499, 7.497, 15.300, 93.84, 101.08, 116.48}, true},   // a and b swap places
+      {{7.500, 7.496, 15.302, 101.08, 93.84, 116.48}, true},   // the same cell with a and b exchanged
+      {{7.499, 7.497, 15.300, 93.84, 104.08, 116.48}, false},  // beta 3 degrees off
+      {{7.500, 7.496, 15.302, 104.08, 93.84, 116.48}, false},  // exchanged, and off
+  };
+  const Metric reduced = NiggliReduce(PrimitiveMetric(base, 'P'));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.other[0]);
+    const Metric other = NiggliReduce(PrimitiveMetric(c.other, 'P'));
+    EXPECT_EQ(SameReducedLattice(reduced, other, 5e-3), c.same);
+    EXPECT_EQ(SameReducedLattice(other, reduced, 5e-3), c.same);
+  }
+}
+
 TEST(Indexing, FiguresOfMeritFollowTheirDefinitions) {
   // Cubic P a = 5, lines N = 1, 2, 3, 4, 5, 6, 8, ... moved by +-0.01 degrees in turn.
   const double a = 5, lambda = 1.540562;
