@@ -489,52 +489,6 @@ std::uint64_t ZoneMask(const Windows& w, const Form& z) {
   return mask;
 }
 
-// Ito's equation: a zone point (h, k, 0) and two lines read as (h, k, 1)
-// and (h, k, -1) give Q(001) = [Q(hk1) + Q(hk-1)] / 2 - Q(hk0). The true
-// Q(001) comes from many pairs and points at once, where the lowest line the
-// zone leaves is some (h, k, +-1) rather than (001) itself. Returns the
-// values that the most pairs give, best first.
-std::vector<double> ItoThirdAxes(const Windows& w, const Form& z, const std::vector<int>& rest) {
-  std::vector<int> lines;
-  for (int m : rest)
-    if (m < 20) lines.push_back(m);
-  struct Vote {
-    double c, tol;
-  };
-  std::vector<Vote> votes;
-  for (std::size_t p = 0; p < lines.size(); ++p)
-    for (std::size_t r = p + 1; r < lines.size(); ++r) {
-      const auto i = static_cast<std::size_t>(lines[p]), j = static_cast<std::size_t>(lines[r]);
-      const double sum = 0.5 * (w.q[i] + w.q[j]), half = 0.5 * (w.q[j] - w.q[i]);
-      const double tol = 0.25 * (w.looseHi[i] - w.looseLo[i] + w.looseHi[j] - w.looseLo[j]);
-      for (int h = 0; h <= 2; ++h)
-        for (int k = -2; k <= 2; ++k) {
-          if (h == 0 && k <= 0) continue;
-          const double c = sum - z.Q(h, k);
-          // The cross term h E + k D equals half the difference, and a
-          // positive metric bounds it by the lengths.
-          if (c <= 0 || c > 4 * w.qmax || half > 2 * std::sqrt(z.Q(h, k) * c)) continue;
-          votes.push_back({c, tol});
-        }
-    }
-  std::sort(votes.begin(), votes.end(), [](const Vote& x, const Vote& y) { return x.c < y.c; });
-  std::vector<std::pair<int, double>> bins;
-  for (std::size_t a = 0, b = 0; a < votes.size(); ++a) {
-    if (b < a) b = a;
-    while (b < votes.size() && votes[b].c - votes[a].c <= votes[a].tol) ++b;
-    bins.push_back({static_cast<int>(b - a), votes[(a + b - 1) / 2].c});
-  }
-  std::stable_sort(bins.begin(), bins.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
-  std::vector<double> out;
-  for (const auto& [count, c] : bins) {
-    if (count < 3 || out.size() == 3) break;
-    bool seen = false;
-    for (double o : out) seen = seen || std::abs(o - c) <= 2e-3 * c;
-    if (!seen) out.push_back(c);
-  }
-  return out;
-}
-
 // When the first lines all belong to one zone of two long axes, the lines of
 // the third, short axis start far up the list, and zones of observed lines
 // that mix the axes are few and weak. Here each zone that indexes the first
@@ -595,17 +549,9 @@ std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vecto
     for (int i = 0; i < n; ++i)
       if (!(dz.mask >> i & 1)) rest.push_back(i);
     const double det = z.a * z.b - 0.25 * z.f * z.f;
-    // Each trial third axis: its Q, and the line it was read from (-1 when
-    // none, so that every unindexed line may then give a cross term).
-    std::vector<std::pair<double, int>> thirds;
-    for (int first = 0; first < 3 && first < static_cast<int>(rest.size()); ++first)
-      thirds.push_back({w.q[static_cast<std::size_t>(rest[static_cast<std::size_t>(first)])], rest[static_cast<std::size_t>(first)]});
-    for (double c : ItoThirdAxes(w, z, rest)) {
-      bool seen = false;
-      for (const auto& t : thirds) seen = seen || std::abs(t.first - c) <= 2e-3 * c;
-      if (!seen) thirds.push_back({c, -1});
-    }
-    for (const auto& [c, m1] : thirds) {
+    for (int first = 0; first < 3 && first < static_cast<int>(rest.size()); ++first) {
+      const int m1 = rest[static_cast<std::size_t>(first)];
+      const double c = w.q[static_cast<std::size_t>(m1)];
       // The volume bound: 1 / sqrt(det(recip)) <= maxVolume, and det(recip) <= det * c.
       if (1 / std::sqrt(det * c) > options.maxVolume * 1.1) continue;
       // Each later unindexed line m, read as (h, k, l), gives
@@ -664,8 +610,7 @@ std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vecto
             }
       std::sort(found.begin(), found.end(), [](const Found& x, const Found& y) { return x.support > y.support; });
       std::vector<Found> distinct;
-      const double near = m1 >= 0 ? 2 * (w.looseHi[static_cast<std::size_t>(m1)] - w.looseLo[static_cast<std::size_t>(m1)])
-                                  : 4 * kLooseRelative * c;
+      const double near = 2 * (w.looseHi[static_cast<std::size_t>(m1)] - w.looseLo[static_cast<std::size_t>(m1)]);
       for (const Found& f : found) {
         bool seen = false;
         for (const Found& g : distinct) seen = seen || (std::abs(f.d - g.d) < near && std::abs(f.e - g.e) < near);
@@ -698,8 +643,9 @@ std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vecto
 // and where a glide plane or screw axis removes the rows that would tell
 // them apart the search may reach only the larger cell. So the best
 // candidates are offered with each of their seven cells of half the volume
-// (one basis vector replaced by half a sum of basis vectors), twice over; a
-// half cell is kept only where it indexes as many lines.
+// (one basis vector replaced by half a sum of basis vectors), twice over. A
+// half cell is kept where it indexes as many lines, or one fewer: the larger
+// cell may have indexed the impurity.
 void AddHalvedCells(const Windows& w, const IndexingOptions& options, double zero, std::vector<Candidate>& out) {
   std::vector<Candidate> best = out;
   std::sort(best.begin(), best.end(), [](const Candidate& a, const Candidate& b) {
