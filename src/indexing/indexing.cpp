@@ -639,6 +639,64 @@ std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vecto
   return out;
 }
 
+// A lattice with twice the true cell indexes every line the true one does,
+// and where a glide plane or screw axis removes the rows that would tell
+// them apart the search may reach only the larger cell. So the best
+// candidates are offered with each of their seven cells of half the volume
+// (one basis vector replaced by half a sum of basis vectors), twice over. A
+// half cell is kept where it indexes as many lines, or one fewer: the larger
+// cell may have indexed the impurity.
+void AddHalvedCells(const Windows& w, const IndexingOptions& options, double zero, std::vector<Candidate>& out) {
+  std::vector<Candidate> best = out;
+  std::sort(best.begin(), best.end(), [](const Candidate& a, const Candidate& b) {
+    if (a.matched != b.matched) return a.matched > b.matched;
+    return a.merit > b.merit;
+  });
+  std::vector<Candidate> seeds;
+  for (const Candidate& c : best) {
+    bool seen = false;
+    for (const Candidate& s : seeds) seen = seen || std::abs(s.volume - c.volume) <= 2e-3 * c.volume;
+    if (!seen) seeds.push_back(c);
+    if (seeds.size() >= 12) break;
+  }
+  for (int round = 0; round < 2 && !seeds.empty(); ++round) {
+    std::vector<Candidate> next;
+    for (const Candidate& c : seeds) {
+      Metric direct;
+      if (!InvertMetric(c.recip, direct)) continue;
+      for (int parity = 1; parity < 8; ++parity) {
+        // Rows of the new basis in the old one.
+        double M[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        const int first = parity & 1 ? 0 : parity & 2 ? 1 : 2;
+        for (int j = 0; j < 3; ++j) M[first][j] = parity >> j & 1 ? 0.5 : 0;
+        Metric g{};
+        for (int i = 0; i < 3; ++i)
+          for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 3; ++k)
+              for (int l = 0; l < 3; ++l)
+                g[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] +=
+                    M[i][k] * direct[static_cast<std::size_t>(k)][static_cast<std::size_t>(l)] * M[j][l];
+        Metric recip;
+        if (!InvertMetric(g, recip) || !PositiveDefinite(recip)) continue;
+        if (c.volume / 2 < kMinVolume) continue;
+        if (!Prefilter(w, recip, options.impurities)) continue;
+        double merit = 0;
+        const int floor = c.matched - std::clamp(options.impurities, 0, 1);
+        const int matched = RefinedLatticeScore(w, recip, floor, &merit);
+        if (matched < floor) continue;
+        Metric d;
+        if (!InvertMetric(recip, d)) continue;
+        const double v = std::sqrt(MetricDeterminant(d));
+        if (v > options.maxVolume || v < kMinVolume) continue;
+        next.push_back({recip, matched, v, zero, merit});
+      }
+    }
+    out.insert(out.end(), next.begin(), next.end());
+    seeds = std::move(next);
+    if (seeds.size() > 12) seeds.resize(12);
+  }
+}
+
 std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& options, double zero, double halfWidth,
                                     const std::atomic<bool>* cancel, const std::function<void(double)>& step) {
   const Windows w = MakeWindows(lines, zero, halfWidth);
@@ -782,6 +840,7 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
   out = trials;
   RunOnThreads(options, work);
   Check(cancel);
+  AddHalvedCells(w, options, zero, out);
   return out;
 }
 

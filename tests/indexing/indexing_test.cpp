@@ -203,6 +203,25 @@ TEST(Indexing, ADominantZoneOfTwoLongAxesDoesNotHideTheShortThird) {
   }
 }
 
+TEST(Indexing, ACellOfTwiceTheVolumeGivesWayToItsHalfThatIndexesTheSameLines) {
+  // A glide plane removes the rows that tell these cells from one with an
+  // axis doubled, which indexes every line and the impurity too; the search
+  // reached only that larger cell.
+  struct Case {
+    int family;  // index in Families()
+    std::uint64_t seed;
+  };
+  const Case cases[] = {
+      {11, 1311001},  // monoclinic P2_1/c 6.242 x 8.181 x 19.618, beta 94.6 (found as a = 12.48)
+  };
+  for (const auto& c : cases) {
+    const auto& family = testing::Families()[static_cast<std::size_t>(c.family)];
+    const auto pattern = testing::MakePattern(family, c.seed);
+    SCOPED_TRACE(std::string(family.name) + " seed " + std::to_string(c.seed));
+    EXPECT_TRUE(IndexesToItsLattice(family, pattern));
+  }
+}
+
 TEST(Indexing, TheLineShiftIsAZeroErrorOrASpecimenDisplacementWhicheverFits) {
   // Exact lines of cubic P a = 4.1569 (LaB6) from 20 to 125 degrees, shifted
   // by a constant (zero error) or by D cos(theta) (displacement): the
