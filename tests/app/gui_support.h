@@ -16,6 +16,7 @@
 #include <cstdlib>
 
 #include "../mainwindow/scripted_platform.h"
+#include "../support/ceo2_synchrotron.h"
 #include "frm_main.h"
 
 namespace quorlin::testing {
@@ -108,17 +109,7 @@ struct MainWindowFixture {
   void Undo() { QTest::mouseClick(window.cmdUndo, Qt::LeftButton); }
   // The real CeO2 pattern, measured at 0.4066 A: that line alone, made
   // primary, and the cubic system. False when the file cannot be read.
-  bool UseCeO2AtSynchrotron() {
-    MainModel& model = m();
-    if (!model.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy")) return false;
-    model.data.SetLambda(6, 0.4066f);
-    model.data.SetSourceIntensity(6, 1.0f);
-    model.data.SetLineExists(0, false);
-    model.data.SetLineExists(6, true);
-    model.data.PrimaryLine = 6;
-    model.SetCrystalSystem(1);
-    return true;
-  }
+  bool UseCeO2AtSynchrotron() { return LoadCeO2AtSynchrotron(m()); }
 };
 
 }  // namespace quorlin::testing

@@ -12,6 +12,7 @@
 #include "plot/recording_surface.h"
 #include "reflections/reflection_list.h"
 #include "scripted_platform.h"
+#include "support/ceo2_synchrotron.h"
 #include "support/temp_home.h"
 
 namespace quorlin {
@@ -24,13 +25,7 @@ class RefineCellModelTest : public testing::TempHomeTest {
   void SetUp() override {
     if (!fs::exists(std::string(QUORLIN_SHARED_DIR) + "/realdata")) GTEST_SKIP() << "no realdata folder";
     model.StartUp();
-    ASSERT_TRUE(model.ImportDataFile("xy", std::string(QUORLIN_SHARED_DIR) + "/realdata/xy/CeO2_Pilatus1M.xy"));
-    model.data.SetLambda(6, 0.4066f);
-    model.data.SetSourceIntensity(6, 1.0f);
-    model.data.SetLineExists(0, false);
-    model.data.SetLineExists(6, true);
-    model.data.PrimaryLine = 6;
-    model.SetCrystalSystem(1);
+    ASSERT_TRUE(testing::LoadCeO2AtSynchrotron(model));
     SetUpPhase(model.pattern, model.UnitCell, 1, 12, {5.417f, 5.417f, 5.417f, 90, 90, 90});  // Fm-3m
   }
   testing::ScriptedPlatform platform;
