@@ -181,45 +181,42 @@ bool IndexesToItsLattice(const testing::Family& family, const testing::Synthetic
          SameReducedLattice(truth, NiggliReduce(PrimitiveMetric(solutions[0].cell, solutions[0].lattice)), 5e-3);
 }
 
+// A seeded pattern of one lattice family, by its index in Families().
+struct SeededCase {
+  int family;
+  std::uint64_t seed;
+};
+
+template <std::size_t N>
+void ExpectRankOneIsTheTrueLattice(const SeededCase (&cases)[N]) {
+  for (const auto& c : cases) {
+    const auto& family = testing::Families()[static_cast<std::size_t>(c.family)];
+    SCOPED_TRACE(std::string(family.name) + " seed " + std::to_string(c.seed));
+    EXPECT_TRUE(IndexesToItsLattice(family, testing::MakePattern(family, c.seed)));
+  }
+}
+
 TEST(Indexing, ADominantZoneOfTwoLongAxesDoesNotHideTheShortThird) {
   // One axis of 3-4.5 Angstrom: the first lines all belong to the zone of
   // the other two, and the short axis's lines start far up the list, with
   // glide planes that halve rows of the zone.
-  struct Case {
-    int family;  // index in Families()
-    std::uint64_t seed;
-  };
-  const Case cases[] = {
+  const SeededCase cases[] = {
       {7, 107000},   // orthorhombic Pbca 3.599 x 14.308 x 19.517
       {7, 107001},   // orthorhombic Pbca 16.883 x 7.340 x 3.428
       {11, 111000},  // monoclinic P2_1/c 18.886 x 4.206 x 16.783, beta 109.8
       {11, 111002},  // monoclinic P2_1/c 5.334 x 3.048 x 16.623, beta 92.6
   };
-  for (const auto& c : cases) {
-    const auto& family = testing::Families()[static_cast<std::size_t>(c.family)];
-    const auto pattern = testing::MakePattern(family, c.seed);
-    SCOPED_TRACE(std::string(family.name) + " seed " + std::to_string(c.seed));
-    EXPECT_TRUE(IndexesToItsLattice(family, pattern));
-  }
+  ExpectRankOneIsTheTrueLattice(cases);
 }
 
 TEST(Indexing, ACellOfTwiceTheVolumeGivesWayToItsHalfThatIndexesTheSameLines) {
   // A glide plane removes the rows that tell these cells from one with an
   // axis doubled, which indexes every line and the impurity too; the search
   // reached only that larger cell.
-  struct Case {
-    int family;  // index in Families()
-    std::uint64_t seed;
-  };
-  const Case cases[] = {
+  const SeededCase cases[] = {
       {11, 1311001},  // monoclinic P2_1/c 6.242 x 8.181 x 19.618, beta 94.6 (found as a = 12.48)
   };
-  for (const auto& c : cases) {
-    const auto& family = testing::Families()[static_cast<std::size_t>(c.family)];
-    const auto pattern = testing::MakePattern(family, c.seed);
-    SCOPED_TRACE(std::string(family.name) + " seed " + std::to_string(c.seed));
-    EXPECT_TRUE(IndexesToItsLattice(family, pattern));
-  }
+  ExpectRankOneIsTheTrueLattice(cases);
 }
 
 TEST(Indexing, TheLineShiftIsAZeroErrorOrASpecimenDisplacementWhicheverFits) {
