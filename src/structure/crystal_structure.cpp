@@ -4,6 +4,7 @@
 #include "structure/crystal_structure.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -117,6 +118,15 @@ void ResolveGroup(cif::Block& block, CrystalStructure& s, const std::string& sou
   if (!texts.empty()) {
     std::vector<gemmi::Op> list;
     for (const std::string& t : texts) {
+      // gemmi multiplies the numbers of a triplet without a check, so a long
+      // one overflows; real operators have numbers of a digit or two.
+      int digits = 0;
+      bool tooLong = false;
+      for (char c : t) {
+        digits = std::isdigit(static_cast<unsigned char>(c)) ? digits + 1 : 0;
+        tooLong = tooLong || digits > 3;
+      }
+      if (tooLong) throw FormatError(source, 0, "symmetry operator \"" + t + "\" cannot be read");
       try {
         list.push_back(gemmi::parse_triplet(t));
       } catch (const std::exception&) {
