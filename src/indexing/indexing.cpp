@@ -639,6 +639,24 @@ std::vector<Candidate> DominantZoneCandidates(const Windows& w, const std::vecto
   return out;
 }
 
+// One of the seven cells of half the volume of a direct metric: the basis
+// vector named by the lowest bit of parity (1..7) replaced by half the sum
+// of the basis vectors its bits name.
+Metric HalfCell(const Metric& direct, int parity) {
+  // Rows of the new basis in the old one.
+  double M[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  const int first = parity & 1 ? 0 : parity & 2 ? 1 : 2;
+  for (int j = 0; j < 3; ++j) M[first][j] = parity >> j & 1 ? 0.5 : 0;
+  Metric g{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k)
+        for (int l = 0; l < 3; ++l)
+          g[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] +=
+              M[i][k] * direct[static_cast<std::size_t>(k)][static_cast<std::size_t>(l)] * M[j][l];
+  return g;
+}
+
 // A lattice with twice the true cell indexes every line the true one does,
 // and where a glide plane or screw axis removes the rows that would tell
 // them apart the search may reach only the larger cell. So the best
@@ -665,17 +683,7 @@ void AddHalvedCells(const Windows& w, const IndexingOptions& options, double zer
       Metric direct;
       if (!InvertMetric(c.recip, direct)) continue;
       for (int parity = 1; parity < 8; ++parity) {
-        // Rows of the new basis in the old one.
-        double M[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-        const int first = parity & 1 ? 0 : parity & 2 ? 1 : 2;
-        for (int j = 0; j < 3; ++j) M[first][j] = parity >> j & 1 ? 0.5 : 0;
-        Metric g{};
-        for (int i = 0; i < 3; ++i)
-          for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k)
-              for (int l = 0; l < 3; ++l)
-                g[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] +=
-                    M[i][k] * direct[static_cast<std::size_t>(k)][static_cast<std::size_t>(l)] * M[j][l];
+        const Metric g = HalfCell(direct, parity);
         Metric recip;
         if (!InvertMetric(g, recip) || !PositiveDefinite(recip)) continue;
         if (c.volume / 2 < kMinVolume) continue;
@@ -1064,6 +1072,60 @@ Lines PrepareLines(const IndexingInput& input, const IndexingOptions& options) {
   return lines;
 }
 
+struct Group {
+  std::vector<IndexingSolution> variants;  // main first, then its tie
+  Metric reduced;                          // of the refined triclinic lattice
+};
+
+// One lattice refined, set in the conventional cells its metric allows, and
+// described; no variants where it does not index.
+Group BuildGroup(const Lines& lines, const IndexingOptions& options, double halfWidth, const Metric& reduced0,
+                 double zero) {
+  Group g;
+  Metric recip;
+  InvertMetric(reduced0, recip);
+  const Fit tri = RefineFit(lines, options, 7, 'P', recip, zero, halfWidth);
+  Metric direct;
+  if (!InvertMetric(tri.recip, direct)) return g;
+  const Metric reduced = NiggliReduce(direct);
+  g.reduced = reduced;
+  IndexingSolution triclinic = Describe(lines, options, 7, 'P', tri);
+  std::vector<IndexingSolution> accepted;
+  // A triclinic fit with few spare lines is loose; its metric then
+  // meets higher-symmetry conditions only roughly.
+  const bool loose = tri.indexed < 7 + 4;
+  const double metricTolerance = loose ? 0.03 : 0.006;
+  // Nor is its mean error a measure of the noise where the lattice has
+  // higher symmetry: each observed line then picks the nearest of the
+  // split components of its multiplet, so the triclinic fit follows the
+  // noise. A higher cell within half the tolerance is as good.
+  const double deltaLimit = std::max(2 * tri.meanDelta + 0.004, 0.5 * options.tolerance);
+  for (const auto& conv : ConventionalCells(reduced, metricTolerance, metricTolerance)) {
+    if (conv.system == 7) {
+      accepted.push_back(triclinic);
+      break;
+    }
+    Metric start;
+    if (!InvertMetric(conv.metric, start)) continue;
+    const Fit fit = RefineShiftedFit(lines, options, conv.system, conv.lattice, start, tri.zero, options.tolerance * 1.5);
+    // The freer triclinic metric may also catch an impurity line; the
+    // higher cell need only explain the lines the impurities leave.
+    const int needed = std::min(tri.indexed, static_cast<int>(lines.tt.size()) - std::max(0, options.impurities));
+    if (fit.indexed < needed || fit.meanDelta > deltaLimit) continue;
+    accepted.push_back(Describe(lines, options, conv.system, conv.lattice, fit));
+  }
+  std::vector<IndexingSolution> shown;
+  // A cell must explain twice the lines it has parameters (the zero
+  // shift included): a handful of lines, as a small cubic F cell gives,
+  // fits some tiny cell of low symmetry exactly.
+  for (const auto& s : accepted)
+    if (options.systems[static_cast<std::size_t>(s.system)] && s.indexed >= 2 * (ParameterCount(s.system) + 1))
+      shown.push_back(s);
+  if (shown.size() > 2) shown.resize(2);
+  g.variants = shown;
+  return g;
+}
+
 }  // namespace
 
 double LineShift(const IndexingSolution& s, double twoTheta) {
@@ -1142,68 +1204,65 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
     if (distinct.size() >= 100) break;
   }
 
-  struct Group {
-    std::vector<IndexingSolution> variants;  // main first, then its tie
-    Metric reduced;
-  };
   std::vector<Group> groups(distinct.size());
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (;;) {
       const std::size_t i = next.fetch_add(1);
       if (i >= distinct.size() || (cancel && cancel->load())) break;
-      Metric recip;
-      InvertMetric(distinct[i].reduced, recip);
-      const Fit tri = RefineFit(lines, options, 7, 'P', recip, distinct[i].zero, halfWidth);
-      Metric direct;
-      if (!InvertMetric(tri.recip, direct)) continue;
-      const Metric reduced = NiggliReduce(direct);
-      groups[i].reduced = reduced;
-      IndexingSolution triclinic = Describe(lines, options, 7, 'P', tri);
-      std::vector<IndexingSolution> accepted;
-      // A triclinic fit with few spare lines is loose; its metric then
-      // meets higher-symmetry conditions only roughly.
-      const bool loose = tri.indexed < 7 + 4;
-      const double metricTolerance = loose ? 0.03 : 0.006;
-      // Nor is its mean error a measure of the noise where the lattice has
-      // higher symmetry: each observed line then picks the nearest of the
-      // split components of its multiplet, so the triclinic fit follows the
-      // noise. A higher cell within half the tolerance is as good.
-      const double deltaLimit = std::max(2 * tri.meanDelta + 0.004, 0.5 * options.tolerance);
-      for (const auto& conv : ConventionalCells(reduced, metricTolerance, metricTolerance)) {
-        if (conv.system == 7) {
-          accepted.push_back(triclinic);
-          break;
-        }
-        Metric start;
-        if (!InvertMetric(conv.metric, start)) continue;
-        const Fit fit = RefineShiftedFit(lines, options, conv.system, conv.lattice, start, tri.zero, options.tolerance * 1.5);
-        // The freer triclinic metric may also catch an impurity line; the
-        // higher cell need only explain the lines the impurities leave.
-        const int needed = std::min(tri.indexed, static_cast<int>(lines.tt.size()) - std::max(0, options.impurities));
-        if (fit.indexed < needed || fit.meanDelta > deltaLimit) continue;
-        accepted.push_back(Describe(lines, options, conv.system, conv.lattice, fit));
-      }
-      std::vector<IndexingSolution> shown;
-      // A cell must explain twice the lines it has parameters (the zero
-      // shift included): a handful of lines, as a small cubic F cell gives,
-      // fits some tiny cell of low symmetry exactly.
-      for (const auto& s : accepted)
-        if (options.systems[static_cast<std::size_t>(s.system)] && s.indexed >= 2 * (ParameterCount(s.system) + 1))
-          shown.push_back(s);
-      if (shown.size() > 2) shown.resize(2);
-      groups[i].variants = shown;
+      groups[i] = BuildGroup(lines, options, halfWidth, distinct[i].reduced, distinct[i].zero);
     }
   };
   RunOnThreads(options, work);
   Check(cancel);
+
+  // The search halves its candidates while their metrics are rough, and can
+  // miss the half cell that a refined lattice shows at once: the cells of
+  // half the volume of the best refined lattices are refined in their turn.
+  auto ranked = [](const IndexingSolution& s) { return s.score * std::pow(1.25, 7 - s.system); };
+  {
+    std::vector<std::size_t> best;
+    for (std::size_t i = 0; i < groups.size(); ++i)
+      if (!groups[i].variants.empty()) best.push_back(i);
+    std::sort(best.begin(), best.end(), [&](std::size_t a, std::size_t b) {
+      return ranked(groups[a].variants[0]) > ranked(groups[b].variants[0]);
+    });
+    if (best.size() > 8) best.resize(8);
+    std::vector<Distinct> halves;
+    for (std::size_t i : best) {
+      const double volume = std::sqrt(std::max(0.0, MetricDeterminant(groups[i].reduced)));
+      if (volume / 2 < kMinVolume) continue;
+      for (int parity = 1; parity < 8; ++parity) {
+        const Metric reduced = NiggliReduce(HalfCell(groups[i].reduced, parity));
+        bool seen = false;
+        // Against the refined lattices: a rough one of the search may have
+        // refined away from it.
+        for (const auto& g : groups)
+          seen = seen || (!g.variants.empty() && SameReducedLattice(g.reduced, reduced, 2e-3));
+        for (const auto& d : halves) seen = seen || SameReducedLattice(d.reduced, reduced, 2e-3);
+        if (!seen) halves.push_back({reduced, groups[i].variants[0].zero});
+      }
+    }
+    const std::size_t first = groups.size();
+    groups.resize(first + halves.size());
+    std::atomic<std::size_t> nextHalf{0};
+    auto halfWork = [&] {
+      for (;;) {
+        const std::size_t i = nextHalf.fetch_add(1);
+        if (i >= halves.size() || (cancel && cancel->load())) break;
+        groups[first + i] = BuildGroup(lines, options, halfWidth, halves[i].reduced, halves[i].zero);
+      }
+    };
+    RunOnThreads(options, halfWork);
+    Check(cancel);
+  }
   if (progress) progress(1.0);
 
   std::erase_if(groups, [](const Group& g) { return g.variants.empty(); });
   // Lines that a higher-symmetry cell explains about as well as a lower one
   // go to the higher: coincidences of its lines lower its count of possible
-  // lines less than chance favours a smaller cell of lower symmetry.
-  auto ranked = [](const IndexingSolution& s) { return s.score * std::pow(1.25, 7 - s.system); };
+  // lines less than chance favours a smaller cell of lower symmetry (the
+  // weight of `ranked`).
   std::stable_sort(groups.begin(), groups.end(),
                    [&](const Group& a, const Group& b) { return ranked(a.variants[0]) > ranked(b.variants[0]); });
   // A cell of higher symmetry that indexes as many lines with at least half
@@ -1217,9 +1276,14 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
       // trigonal R): that only leaves the centring's absences unexplained.
       // Nor a supercell of a cell of three or four parameters: by chance a
       // long cell of high symmetry indexes as many lines. (A triclinic cell
-      // of half the volume is itself the likelier chance fit.)
-      const bool higher = b.system < a.system && b.indexed >= a.indexed && b.score >= 0.5 * a.score &&
-                          !CentringDropped(b, a) && (a.system == 7 || PrimitiveVolume(b) < 1.6 * PrimitiveVolume(a));
+      // of half the volume is itself the likelier chance fit; but where it
+      // indexes as many lines the supercell needs three quarters of its
+      // figure of merit, since a true triclinic cell also has supercells of
+      // higher metric symmetry.)
+      const bool super = PrimitiveVolume(b) >= 1.6 * PrimitiveVolume(a);
+      const double share = super && b.indexed == a.indexed ? 0.75 : 0.5;
+      const bool higher = b.system < a.system && b.indexed >= a.indexed && b.score >= share * a.score &&
+                          !CentringDropped(b, a) && (a.system == 7 || !super);
       // A cell of at least that symmetry and at most half the volume that
       // indexes as many lines is the simpler explanation: its supercell only
       // adds lines that are not seen. (Not one of lower symmetry: glide

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <numeric>
 #include <set>
@@ -296,6 +297,40 @@ double Dot(const Metric& g, const std::array<int, 3>& u, const std::array<int, 3
 
 }  // namespace
 
+namespace {
+
+// A monoclinic basis with its a-c plane reduced: the shortest a and c that
+// keep the centring (c + n a always, a + m c with m even under C centring),
+// then beta >= 90 and a right-handed basis.
+IntBasis ReducedMonoclinic(const Metric& g, IntBasis t, char centring) {
+  auto add = [&](int to, int from, int times) {
+    for (int p = 0; p < 3; ++p) t[static_cast<std::size_t>(to)][static_cast<std::size_t>(p)] += times * t[static_cast<std::size_t>(from)][static_cast<std::size_t>(p)];
+  };
+  const int step = centring == 'C' ? 2 : 1;
+  for (int round = 0; round < 60; ++round) {
+    const Metric m = Transform(g, t);
+    const double aa = m[0][0], cc = m[2][2], ac = m[0][2];
+    const int n = static_cast<int>(std::lround(-ac / aa));
+    if (n != 0 && cc + 2 * n * ac + n * n * aa < cc * (1 - 1e-9)) {
+      add(2, 0, n);
+      continue;
+    }
+    const int k = step * static_cast<int>(std::lround(-ac / (cc * step)));
+    if (k != 0 && aa + 2 * k * ac + k * k * cc < aa * (1 - 1e-9)) {
+      add(0, 2, k);
+      continue;
+    }
+    break;
+  }
+  if (Transform(g, t)[0][2] > 0)
+    for (int p = 0; p < 3; ++p) t[0][p] = -t[0][p], t[1][p] = -t[1][p];
+  if (Determinant(t) < 0)
+    for (int p = 0; p < 3; ++p) t[1][p] = -t[1][p];
+  return t;
+}
+
+}  // namespace
+
 std::vector<ConventionalCell> ConventionalCells(const Metric& g, double cosTol, double lenTol) {
   const std::vector<ShortVector> vectors = Rows(g, 2);
   // The hexagonal c of a rhombohedral lattice may need indices up to 3 in the reduced cell.
@@ -333,18 +368,23 @@ std::vector<ConventionalCell> ConventionalCells(const Metric& g, double cosTol, 
   };
 
   std::vector<ConventionalCell> out;
-  // Best basis of one system: fewest lattice points per cell, then shortest.
-  struct Best {
+  // Best basis of one system and centring: the shortest. Each centring is
+  // kept, since noise can let a system's conditions hold in a second,
+  // pseudo-symmetric setting with fewer lattice points, which then does not
+  // index.
+  struct One {
     bool found = false;
-    int det = 0;
     double size = 0;
     IntBasis t{};
-    char lattice = 'P';
+  };
+  static constexpr char kLetters[] = "PCIRF";  // fewest lattice points first
+  struct Best {
+    One by[5];
   };
   auto offer = [&](Best& best, IntBasis t, char lattice) {
-    const int det = std::abs(Determinant(t));
+    One& one = best.by[std::strchr(kLetters, lattice) - kLetters];
     const double size = length(t);
-    if (!best.found || det < best.det || (det == best.det && size < best.size - 1e-9)) best = {true, det, size, t, lattice};
+    if (!one.found || size < one.size - 1e-9) one = {true, size, t};
   };
   auto handed = [](IntBasis t) {
     if (Determinant(t) < 0)
@@ -422,11 +462,20 @@ std::vector<ConventionalCell> ConventionalCells(const Metric& g, double cosTol, 
           for (int p = 0; p < 3; ++p) t[1][p] = -t[1][p];
           centring = 'C';
         }
-        if (centring == 'P' || centring == 'C') offer(monoclinic, t, centring);
+        if (centring != 'P' && centring != 'C') continue;
+        // Long vectors of a plane that is not quite normal to b can pass
+        // the test: the reduced pair must pass it too.
+        const IntBasis r = ReducedMonoclinic(g, t, centring);
+        const Metric m = Transform(g, r);
+        if (std::abs(m[0][1]) > cosTol * std::sqrt(m[0][0] * m[1][1]) ||
+            std::abs(m[1][2]) > cosTol * std::sqrt(m[1][1] * m[2][2]))
+          continue;
+        offer(monoclinic, r, centring);
       }
     }
   auto push = [&](const Best& b, std::int32_t system) {
-    if (b.found) out.push_back({system, b.lattice, b.t, Transform(g, b.t)});
+    for (int i = 0; i < 5; ++i)
+      if (b.by[i].found) out.push_back({system, kLetters[i], b.by[i].t, Transform(g, b.by[i].t)});
   };
   push(cubic, 1);
   push(hexagonal, 2);

@@ -54,7 +54,9 @@ char CentringOf(const IntBasis& t);
 // within `cosTolerance` (angles, as cosines) and `lengthTolerance`
 // (relative), highest symmetry first, each in its conventional setting:
 // monoclinic b unique with beta >= 90, trigonal R on hexagonal axes; the
-// last entry is always the reduced triclinic cell.
+// last entry is always the reduced triclinic cell. A system may come with
+// more than one centring, primitive first, where its conditions hold in more
+// than one setting within the tolerance.
 std::vector<ConventionalCell> ConventionalCells(const Metric& reduced, double cosTolerance, double lengthTolerance);
 
 }  // namespace quorlin
