@@ -114,7 +114,14 @@ bool ForEachReflection(const Metric& recip, double qmax, char lattice, F&& f, lo
     for (int k = -K; k <= K; ++k) {
       if (l == 0 && k < 0) continue;
       const double base = k * k * B + l * l * C + k * l * D;
-      for (int h = -H; h <= H; ++h) {
+      // Only the h where Q(h), a parabola, stays below qmax (one more
+      // either side for rounding; each is still tested).
+      const double b = l * E + k * Fh, disc = b * b - 4 * A * (base - qmax);
+      if (disc < 0) continue;
+      const double root = std::sqrt(disc);
+      const int h0 = std::max(-H, static_cast<int>(std::floor((-b - root) / (2 * A))) - 1);
+      const int h1 = std::min(H, static_cast<int>(std::ceil((-b + root) / (2 * A))) + 1);
+      for (int h = h0; h <= h1; ++h) {
         if (l == 0 && k == 0 && h <= 0) continue;
         const double q = h * h * A + base + h * l * E + h * k * Fh;
         if (q > qmax || q <= 0) continue;
@@ -334,13 +341,20 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
                                    const std::atomic<bool>* cancel) {
   std::vector<Candidate> out;
   const int n = static_cast<int>(w.size());
+  // The last parameter's line may come from further up the list (`reach`),
+  // with more forms (`lastDesigns`): where glide planes and screw axes
+  // remove the low lines of one axis, the first lines all belong to the
+  // zone of the other two.
   struct Plan {
     std::int32_t system;
     int lines;
     int designs;
+    int reach;
+    int lastDesigns;
     const char* centrings;
   };
-  static constexpr Plan plans[] = {{1, 3, 40, "IF"}, {4, 5, 30, "I"}, {2, 5, 30, "R"}, {5, 5, 16, "CABIF"}};
+  static constexpr Plan plans[] = {
+      {1, 3, 40, 3, 40, "IF"}, {4, 5, 30, 5, 30, "I"}, {2, 5, 30, 5, 30, "R"}, {5, 5, 16, 12, 30, "CABIF"}};
   for (const Plan& plan : plans) {
     const int np = ParameterCount(plan.system);
     // Distinct design rows of the low-index forms, smallest first.
@@ -356,25 +370,43 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
         }
     std::sort(designs.begin(), designs.end(),
               [](const auto& a, const auto& b) { return a[0] + a[1] + a[2] < b[0] + b[1] + b[2]; });
-    if (static_cast<int>(designs.size()) > plan.designs) designs.resize(static_cast<std::size_t>(plan.designs));
-    const int m = std::min(n, plan.lines);
+    const int allDesigns = std::max(plan.designs, plan.lastDesigns);
+    if (static_cast<int>(designs.size()) > allDesigns) designs.resize(static_cast<std::size_t>(allDesigns));
+    const int m = std::min(n, plan.lines), reach = std::min(n, std::max(plan.reach, plan.lines));
     // Many assignments give one metric (a line and its double, permuted
     // axes): each metric faces the lines once.
     std::set<std::array<long, 3>> tried;
-    const int nd = static_cast<int>(designs.size());
+    std::vector<int> nearDesigns, zoneDesigns, offDesigns;
+    for (int d = 0; d < static_cast<int>(designs.size()); ++d) {
+      if (d < plan.designs) nearDesigns.push_back(d);
+      if (designs[static_cast<std::size_t>(d)][static_cast<std::size_t>(np - 1)] == 0) {
+        if (d < plan.designs) zoneDesigns.push_back(d);
+      } else {
+        offDesigns.push_back(d);
+      }
+    }
     std::array<int, 3> li{0, 0, 0}, di{0, 0, 0};
     // Lines i0 < i1 < i2 (as many as parameters) and one design for each.
     std::vector<std::array<int, 3>> lineSets;
     for (int a = 0; a < m; ++a)
-      for (int b = np > 1 ? a + 1 : a; b < (np > 1 ? m : a + 1); ++b)
-        for (int c = np > 2 ? b + 1 : b; c < (np > 2 ? m : b + 1); ++c) lineSets.push_back({a, b, c});
+      for (int b = np > 1 ? a + 1 : a; b < (np > 1 ? (np > 2 ? m : reach) : a + 1); ++b)
+        for (int c = np > 2 ? b + 1 : b; c < (np > 2 ? reach : b + 1); ++c) lineSets.push_back({a, b, c});
     for (const auto& set : lineSets) {
       Check(cancel);
       li = set;
-      const long combos = static_cast<long>(std::pow(nd, np));
+      // The last line is one of the first lines, or one from further on:
+      // then the others are read as lines of the zone l = 0 (which axis is
+      // called c is free) and the last as a line off it, from the wider
+      // choice of forms.
+      const bool far = li[static_cast<std::size_t>(np - 1)] >= m;
+      const std::vector<int>& first = far ? zoneDesigns : nearDesigns;
+      const std::vector<int>& last = far ? offDesigns : nearDesigns;
+      const long nd = static_cast<long>(first.size());
+      const long combos = static_cast<long>(std::pow(nd, np - 1)) * static_cast<long>(last.size());
       for (long code = 0; code < combos; ++code) {
         long rest = code;
-        for (int r = 0; r < np; ++r) di[static_cast<std::size_t>(r)] = static_cast<int>(rest % nd), rest /= nd;
+        for (int r = 0; r < np - 1; ++r) di[static_cast<std::size_t>(r)] = first[static_cast<std::size_t>(rest % nd)], rest /= nd;
+        di[static_cast<std::size_t>(np - 1)] = last[static_cast<std::size_t>(rest)];
         // Solve rows x p = q by Cramer's rule.
         double M[3][3] = {}, q[3] = {};
         for (int r = 0; r < np; ++r) {
@@ -440,6 +472,15 @@ std::vector<Candidate> IndexTrials(const Windows& w, const IndexingOptions& opti
         if (out.size() > 20000) return out;
       }
     }
+    // A cubic lattice that indexes every line but the impurities, with a
+    // figure of merit no chance fit of a large cell reaches, leaves the
+    // trials of lower symmetry only its own sub- and supercells to find (the
+    // zones still run).
+    if (plan.system == 1)
+      for (const Candidate& c : out)
+        if (c.matched >= n - std::max(0, options.impurities) && n >= 12 && c.merit >= 20 &&
+            c.volume <= options.maxVolume)
+          return out;
   }
   return out;
 }
