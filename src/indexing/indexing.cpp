@@ -156,6 +156,10 @@ constexpr double kLooseRelative = 0.006;
 // The smallest primitive cell searched: an F-centred cell with 3 Angstrom
 // axes holds 6.75 cubic Angstrom.
 constexpr double kMinVolume = 5;
+// Nor has any crystal a lattice translation much below 2 Angstrom (the
+// primitive cell of a face-centred cube of 3 Angstrom has 2.12), but with
+// a handful of lines a cell of sub-Angstrom axes fits them all.
+constexpr double kMinAxis = 2.0;
 
 Windows MakeWindows(const Lines& lines, double zero, double halfWidth) {
   Windows w;
@@ -1129,6 +1133,8 @@ Group BuildGroup(const Lines& lines, const IndexingOptions& options, double half
   Metric direct;
   if (!InvertMetric(tri.recip, direct)) return g;
   const Metric reduced = NiggliReduce(direct);
+  // The reduced cell's first axis is the lattice's shortest translation.
+  if (reduced[0][0] < kMinAxis * kMinAxis) return g;
   g.reduced = reduced;
   IndexingSolution triclinic = Describe(lines, options, 7, 'P', tri);
   std::vector<IndexingSolution> accepted;
