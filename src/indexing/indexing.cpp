@@ -750,6 +750,48 @@ void AddHalvedCells(const Windows& w, const IndexingOptions& options, double zer
   }
 }
 
+// The best lattices that index most lines but not enough, each tried with
+// its seven reciprocal lattices of twice the points (a direct cell of twice
+// the volume), twice over: a basis of observed lines that spans only a
+// sublattice of the reciprocal lattice misses the lines of the other cosets.
+void AddDoubledReciprocalCells(const Windows& w, const IndexingOptions& options, double zero, int floorMatched,
+                               std::vector<Candidate> seeds, std::vector<Candidate>& out) {
+  for (int round = 0; round < 2 && !seeds.empty(); ++round) {
+    std::sort(seeds.begin(), seeds.end(), [](const Candidate& a, const Candidate& b) {
+      if (a.matched != b.matched) return a.matched > b.matched;
+      return a.merit > b.merit;
+    });
+    std::vector<Candidate> picked;
+    for (const Candidate& c : seeds) {
+      bool seen = false;
+      for (const Candidate& s : picked) seen = seen || std::abs(s.volume - c.volume) <= 2e-3 * c.volume;
+      if (!seen) picked.push_back(c);
+      if (picked.size() >= 30) break;
+    }
+    std::vector<Candidate> next;
+    for (const Candidate& c : picked) {
+      if (2 * c.volume > options.maxVolume) continue;
+      for (int parity = 1; parity < 8; ++parity) {
+        Metric recip = HalfCell(c.recip, parity);
+        if (!PositiveDefinite(recip)) continue;
+        const bool full = Prefilter(w, recip, options.impurities);
+        double merit = 0;
+        const int matched = RefinedLatticeScore(w, recip, full ? floorMatched : c.matched + 1, &merit);
+        if (matched <= c.matched) continue;
+        Metric d;
+        if (!InvertMetric(recip, d)) continue;
+        const double v = std::sqrt(MetricDeterminant(d));
+        if (v > options.maxVolume || v < kMinVolume) continue;
+        if (matched >= floorMatched)
+          out.push_back({recip, matched, v, zero, merit});
+        else
+          next.push_back({recip, matched, v, zero, merit});
+      }
+    }
+    seeds = std::move(next);
+  }
+}
+
 std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& options, double zero, double halfWidth,
                                     const std::atomic<bool>* cancel, const std::function<void(double)>& step) {
   const Windows w = MakeWindows(lines, zero, halfWidth);
@@ -805,8 +847,13 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
   std::vector<Candidate> out;
   std::atomic<std::size_t> next{0};
   std::atomic<bool> stop{false};
+  // Lattices of observed lines that index most lines but not enough: where
+  // glide planes and screw axes remove the low lines of one parity, every
+  // basis of observed lines spans a sublattice of the reciprocal lattice.
+  const int partialFloor = std::max(8, floorMatched - 8);
+  std::vector<Candidate> partials;
   auto work = [&] {
-    std::vector<Candidate> local;
+    std::vector<Candidate> local, localPartial;
     for (;;) {
       const std::size_t p = next.fetch_add(1);
       if (p >= order.size() || stop.load()) break;
@@ -875,12 +922,18 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
               g[2] = {z2.x / 2, y / 2, qv};
               if (!PositiveDefinite(g)) continue;
               if (1 / std::sqrt(MetricDeterminant(g)) > options.maxVolume * 1.1) continue;
-              if (!Prefilter(w, g, options.impurities)) continue;
+              const bool full = Prefilter(w, g, options.impurities);
+              if (!full && !Prefilter(w, g, options.impurities + 3)) continue;
               double merit = 0;
-              const int matched = RefinedLatticeScore(w, g, floorMatched, &merit);
-              if (matched < floorMatched) continue;
+              const int matched = RefinedLatticeScore(w, g, full ? floorMatched : partialFloor, &merit);
               const double volume = 1 / std::sqrt(MetricDeterminant(g));
-              if (volume > options.maxVolume || volume < kMinVolume) continue;
+              if (matched < partialFloor || volume < kMinVolume) continue;
+              if (matched < floorMatched) {
+                if (volume <= options.maxVolume && localPartial.size() < 5000)
+                  localPartial.push_back({g, matched, volume, zero, merit});
+                continue;
+              }
+              if (volume > options.maxVolume) continue;
               if (local.size() < 50000) local.push_back({g, matched, volume, zero, merit});
             }
           }
@@ -889,10 +942,12 @@ std::vector<Candidate> SearchAtZero(const Lines& lines, const IndexingOptions& o
     }
     std::lock_guard lock(mutex);
     out.insert(out.end(), local.begin(), local.end());
+    partials.insert(partials.end(), localPartial.begin(), localPartial.end());
   };
   out = trials;
   RunOnThreads(options, work);
   Check(cancel);
+  AddDoubledReciprocalCells(w, options, zero, floorMatched, partials, out);
   AddHalvedCells(w, options, zero, out);
   return out;
 }
