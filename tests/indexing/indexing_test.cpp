@@ -219,6 +219,28 @@ TEST(Indexing, ACellOfTwiceTheVolumeGivesWayToItsHalfThatIndexesTheSameLines) {
   ExpectRankOneIsTheTrueLattice(cases);
 }
 
+TEST(Indexing, AbsencesThatHideACentringOrAnAxisDoNotHideTheCell) {
+  // Each came out wrong until the search learnt the step in brackets.
+  const SeededCase cases[] = {
+      // (each centring a metric allows) C2/c 4.244 x 19.628 x 13.770, beta
+      // 106.7, whose noisy metric also passed as a pseudo-monoclinic P cell
+      {12, 1712001},
+      // (the half cells of refined lattices) F 6.118 x 17.875 x 8.020,
+      // found as its C cell of twice the volume
+      {10, 1710005},
+      // (a third line off the zone) Pbca 19.082 x 7.630 x 4.335, whose
+      // first lines are all hk0
+      {7, 1707000},
+      // (reciprocal lattices of twice the points) P2_1/c 5.943 x 4.160 x
+      // 14.401, beta 104.7, with no primitive basis among its low lines
+      {11, 2011007},
+      // (no translation under 2 Angstrom) cubic F a = 3.486, nine lines, which
+      // an orthorhombic cell of 0.9 Angstrom fitted
+      {2, 1602004},
+  };
+  ExpectRankOneIsTheTrueLattice(cases);
+}
+
 TEST(Indexing, TheLineShiftIsAZeroErrorOrASpecimenDisplacementWhicheverFits) {
   // Exact lines of cubic P a = 4.1569 (LaB6) from 20 to 125 degrees, shifted
   // by a constant (zero error) or by D cos(theta) (displacement): the
