@@ -1291,20 +1291,29 @@ std::vector<IndexingSolution> IndexPeaks(const IndexingInput& input, const Index
     double zero;
   };
   std::vector<Distinct> distinct;
-  for (const auto& c : candidates) {
-    Check(cancel);
-    Metric direct;
-    if (!InvertMetric(c.recip, direct)) continue;
-    const Metric reduced = NiggliReduce(direct);
-    bool seen = false;
-    for (const auto& d : distinct)
-      if (SameReducedLattice(d.reduced, reduced, 2e-3)) {
-        seen = true;
-        break;
-      }
-    if (!seen) distinct.push_back({reduced, c.zero});
-    if (distinct.size() >= 100) break;
-  }
+  // The best 100, and the best few of each higher system's trials: with a
+  // handful of lines, tiny cells of low symmetry fit them with high figures
+  // of merit and would crowd out the cubic cell of a metal.
+  auto take = [&](std::int32_t system, std::size_t count) {
+    std::size_t added = 0;
+    for (const auto& c : candidates) {
+      if (system != 0 && c.system != system) continue;
+      Check(cancel);
+      Metric direct;
+      if (!InvertMetric(c.recip, direct)) continue;
+      const Metric reduced = NiggliReduce(direct);
+      bool seen = false;
+      for (const auto& d : distinct)
+        if (SameReducedLattice(d.reduced, reduced, 2e-3)) {
+          seen = true;
+          break;
+        }
+      if (!seen) distinct.push_back({reduced, c.zero}), ++added;
+      if (added >= count) break;
+    }
+  };
+  take(0, 100);
+  for (std::int32_t system : {1, 2, 4, 5}) take(system, 4);
 
   std::vector<Group> groups(distinct.size());
   std::atomic<std::size_t> next{0};
