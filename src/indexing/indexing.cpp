@@ -702,6 +702,23 @@ Metric HalfCell(const Metric& direct, int parity) {
   return g;
 }
 
+// The first `count` candidates of distinct volumes, most lines indexed first,
+// then by merit.
+std::vector<Candidate> BestOfDistinctVolumes(std::vector<Candidate> all, std::size_t count) {
+  std::sort(all.begin(), all.end(), [](const Candidate& a, const Candidate& b) {
+    if (a.matched != b.matched) return a.matched > b.matched;
+    return a.merit > b.merit;
+  });
+  std::vector<Candidate> best;
+  for (const Candidate& c : all) {
+    bool seen = false;
+    for (const Candidate& s : best) seen = seen || std::abs(s.volume - c.volume) <= 2e-3 * c.volume;
+    if (!seen) best.push_back(c);
+    if (best.size() >= count) break;
+  }
+  return best;
+}
+
 // A lattice with twice the true cell indexes every line the true one does,
 // and where a glide plane or screw axis removes the rows that would tell
 // them apart the search may reach only the larger cell. So the best
@@ -710,18 +727,7 @@ Metric HalfCell(const Metric& direct, int parity) {
 // half cell is kept where it indexes as many lines, or one fewer: the larger
 // cell may have indexed the impurity.
 void AddHalvedCells(const Windows& w, const IndexingOptions& options, double zero, std::vector<Candidate>& out) {
-  std::vector<Candidate> best = out;
-  std::sort(best.begin(), best.end(), [](const Candidate& a, const Candidate& b) {
-    if (a.matched != b.matched) return a.matched > b.matched;
-    return a.merit > b.merit;
-  });
-  std::vector<Candidate> seeds;
-  for (const Candidate& c : best) {
-    bool seen = false;
-    for (const Candidate& s : seeds) seen = seen || std::abs(s.volume - c.volume) <= 2e-3 * c.volume;
-    if (!seen) seeds.push_back(c);
-    if (seeds.size() >= 12) break;
-  }
+  std::vector<Candidate> seeds = BestOfDistinctVolumes(out, 12);
   for (int round = 0; round < 2 && !seeds.empty(); ++round) {
     std::vector<Candidate> next;
     for (const Candidate& c : seeds) {
@@ -757,17 +763,7 @@ void AddHalvedCells(const Windows& w, const IndexingOptions& options, double zer
 void AddDoubledReciprocalCells(const Windows& w, const IndexingOptions& options, double zero, int floorMatched,
                                std::vector<Candidate> seeds, std::vector<Candidate>& out) {
   for (int round = 0; round < 2 && !seeds.empty(); ++round) {
-    std::sort(seeds.begin(), seeds.end(), [](const Candidate& a, const Candidate& b) {
-      if (a.matched != b.matched) return a.matched > b.matched;
-      return a.merit > b.merit;
-    });
-    std::vector<Candidate> picked;
-    for (const Candidate& c : seeds) {
-      bool seen = false;
-      for (const Candidate& s : picked) seen = seen || std::abs(s.volume - c.volume) <= 2e-3 * c.volume;
-      if (!seen) picked.push_back(c);
-      if (picked.size() >= 30) break;
-    }
+    const std::vector<Candidate> picked = BestOfDistinctVolumes(std::move(seeds), 30);
     std::vector<Candidate> next;
     for (const Candidate& c : picked) {
       if (2 * c.volume > options.maxVolume) continue;
